@@ -1,0 +1,18 @@
+# Third-party libraries the implementation links, gathered behind one interface target.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(Boost 1.74 REQUIRED)
+
+add_library(gx_dependencies INTERFACE)
+target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers)
+
+# Baselines that the benchmarks measure against in the same run.
+pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
+pkg_check_modules(PIXMAN IMPORTED_TARGET pixman-1)
+add_library(gx_bench_baselines INTERFACE)
+if(CAIRO_FOUND)
+  target_link_libraries(gx_bench_baselines INTERFACE PkgConfig::CAIRO)
+endif()
+if(PIXMAN_FOUND)
+  target_link_libraries(gx_bench_baselines INTERFACE PkgConfig::PIXMAN)
+endif()

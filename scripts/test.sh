@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: the release build, then the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
+bash scripts/deps.sh
+
+jobs="$(nproc)"
+bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build/release -j "$jobs" --output-on-failure
+
+bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DGX_SANITIZE=ON \
+  -DGX_BUILD_BENCH=OFF -DGX_BUILD_TOOLS=OFF
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build/asan -j "$jobs" --output-on-failure

@@ -1,0 +1,33 @@
+#include "graphics/api/processheap.h"
+
+#include <cstdlib>
+
+#include "graphics/api/exception.h"
+
+namespace Graphics {
+
+void* ProcessHeap::Alloc(size_t size) {
+    // malloc(0) may legally return null, which must not read as a failure.
+    void* block = std::malloc(size ? size : 1);
+    if (!block) GX_RAISE("Not enough memory");
+    return block;
+}
+
+void* ProcessHeap::AllocAligned(size_t size) {
+    // aligned_alloc wants a multiple of the alignment; refuse sizes that would wrap.
+    if (size > SIZE_MAX - 15) GX_RAISE("Not enough memory");
+    size_t rounded = (size + 15) & ~size_t(15);
+    void* block = std::aligned_alloc(16, rounded ? rounded : 16);
+    if (!block) GX_RAISE("Not enough memory");
+    return block;
+}
+
+void* ProcessHeap::Realloc(void* block, size_t size) {
+    void* grown = std::realloc(block, size ? size : 1);
+    if (!grown) GX_RAISE("Not enough memory");
+    return grown;
+}
+
+void ProcessHeap::Free(void* block) noexcept { std::free(block); }
+
+}  // namespace Graphics
