@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the release build, then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer. Allocation failures must reach the
+# library as null (it reports them as results), so the sanitizer allocator returns null.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -12,5 +13,5 @@ ctest --test-dir build/release -j "$jobs" --output-on-failure
 
 bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DGX_SANITIZE=ON \
   -DGX_BUILD_BENCH=OFF -DGX_BUILD_TOOLS=OFF
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
