@@ -285,6 +285,75 @@ GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* mat
 
 /* ---- Brushes and gradients ----------------------------------------------------------- */
 
+/* A colour with straight alpha, each channel nominally 0..1. */
+typedef struct GXColorF {
+    float red, green, blue, alpha;
+} GXColorF;
+
+typedef struct GXGradientStop {
+    float offset;   /* position along the ramp, nominally 0..1 */
+    uint32_t color; /* 0xAARRGGBB, straight alpha */
+} GXGradientStop;
+
+/* Stops sharing an offset keep their order (a hard step). extendStart and extendEnd are the
+   Extend flags of PDF shadings; a background of 0 means none. */
+typedef struct GXLinearGradientDesc {
+    const GXGradientStop* stops; /* count stops; may be null when count is 0 */
+    uint64_t count;
+    float x0, y0, x1, y1;
+    uint8_t extendStart, extendEnd;
+    uint8_t reserved[2];
+    uint32_t background;
+} GXLinearGradientDesc;
+
+typedef struct GXRadialGradientDesc {
+    const GXGradientStop* stops;
+    uint64_t count;
+    float x0, y0, r0, x1, y1, r1;
+    uint8_t extendStart, extendEnd;
+    uint8_t reserved[2];
+    uint32_t background;
+} GXRadialGradientDesc;
+
+typedef struct GXTriMeshVertex {
+    float x, y;
+    uint32_t color; /* 0xAARRGGBB, straight alpha */
+} GXTriMeshVertex;
+
+enum {
+    GXBitmapSamplingNearest = 0,
+    GXBitmapSamplingBilinear = 1,
+    GXBitmapSamplingBoxBilinear = 2 /* area-averaged reduction when shrinking */
+};
+
+enum { GXExtendClamp = 0, GXExtendRepeat = 1, GXExtendMirror = 2 };
+
+typedef struct GXBitmapBrushParams {
+    int32_t samplingMode; /* GXBitmapSampling*; others sample as nearest */
+    int32_t extendX;      /* GXExtend*; others clamp */
+    int32_t extendY;
+} GXBitmapBrushParams;
+
+/* A linear (axial) gradient from (x0, y0) to (x1, y1). */
+GXAPI GXResult GXCreateGradientLinear(const GXLinearGradientDesc* desc, GXGradientRec_** out);
+/* A radial gradient between the circles (x0, y0, r0) and (x1, y1, r1). */
+GXAPI GXResult GXCreateGradientRadial(const GXRadialGradientDesc* desc, GXGradientRec_** out);
+/* A triangle mesh with colours at the corners; count must not be 0. */
+GXAPI GXResult GXCreateGradientTriMesh(const GXTriMeshVertex* vertices, uint64_t count,
+                                       uint32_t background, GXGradientRec_** out);
+/* A solid brush; each channel is clamped to 0..1. */
+GXAPI GXResult GXCreateBrushSolid(const GXColorF* color, GXBrushRec_** out);
+/* A solid brush from 0xAARRGGBB. */
+GXAPI GXResult GXCreateBrushSolidARGB(uint32_t argb, GXBrushRec_** out);
+/* A brush sharing the bitmap; params null means bilinear and clamp, matrix null identity.
+   The matrix maps bitmap pixels straight to device pixels. */
+GXAPI GXResult GXCreateBrushBitmap(GXBitmapRec_* bitmap, float opacity,
+                                   const GXBitmapBrushParams* params, const GXMatrix* matrix,
+                                   GXBrushRec_** out);
+/* A brush sharing the gradient; matrix null means identity. */
+GXAPI GXResult GXCreateBrushGradient(GXGradientRec_* gradient, float opacity,
+                                     const GXMatrix* matrix, GXBrushRec_** out);
+
 
 /* ---- Render targets ------------------------------------------------------------------ */
 
