@@ -127,6 +127,73 @@ enum {
 
 /* ---- Geometry ------------------------------------------------------------------------ */
 
+/* A path of figures (subpaths), each a start point followed by lines and cubic Bézier
+   segments, open or closed, plus one fill rule. A figure is invisible (to replay, copy,
+   drawing, emptiness and equality) until it is ended. */
+
+/* Fill rules; a geometry stores any value, consumers read only these two. */
+enum {
+    GXFillRuleNonZero = 0, /* nonzero winding */
+    GXFillRuleEvenOdd = 1  /* even-odd */
+};
+
+/* Receives a geometry's replay: setFillRule once, then per figure beginFigure, its
+   segments and endFigure or endFigureClose (the closing segment is implied). Nothing at all
+   for an empty geometry. All six callbacks must be non-null; context is handed back. */
+typedef struct GXGeometrySinkCallbacks {
+    void* context;
+    void (*setFillRule)(void* context, int32_t rule);
+    void (*beginFigure)(void* context, const GXPoint* start);
+    void (*endFigure)(void* context);
+    void (*endFigureClose)(void* context);
+    void (*lineTo)(void* context, const GXPoint* point);
+    void (*cubicCurveTo)(void* context, const GXPoint* c1, const GXPoint* c2,
+                         const GXPoint* end);
+} GXGeometrySinkCallbacks;
+
+/* Makes a new empty geometry with rule GXFillRuleNonZero. */
+GXAPI GXResult GXCreateGeometry(GXGeometryRec_** geometry);
+/* Stores the fill rule (any value is kept). */
+GXAPI GXResult GXGeometrySetFillRule(GXGeometryRec_* geometry, int32_t rule);
+/* Reads the stored fill rule. */
+GXAPI GXResult GXGeometryGetFillRule(GXGeometryRec_* geometry, int32_t* rule);
+/* *empty = 1 when no figure is stored (an open figure does not count), else 0. */
+GXAPI GXResult GXGeometryEmpty(GXGeometryRec_* geometry, uint8_t* empty);
+/* *equal = 1 when both hold the same rule, bound and stored figures, bit for bit. */
+GXAPI GXResult GXGeometryPointsEqual(GXGeometryRec_* geometry, GXGeometryRec_* other,
+                                     uint8_t* equal);
+/* The point a LineTo would start from; GXResultNoResult when there is none. */
+GXAPI GXResult GXGeometryGetCurrentPoint(GXGeometryRec_* geometry, GXPoint* point);
+/* Starts a figure (ending an open one). */
+GXAPI GXResult GXGeometryBeginFigure(GXGeometryRec_* geometry, const GXPoint* start);
+/* Ends the open figure, leaving it open; a figure of one point stays open. */
+GXAPI GXResult GXGeometryEndFigure(GXGeometryRec_* geometry);
+/* Ends the open figure, closed. */
+GXAPI GXResult GXGeometryEndFigureClose(GXGeometryRec_* geometry);
+/* A line from the current point; starts a figure there (or at 0, 0) when none is open. */
+GXAPI GXResult GXGeometryLineTo(GXGeometryRec_* geometry, const GXPoint* point);
+/* The cubic (current point, control, end). */
+GXAPI GXResult GXGeometryConicCurveTo(GXGeometryRec_* geometry, const GXPoint* control,
+                                      const GXPoint* end);
+/* A cubic Bézier from the current point. */
+GXAPI GXResult GXGeometryCubicCurveTo(GXGeometryRec_* geometry, const GXPoint* c1,
+                                      const GXPoint* c2, const GXPoint* end);
+/* Adds a closed figure: left-top, right-top, right-bottom, left-bottom. */
+GXAPI GXResult GXGeometryRectangle(GXGeometryRec_* geometry, const GXRect* rect);
+/* Adds the ellipse inscribed in rect as four cubics; nothing for zero width or height. */
+GXAPI GXResult GXGeometryEllipse(GXGeometryRec_* geometry, const GXRect* rect);
+/* Adds a rectangle with elliptic corners, radii clamped to half the sides. */
+GXAPI GXResult GXGeometryRoundRectangle(GXGeometryRec_* geometry, const GXRect* rect, float rx,
+                                        float ry);
+/* A new geometry holding the stored figures of this one. */
+GXAPI GXResult GXGeometryCopy(GXGeometryRec_* geometry, GXGeometryRec_** copy);
+/* Replays the geometry into the callbacks, synchronously. */
+GXAPI GXResult GXGeometrySendToSink(GXGeometryRec_* geometry,
+                                    const GXGeometrySinkCallbacks* callbacks);
+/* A new geometry: this one with every point mapped through matrix. */
+GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
+                                   GXGeometryRec_** transformed);
+
 
 /* ---- Regions ------------------------------------------------------------------------- */
 

@@ -1,0 +1,127 @@
+// Exports: geometry.
+#include <memory>
+
+#include "graphics/api/exportguard.h"
+#include "graphics/api/handlerecord.h"
+#include "graphics/geometry/geometry.h"
+#include "graphics/geometry/geometrysinkadapter.h"
+
+using namespace Graphics;
+
+namespace {
+Geometry& Impl(GXGeometryRec_* handle) {
+    return *handle->impl;
+}
+}  // namespace
+
+GXResult GXCreateGeometry(GXGeometryRec_** geometry) {
+    if (AnyNull(geometry)) return GXResultInvalidArg;
+    return ExportGuard(
+        [&] { *geometry = MakeHandle<GXGeometryRec_>(std::make_shared<Geometry>()); });
+}
+
+GXResult GXGeometrySetFillRule(GXGeometryRec_* geometry, int32_t rule) {
+    if (AnyNull(geometry)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).SetFillRule(rule); });
+}
+
+GXResult GXGeometryGetFillRule(GXGeometryRec_* geometry, int32_t* rule) {
+    if (AnyNull(geometry, rule)) return GXResultInvalidArg;
+    *rule = Impl(geometry).FillRule();
+    return GXResultSuccess;
+}
+
+GXResult GXGeometryEmpty(GXGeometryRec_* geometry, uint8_t* empty) {
+    if (AnyNull(geometry, empty)) return GXResultInvalidArg;
+    *empty = Impl(geometry).IsEmpty() ? 1 : 0;
+    return GXResultSuccess;
+}
+
+GXResult GXGeometryPointsEqual(GXGeometryRec_* geometry, GXGeometryRec_* other, uint8_t* equal) {
+    if (AnyNull(geometry, other, equal)) return GXResultInvalidArg;
+    *equal = Impl(geometry).PointsEqual(Impl(other)) ? 1 : 0;
+    return GXResultSuccess;
+}
+
+GXResult GXGeometryGetCurrentPoint(GXGeometryRec_* geometry, GXPoint* point) {
+    if (AnyNull(geometry, point)) return GXResultInvalidArg;
+    return Impl(geometry).CurrentPoint(*point) ? GXResultSuccess : GXResultNoResult;
+}
+
+GXResult GXGeometryBeginFigure(GXGeometryRec_* geometry, const GXPoint* start) {
+    if (AnyNull(geometry, start)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).BeginFigure(*start); });
+}
+
+GXResult GXGeometryEndFigure(GXGeometryRec_* geometry) {
+    if (AnyNull(geometry)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).EndFigure(); });
+}
+
+GXResult GXGeometryEndFigureClose(GXGeometryRec_* geometry) {
+    if (AnyNull(geometry)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).EndFigureClose(); });
+}
+
+GXResult GXGeometryLineTo(GXGeometryRec_* geometry, const GXPoint* point) {
+    if (AnyNull(geometry, point)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).LineTo(*point); });
+}
+
+GXResult GXGeometryConicCurveTo(GXGeometryRec_* geometry, const GXPoint* control,
+                                const GXPoint* end) {
+    if (AnyNull(geometry, control, end)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).ConicCurveTo(*control, *end); });
+}
+
+GXResult GXGeometryCubicCurveTo(GXGeometryRec_* geometry, const GXPoint* c1, const GXPoint* c2,
+                                const GXPoint* end) {
+    if (AnyNull(geometry, c1, c2, end)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).CubicCurveTo(*c1, *c2, *end); });
+}
+
+GXResult GXGeometryRectangle(GXGeometryRec_* geometry, const GXRect* rect) {
+    if (AnyNull(geometry, rect)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).Rectangle(*rect); });
+}
+
+GXResult GXGeometryEllipse(GXGeometryRec_* geometry, const GXRect* rect) {
+    if (AnyNull(geometry, rect)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).Ellipse(*rect); });
+}
+
+GXResult GXGeometryRoundRectangle(GXGeometryRec_* geometry, const GXRect* rect, float rx,
+                                  float ry) {
+    if (AnyNull(geometry, rect)) return GXResultInvalidArg;
+    return ExportGuard([&] { Impl(geometry).RoundRectangle(*rect, rx, ry); });
+}
+
+GXResult GXGeometryCopy(GXGeometryRec_* geometry, GXGeometryRec_** copy) {
+    if (AnyNull(geometry, copy)) return GXResultInvalidArg;
+    return ExportGuard([&] {
+        auto result = std::make_shared<Geometry>();
+        Impl(geometry).SendToSink(result.get());
+        *copy = MakeHandle<GXGeometryRec_>(std::move(result));
+    });
+}
+
+GXResult GXGeometrySendToSink(GXGeometryRec_* geometry, const GXGeometrySinkCallbacks* callbacks) {
+    if (AnyNull(geometry, callbacks)) return GXResultInvalidArg;
+    if (!callbacks->setFillRule || !callbacks->beginFigure || !callbacks->endFigure ||
+        !callbacks->endFigureClose || !callbacks->lineTo || !callbacks->cubicCurveTo)
+        return GXResultInvalidArg;
+    return ExportGuard([&] {
+        GeometrySinkAdapter_ adapter(callbacks);
+        Impl(geometry).SendToSink(&adapter);
+    });
+}
+
+GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
+                             GXGeometryRec_** transformed) {
+    if (AnyNull(geometry, matrix, transformed)) return GXResultInvalidArg;
+    return ExportGuard([&] {
+        auto result = std::make_shared<Geometry>();
+        Impl(geometry).SendToSinkTransformed(*matrix, result.get());
+        *transformed = MakeHandle<GXGeometryRec_>(std::move(result));
+    });
+}

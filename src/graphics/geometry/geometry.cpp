@@ -1,0 +1,134 @@
+#include "graphics/geometry/geometry.h"
+
+#include <cstring>
+
+#include "graphics/geometry/transformer.h"
+
+namespace Graphics {
+
+namespace {
+// The circle constant: the cubic control distance, as a fraction of the radius, that
+// best approximates a quarter circle.
+constexpr float kCircle = 0.5522848f;
+}  // namespace
+
+Geometry::Geometry() : shape_(std::make_shared<Shape>()) {}
+
+bool Geometry::CurrentPoint(GXPoint& point) const {
+    const Shape& shape = *shape_;
+    if (shape.IsFigureOpen() && shape.CurrentFigure().PointCount() > 0) {
+        point = shape.CurrentFigure().LastPoint();
+        return true;
+    }
+    if (shape.Figures().empty()) return false;
+    const Figure& last = shape.Figures().back();
+    if (last.PointCount() == 0) return false;
+    point = last.IsClosed() ? last.StartPoint() : last.LastPoint();
+    return true;
+}
+
+void Geometry::EnsureFigure() {
+    if (shape_->IsFigureOpen()) return;
+    GXPoint start{0, 0};
+    CurrentPoint(start);
+    BeginFigure(start);
+}
+
+void Geometry::LineTo(const GXPoint& point) {
+    GXPoint p = point;
+    EnsureFigure();
+    shape_->LineTo(p);
+}
+
+void Geometry::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) {
+    GXPoint a = c1, b = c2, e = end;
+    EnsureFigure();
+    shape_->CubicCurveTo(a, b, e);
+}
+
+void Geometry::ConicCurveTo(const GXPoint& control, const GXPoint& end) {
+    GXPoint first = control;
+    CurrentPoint(first);
+    CubicCurveTo(first, control, end);
+}
+
+void Geometry::SendToSink(GeometrySink* sink) const {
+    if (sink) shape_->Replay(*sink);
+}
+
+void Geometry::SendToSinkTransformed(const GXMatrix& matrix, GeometrySink* sink) const {
+    if (!sink || IsEmpty()) return;
+    if (IsIdentity(matrix)) {
+        shape_->Replay(*sink);
+        return;
+    }
+    // The stage lives for this replay only; it borrows the sink without owning it.
+    Transformer transformer(matrix, std::shared_ptr<GeometrySink>(std::shared_ptr<void>(), sink));
+    shape_->Replay(transformer);
+}
+
+void Geometry::Rectangle(const GXRect& r) {
+    GXRect q = r;
+    BeginFigure({q.left, q.top});
+    LineTo({q.right, q.top});
+    LineTo({q.right, q.bottom});
+    LineTo({q.left, q.bottom});
+    EndFigureClose();
+}
+
+void Geometry::Ellipse(const GXRect& r) {
+    if (r.left == r.right || r.top == r.bottom) return;
+    const float rx = (r.right - r.left) * 0.5f, ry = (r.bottom - r.top) * 0.5f;
+    const float cx = r.left + rx, cy = r.top + ry;
+    const float kx = kCircle * rx, ky = kCircle * ry;
+    BeginFigure({cx, cy + ry});
+    CubicCurveTo({cx - kx, cy + ry}, {cx - rx, cy + ky}, {cx - rx, cy});
+    CubicCurveTo({cx - rx, cy - ky}, {cx - kx, cy - ry}, {cx, cy - ry});
+    CubicCurveTo({cx + kx, cy - ry}, {cx + rx, cy - ky}, {cx + rx, cy});
+    CubicCurveTo({cx + rx, cy + ky}, {cx + kx, cy + ry}, {cx, cy + ry});
+    EndFigureClose();
+}
+
+void Geometry::RoundRectangle(const GXRect& r, float rx, float ry) {
+    if (r.left == r.right || r.top == r.bottom) return;
+    const float left = r.left, top = r.top, right = r.right, bottom = r.bottom;
+    // Clamped from above only: negative radii pass through as given.
+    const float halfWidth = (right - left) * 0.5f, halfHeight = (bottom - top) * 0.5f;
+    const float gx = halfWidth < rx ? halfWidth : rx;
+    const float gy = halfHeight < ry ? halfHeight : ry;
+    const float kx = gx * kCircle, ky = gy * kCircle;
+    BeginFigure({right - gx, top});
+    CubicCurveTo({right - gx + kx, top}, {right, top + gy - ky}, {right, top + gy});
+    LineTo({right, bottom - gy});
+    CubicCurveTo({right, bottom - gy + ky}, {right - gx + kx, bottom}, {right - gx, bottom});
+    LineTo({left + gx, bottom});
+    CubicCurveTo({left + gx - kx, bottom}, {left, bottom - gy + ky}, {left, bottom - gy});
+    LineTo({left, top + gy});
+    CubicCurveTo({left, top + gy - ky}, {left + gx - kx, top}, {left + gx, top});
+    LineTo({right - gx, top});
+    EndFigureClose();
+}
+
+bool Geometry::PointsEqual(const Geometry& other) const {
+    const auto& mine = shape_->Figures();
+    const auto& theirs = other.shape_->Figures();
+    if (theirs.empty()) return mine.empty();
+    if (mine.empty() || FillRule() != other.FillRule() || mine.size() != theirs.size())
+        return false;
+    GXRect a = Bound().Box(), b = other.Bound().Box();
+    if (!(a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom))
+        return false;
+    for (size_t i = 0; i < mine.size(); ++i) {
+        const Figure& f = mine[i];
+        const Figure& g = theirs[i];
+        if (f.IsClosed() != g.IsClosed() || f.PointCount() != g.PointCount() ||
+            f.VerbCount() != g.VerbCount())
+            return false;
+        if (std::memcmp(f.Points(), g.Points(), size_t(f.PointCount()) * sizeof(GXPoint)) != 0 ||
+            std::memcmp(f.VerbBytes(), g.VerbBytes(), size_t(f.VerbCount())) != 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace Graphics

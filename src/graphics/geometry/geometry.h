@@ -1,0 +1,58 @@
+#pragma once
+
+#include <memory>
+
+#include "graphics/api/graphicsbase.h"
+#include "graphics/geometry/geometrysink.h"
+#include "graphics/geometry/shape.h"
+
+namespace Graphics {
+
+// The object behind a geometry handle: a path built point by point or by the library
+// (rectangles, ellipses, stroke outlines, transformed copies), consumed by replay. Being a
+// sink itself, a geometry can be the target of another geometry's replay.
+class Geometry : public GraphicsBase, public GeometrySink {
+public:
+    Geometry();
+
+    void SetFillRule(int32_t rule) override { shape_->SetFillRule(rule); }
+    void BeginFigure(const GXPoint& start) override { shape_->BeginFigure(start); }
+    void EndFigure() override { shape_->EndFigure(); }
+    void EndFigureClose() override { shape_->EndFigureClose(); }
+    // Both begin a figure at the current point (or (0, 0)) when none is open.
+    void LineTo(const GXPoint& point) override;
+    void CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) override;
+    // The cubic (current point, control, end); with no current point at all the first
+    // control point is `control` itself.
+    virtual void ConicCurveTo(const GXPoint& control, const GXPoint& end);
+
+    int32_t FillRule() const { return shape_->FillRule(); }
+    // True when no figure is stored; an open figure does not count.
+    bool IsEmpty() const { return shape_->Figures().empty(); }
+    // The last point of the open figure; else the start point of the last stored figure
+    // when it is closed, its last point when open; false when there is none.
+    bool CurrentPoint(GXPoint& point) const;
+    const BoundCalculator& Bound() const { return shape_->Bound(); }
+    const Shape& GetShape() const { return *shape_; }
+
+    // Replays the stored figures (nothing for a null sink or no stored figure).
+    void SendToSink(GeometrySink* sink) const;
+    // The same through `matrix`; the matrix stage is skipped for the identity.
+    void SendToSinkTransformed(const GXMatrix& matrix, GeometrySink* sink) const;
+
+    // Construction sequences, issued through this geometry's own operations.
+    void Rectangle(const GXRect& r);
+    void Ellipse(const GXRect& r);
+    void RoundRectangle(const GXRect& r, float rx, float ry);
+
+    // Same rule, same bound, same stored figures point for point and verb for verb.
+    bool PointsEqual(const Geometry& other) const;
+
+private:
+    // Begins a figure at the current point, or (0, 0), when none is open.
+    void EnsureFigure();
+
+    std::shared_ptr<Shape> shape_;  // never null
+};
+
+}  // namespace Graphics

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "graphics/geometry/boundcalculator.h"
+#include "graphics/geometry/figure.h"
+#include "graphics/geometry/geometrysink.h"
+
+namespace Graphics {
+
+// The path storage. It keeps the figures that were ended, in insertion order; the figure
+// being built is invisible to everything but the bound and the current point until it is
+// ended. Stored figures are never changed or removed.
+class Shape final : public GeometrySink {
+public:
+    Shape();
+
+    void SetFillRule(int32_t rule) override { fillRule_ = rule; }
+    void BeginFigure(const GXPoint& start) override;
+    void EndFigure() override;
+    void EndFigureClose() override;
+    void LineTo(const GXPoint& point) override;
+    void CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) override;
+
+    int32_t FillRule() const { return fillRule_; }
+    bool IsFigureOpen() const { return figureOpen_; }
+    const Figure& CurrentFigure() const { return current_; }
+    const std::vector<Figure>& Figures() const { return figures_; }
+    const BoundCalculator& Bound() const { return *bound_; }
+
+    // The replay protocol: nothing for no stored figure, else SetFillRule once and every
+    // stored figure in order.
+    void Replay(GeometrySink& sink) const;
+
+private:
+    int32_t fillRule_ = 0;                    // stored as given; consumers read 0 and 1 only
+    bool figureOpen_ = false;                 // current_ is being built
+    Figure current_;                          // the open figure; its block is reused
+    std::vector<Figure> figures_;             // ended figures, in insertion order
+    std::shared_ptr<BoundCalculator> bound_;  // every point ever received, never empty
+};
+
+}  // namespace Graphics
