@@ -107,13 +107,27 @@ bool BitAt(const uint8_t* src, int32_t i) {
     return (src[i >> 3] >> (7 - (i & 7))) & 1;
 }
 
+// Calls emit(i, mask) for `count` bits MSB first, mask being all ones for a set bit and 0
+// otherwise, a source byte at a time so the choice of value needs no branch.
+template <class Emit>
+void ExpandBits(const uint8_t* src, int32_t count, Emit emit) {
+    int32_t whole = count / 8;
+    for (int32_t byte = 0; byte < whole; ++byte) {
+        uint32_t bits = src[byte];
+        for (int32_t k = 0; k < 8; ++k) emit(8 * byte + k, 0u - ((bits >> (7 - k)) & 1));
+    }
+    for (int32_t i = 8 * whole; i < count; ++i) emit(i, 0u - uint32_t(BitAt(src, i)));
+}
+
 template <uint32_t Set, uint32_t Clear>
 void Row1To32(const uint8_t* src, uint8_t* dst, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) Store32(dst + 4 * i, BitAt(src, i) ? Set : Clear);
+    ExpandBits(src, count, [dst](int32_t i, uint32_t mask) {
+        Store32(dst + 4 * i, Clear ^ ((Set ^ Clear) & mask));
+    });
 }
 
 void Row1To8(const uint8_t* src, uint8_t* dst, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) dst[i] = BitAt(src, i) ? 255 : 0;
+    ExpandBits(src, count, [dst](int32_t i, uint32_t mask) { dst[i] = uint8_t(mask); });
 }
 
 void CopyBits(const uint8_t* src, uint8_t* dst, int32_t count) {
