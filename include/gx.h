@@ -193,6 +193,13 @@ GXAPI GXResult GXGeometrySendToSink(GXGeometryRec_* geometry,
 /* A new geometry: this one with every point mapped through matrix. */
 GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
                                    GXGeometryRec_** transformed);
+/* The box of every point the geometry received (control points too) through matrix (null:
+   identity); (0, 0, 0, 0) mapped when no figure is stored. */
+GXAPI GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix,
+                                  GXRect* bound);
+/* *inside = 1 when the point lies in the filled interior under the fill rule. */
+GXAPI GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point,
+                                 uint8_t* inside);
 
 
 /* ---- Regions ------------------------------------------------------------------------- */

@@ -5,6 +5,7 @@
 #include "graphics/api/handlerecord.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/geometrysinkadapter.h"
+#include "graphics/geometry/transformer.h"
 
 using namespace Graphics;
 
@@ -124,4 +125,17 @@ GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
         Impl(geometry).SendToSinkTransformed(*matrix, result.get());
         *transformed = MakeHandle<GXGeometryRec_>(std::move(result));
     });
+}
+
+GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GXRect* bound) {
+    if (AnyNull(geometry, bound)) return GXResultInvalidArg;
+    const Geometry& g = Impl(geometry);
+    const GXRect box = g.IsEmpty() ? GXRect{0, 0, 0, 0} : g.Bound().Box();
+    *bound = TransformBounds(matrix ? *matrix : kIdentityMatrix, box);
+    return GXResultSuccess;
+}
+
+GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point, uint8_t* inside) {
+    if (AnyNull(geometry, point, inside)) return GXResultInvalidArg;
+    return ExportGuard([&] { *inside = Impl(geometry).HitTest(*point) ? 1 : 0; });
 }

@@ -48,6 +48,10 @@ public:
     // Same rule, same bound, same stored figures point for point and verb for verb.
     bool PointsEqual(const Geometry& other) const;
 
+    // Whether `point` lies in the filled interior, in the geometry's own coordinates. Every
+    // figure counts as closed; cubics are flattened to 1/1000 of the bound's larger side.
+    bool HitTest(const GXPoint& point) const;
+
 private:
     // Begins a figure at the current point, or (0, 0), when none is open.
     void EnsureFigure();
