@@ -10,6 +10,9 @@ void Shape::BeginFigure(const GXPoint& start) {
     // Copy first: `start` may refer into the block that Reset hands back for reuse.
     GXPoint p = start;
     if (figureOpen_) EndFigure();
+    // Closed until the start point is in: a failed growth must not leave an open figure
+    // without points.
+    figureOpen_ = false;
     current_.Reset();
     current_.AppendStart(p);
     figureOpen_ = true;
