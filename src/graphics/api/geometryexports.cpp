@@ -5,6 +5,7 @@
 #include "graphics/api/handlerecord.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/geometrysinkadapter.h"
+#include "graphics/geometry/strokestyle.h"
 #include "graphics/geometry/transformer.h"
 
 using namespace Graphics;
@@ -138,4 +139,14 @@ GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GX
 GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point, uint8_t* inside) {
     if (AnyNull(geometry, point, inside)) return GXResultInvalidArg;
     return ExportGuard([&] { *inside = Impl(geometry).HitTest(*point) ? 1 : 0; });
+}
+
+GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeStyle* style,
+                         float tolerance, GXGeometryRec_** outline) {
+    if (AnyNull(geometry, style, outline)) return GXResultInvalidArg;
+    return ExportGuard([&] {
+        auto result = std::make_shared<Geometry>();
+        Impl(geometry).Widen(width, StrokeStyle(style), tolerance, result);
+        *outline = MakeHandle<GXGeometryRec_>(std::move(result));
+    });
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "graphics/geometry/hittestproxy.h"
+#include "graphics/geometry/strokesink.h"
 #include "graphics/geometry/transformer.h"
 
 namespace Graphics {
@@ -144,6 +145,13 @@ bool Geometry::HitTest(const GXPoint& point) const {
     HitTestProxy proxy(point, (width > height ? width : height) * 0.001f);
     shape_->Replay(proxy);
     return proxy.IsInside();
+}
+
+void Geometry::Widen(float width, const StrokeStyle& style, float tolerance,
+                     const std::shared_ptr<GeometrySink>& target) const {
+    if (!target || IsEmpty()) return;
+    std::shared_ptr<GeometrySink> chain = MakeStrokeSink(tolerance, width, style, target);
+    shape_->Replay(*chain);
 }
 
 }  // namespace Graphics
