@@ -113,8 +113,10 @@ GXResult GXGeometrySendToSink(GXGeometryRec_* geometry, const GXGeometrySinkCall
         !callbacks->endFigureClose || !callbacks->lineTo || !callbacks->cubicCurveTo)
         return GXResultInvalidArg;
     return ExportGuard([&] {
+        // Callbacks may release the handle; the replay keeps the geometry alive.
+        std::shared_ptr<Geometry> keep = geometry->impl;
         GeometrySinkAdapter_ adapter(callbacks);
-        Impl(geometry).SendToSink(&adapter);
+        keep->SendToSink(&adapter);
     });
 }
 
