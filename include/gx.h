@@ -234,9 +234,26 @@ typedef struct GXGeometrySinkCallbacks {
     void (*endFigure)(void* context);
     void (*endFigureClose)(void* context);
     void (*lineTo)(void* context, const GXPoint* point);
-    void (*cubicCurveTo)(void* context, const GXPoint* c1, const GXPoint* c2,
-                         const GXPoint* end);
+    void (*cubicCurveTo)(void* context, const GXPoint* c1, const GXPoint* c2, const GXPoint* end);
 } GXGeometrySinkCallbacks;
+
+/* Line joins; any other value bevels. */
+enum { GXLineJoinMiter = 0, GXLineJoinRound = 1, GXLineJoinBevel = 2 };
+
+/* Line caps; any other value is butt. */
+enum { GXLineCapButt = 0, GXLineCapRound = 1, GXLineCapSquare = 2 };
+
+/* How a stroke looks. Dashes alternate dash and gap lengths; with an odd count the second
+   pass swaps them. A dash count of 0 strokes solid, counts above 15 count as 15. */
+typedef struct GXStrokeStyle {
+    int32_t lineJoin;   /* GXLineJoin* */
+    int32_t lineCap;    /* GXLineCap* */
+    float miterLimit;   /* longest miter, in half line widths, that is not cut to a bevel */
+    int32_t reserved;   /* not read */
+    float dashOffset;   /* how far into the pattern the stroke starts */
+    float dashes[15];   /* dash and gap lengths */
+    uint64_t dashCount; /* valid entries in dashes */
+} GXStrokeStyle;
 
 /* Makes a new empty geometry with rule GXFillRuleNonZero. */
 GXAPI GXResult GXCreateGeometry(GXGeometryRec_** geometry);
@@ -280,6 +297,15 @@ GXAPI GXResult GXGeometrySendToSink(GXGeometryRec_* geometry,
 /* A new geometry: this one with every point mapped through matrix. */
 GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
                                    GXGeometryRec_** transformed);
+/* The box of every point the geometry received (control points too) through matrix (null:
+   identity); (0, 0, 0, 0) mapped when no figure is stored. */
+GXAPI GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GXRect* bound);
+/* A new geometry: the outline of the stroke (nonzero rule); tolerance is the flattening
+   tolerance. A bad dash pattern strokes solid. */
+GXAPI GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeStyle* style,
+                               float tolerance, GXGeometryRec_** outline);
+/* *inside = 1 when the point lies in the filled interior under the fill rule. */
+GXAPI GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point, uint8_t* inside);
 
 
 /* ---- Regions ------------------------------------------------------------------------- */
