@@ -50,7 +50,9 @@ struct GXFontFaceRec_;
 struct GXGeometryRec_;
 struct GXRegionRec_;
 struct GXRenderTargetRec_;
-#define GX_HANDLE(handle) (handle)
+/* Only the library sees the records' definitions; to a caller they are incomplete, so the
+   conversion to the base is spelled out (every record starts with its GXOBase). */
+#define GX_HANDLE(handle) (reinterpret_cast<GXOBase*>(handle))
 #else
 typedef struct GXOBase GXOBase;
 typedef struct GXPaletteRec_ GXPaletteRec_;
