@@ -141,9 +141,7 @@ DWORD HostFont::GlyphOutline(UINT character, UINT format, GLYPHMETRICS& metrics,
     if (!last_.valid || last_.glyph != glyph || !SameMatrix(last_.matrix, matrix)) {
         last_.valid = false;
         if (!LoadGlyph(glyph, matrix, last_.metrics)) return GDI_ERROR;
-        std::optional<std::vector<BYTE>> encoded = NativeOutline::Encode(face_->glyph->outline);
-        if (!encoded) return GDI_ERROR;
-        last_.buffer = std::move(*encoded);
+        if (!NativeOutline::Encode(face_->glyph->outline, last_.buffer)) return GDI_ERROR;
         last_.glyph = glyph;
         last_.matrix = matrix;
         last_.valid = true;

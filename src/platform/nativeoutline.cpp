@@ -14,10 +14,12 @@ POINTFX ToPointFx(const FT_Vector& point) {
     return {NativeOutline::ToFixed(point.x), NativeOutline::ToFixed(point.y)};
 }
 
-// Appends one polygon: its header, then curve records, patching the sizes at the end.
+// Writes one polygon at `used` bytes into `out` (which has room for it): its header, then
+// curve records, patching the sizes at the end. `used` advances past what is written.
 class PolygonWriter {
 public:
-    PolygonWriter(std::vector<BYTE>& out, const FT_Vector& start) : out_(out), header_(out.size()) {
+    PolygonWriter(BYTE* out, size_t& used, const FT_Vector& start)
+        : out_(out), used_(used), header_(used) {
         TTPOLYGONHEADER header{0, TT_POLYGON_TYPE, ToPointFx(start)};
         Append(&header, sizeof header);
     }
@@ -27,7 +29,7 @@ public:
     void Add(WORD type, const FT_Vector& point) {
         if (!recordOpen_ || type != recordType_) {
             CloseRecord();
-            record_ = out_.size();
+            record_ = used_;
             recordType_ = type;
             recordCount_ = 0;
             recordOpen_ = true;
@@ -42,23 +44,24 @@ public:
     // Ends the open record; the next point starts a new one.
     void CloseRecord() {
         if (!recordOpen_) return;
-        std::memcpy(out_.data() + record_ + sizeof(WORD), &recordCount_, sizeof recordCount_);
+        std::memcpy(out_ + record_ + sizeof(WORD), &recordCount_, sizeof recordCount_);
         recordOpen_ = false;
     }
 
     void Finish() {
         CloseRecord();
-        DWORD bytes = static_cast<DWORD>(out_.size() - header_);
-        std::memcpy(out_.data() + header_ + offsetof(TTPOLYGONHEADER, cb), &bytes, sizeof bytes);
+        DWORD bytes = static_cast<DWORD>(used_ - header_);
+        std::memcpy(out_ + header_ + offsetof(TTPOLYGONHEADER, cb), &bytes, sizeof bytes);
     }
 
 private:
     void Append(const void* data, size_t bytes) {
-        const BYTE* begin = static_cast<const BYTE*>(data);
-        out_.insert(out_.end(), begin, begin + bytes);
+        std::memcpy(out_ + used_, data, bytes);
+        used_ += bytes;
     }
 
-    std::vector<BYTE>& out_;
+    BYTE* out_;                // the whole buffer
+    size_t& used_;             // bytes of out_ written so far
     size_t header_;            // offset of this polygon's header in out_
     size_t record_ = 0;        // offset of the open record's wType, when one is open
     WORD recordType_ = 0;      // TT_PRIM_* of the open record
@@ -83,12 +86,17 @@ FIXED NativeOutline::ToFixed(FT_Pos value26_6) {
     return {static_cast<WORD>(value16_16 & 0xFFFF), static_cast<SHORT>(value16_16 >> 16)};
 }
 
-std::optional<std::vector<BYTE>> NativeOutline::Encode(const FT_Outline& outline) {
-    std::vector<BYTE> out;
+bool NativeOutline::Encode(const FT_Outline& outline, std::vector<BYTE>& out) {
+    if (outline.n_contours < 0 || outline.n_points < 0) return false;
+    // Room for the worst case, every point opening a record of its own; cut to size at the
+    // end.
+    out.resize(outline.n_contours * sizeof(TTPOLYGONHEADER) +
+               size_t(outline.n_points) * (sizeof(POINTFX) + offsetof(TTPOLYCURVE, apfx)));
+    size_t used = 0;
     int first = 0;
     for (int contour = 0; contour < outline.n_contours; ++contour) {
         int last = outline.contours[contour];
-        if (last < first || last >= outline.n_points) return std::nullopt;
+        if (last < first || last >= outline.n_points) return false;
         int count = last - first + 1;
         auto tagAt = [&](int index) { return FT_CURVE_TAG(outline.tags[index]); };
 
@@ -102,7 +110,7 @@ std::optional<std::vector<BYTE>> NativeOutline::Encode(const FT_Outline& outline
             start = outline.points[startIndex];
         } else {
             for (int i = first; i <= last; ++i)
-                if (tagAt(i) != FT_CURVE_TAG_CONIC) return std::nullopt;
+                if (tagAt(i) != FT_CURVE_TAG_CONIC) return false;
             const FT_Vector& a = outline.points[last];
             const FT_Vector& b = outline.points[first];
             start = {(a.x + b.x) / 2, (a.y + b.y) / 2};
@@ -112,7 +120,7 @@ std::optional<std::vector<BYTE>> NativeOutline::Encode(const FT_Outline& outline
             continue;
         }
 
-        PolygonWriter polygon(out, start);
+        PolygonWriter polygon(out.data(), used, start);
         PendingControls pending;
         // Reaching an on-curve point ends whatever the pending controls began. The closing
         // point is the start itself; a straight closing segment stays implied.
@@ -143,24 +151,25 @@ std::optional<std::vector<BYTE>> NativeOutline::Encode(const FT_Outline& outline
             const FT_Vector& point = outline.points[index];
             switch (tagAt(index)) {
                 case FT_CURVE_TAG_ON:
-                    if (!onPoint(point, false)) return std::nullopt;
+                    if (!onPoint(point, false)) return false;
                     break;
                 case FT_CURVE_TAG_CONIC:
-                    if (pending.cubic != 0) return std::nullopt;
+                    if (pending.cubic != 0) return false;
                     polygon.Add(TT_PRIM_QSPLINE, point);
                     pending.quadratic = true;
                     break;
                 default:  // FT_CURVE_TAG_CUBIC
-                    if (pending.quadratic || pending.cubic == 2) return std::nullopt;
+                    if (pending.quadratic || pending.cubic == 2) return false;
                     pending.points[pending.cubic++] = point;
                     break;
             }
         }
-        if (!onPoint(start, true)) return std::nullopt;
+        if (!onPoint(start, true)) return false;
         polygon.Finish();
         first = last + 1;
     }
-    return out;
+    out.resize(used);
+    return true;
 }
 
 }  // namespace Host

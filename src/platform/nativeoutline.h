@@ -3,7 +3,6 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <optional>
 #include <vector>
 
 #include "platform/hostgdi.h"
@@ -18,10 +17,12 @@ namespace Host {
 // line back to the start is left implied.
 class NativeOutline {
 public:
-    // The buffer, or nothing when the point tags describe no valid outline (a cubic control
-    // not in a pair, quadratic and cubic controls run together, a contour of cubic
-    // controls alone). Contours of a single point draw nothing and are left out.
-    static std::optional<std::vector<BYTE>> Encode(const FT_Outline& outline);
+    // Replaces the contents of `out` with the buffer (its capacity is reused, so a caller
+    // keeping one vector allocates only when a glyph is larger than any before). False, with
+    // `out` unspecified, when the point tags describe no valid outline (a cubic control not
+    // in a pair, quadratic and cubic controls run together, a contour of cubic controls
+    // alone). Contours of a single point draw nothing and are left out.
+    static bool Encode(const FT_Outline& outline, std::vector<BYTE>& out);
 
     // 26.6 to 16.16, saturated to the range FIXED can hold.
     static FIXED ToFixed(FT_Pos value26_6);

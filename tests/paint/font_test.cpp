@@ -108,24 +108,6 @@ TEST(Font, SpaceHasAnAdvanceButNoFigures) {
     EXPECT_TRUE(sink.calls.empty());
 }
 
-TEST(Font, AdvancesAreFreeTypesRoundedAndSumIntoTheBound) {
-    auto font = Font::Create(kDejaVuSans, 0, 12);
-    ReferenceFace reference(16);
-    std::vector<uint16_t> text = Text(u"Wave fill.");
-    float sum = 0;
-    for (uint16_t unit : text) {
-        FT_UInt glyph = FT_Get_Char_Index(reference.face.get(), unit);
-        ASSERT_EQ(FT_Load_Glyph(reference.face.get(), glyph, FT_LOAD_NO_HINTING), 0);
-        float expected = std::round(reference.face->glyph->linearHoriAdvance / 65536.0f);
-        EXPECT_EQ(font->GetGlyphOutline(static_cast<uint16_t>(glyph), nullptr).x, expected);
-        sum += expected;
-    }
-    text.push_back(0);
-    GXTextBound bound = font->CalculateTextBound(text.data());
-    EXPECT_EQ(bound.width, sum);
-    EXPECT_EQ(bound.height, 12);
-}
-
 // Points along FreeType's own outline of a glyph (y flipped), each segment sampled
 // at `steps` parameters.
 std::vector<GXPoint> SampleReference(FT_Outline& outline, int steps) {

@@ -84,6 +84,13 @@ std::vector<Polygon> Decode(const std::vector<BYTE>& buffer) {
 
 using P = std::vector<std::pair<double, double>>;
 
+// Encodes into a vector that already holds bytes, to show that they are replaced.
+std::vector<Polygon> Encoded(const FT_Outline& outline) {
+    std::vector<BYTE> buffer(5, 0xEE);
+    EXPECT_TRUE(NativeOutline::Encode(outline, buffer));
+    return Decode(buffer);
+}
+
 TEST(NativeOutline, FixedPointKeepsFractionsAndSaturates) {
     FIXED f = NativeOutline::ToFixed(-96);  // -1.5 px
     EXPECT_EQ(f.value, -2);
@@ -106,9 +113,9 @@ TEST(NativeOutline, QuadraticRunsKeepImpliedMidpointsAndClosingLineIsImplied) {
     outline.Contour(
         {{{0, 0}, kOn}, {{0, 10}, kConic}, {{10, 10}, kConic}, {{10, 0}, kOn}, {{5, -5}, kOn}});
     FT_Outline ft = outline.Get();
-    auto buffer = NativeOutline::Encode(ft);
-    ASSERT_TRUE(buffer);
-    auto polygons = Decode(*buffer);
+    std::vector<BYTE> buffer;
+    ASSERT_TRUE(NativeOutline::Encode(ft, buffer));
+    auto polygons = Decode(buffer);
     ASSERT_EQ(polygons.size(), 1u);
     EXPECT_EQ(polygons[0].start, (std::pair<double, double>{0, 0}));
     ASSERT_EQ(polygons[0].records.size(), 2u);
@@ -122,7 +129,7 @@ TEST(NativeOutline, ContourStartingOffCurveStartsAtFirstOnPointAndCurvesBack) {
     TestOutline outline;
     outline.Contour({{{0, 10}, kConic}, {{10, 10}, kOn}, {{10, 0}, kOn}, {{0, 0}, kOn}});
     FT_Outline ft = outline.Get();
-    auto polygons = Decode(*NativeOutline::Encode(ft));
+    auto polygons = Encoded(ft);
     ASSERT_EQ(polygons.size(), 1u);
     EXPECT_EQ(polygons[0].start, (std::pair<double, double>{10, 10}));
     ASSERT_EQ(polygons[0].records.size(), 2u);
@@ -138,7 +145,7 @@ TEST(NativeOutline, ConsecutiveQuadraticPiecesThroughAnOnPointAreSeparateRecords
     outline.Contour(
         {{{0, 0}, kOn}, {{0, 10}, kConic}, {{10, 10}, kOn}, {{20, 10}, kConic}, {{20, 0}, kOn}});
     FT_Outline ft = outline.Get();
-    auto polygons = Decode(*NativeOutline::Encode(ft));
+    auto polygons = Encoded(ft);
     ASSERT_EQ(polygons[0].records.size(), 2u);
     EXPECT_EQ(polygons[0].records[0].points, (P{{0, 10}, {10, 10}}));
     EXPECT_EQ(polygons[0].records[1].points, (P{{20, 10}, {20, 0}}));
@@ -148,7 +155,7 @@ TEST(NativeOutline, AllControlContourStartsAtImpliedMidpoint) {
     TestOutline outline;
     outline.Contour({{{0, 0}, kConic}, {{10, 0}, kConic}, {{10, 10}, kConic}, {{0, 10}, kConic}});
     FT_Outline ft = outline.Get();
-    auto polygons = Decode(*NativeOutline::Encode(ft));
+    auto polygons = Encoded(ft);
     ASSERT_EQ(polygons.size(), 1u);
     EXPECT_EQ(polygons[0].start, (std::pair<double, double>{0, 5}));
     ASSERT_EQ(polygons[0].records.size(), 1u);
@@ -168,7 +175,7 @@ TEST(NativeOutline, CubicPiecesBecomeCsplineGroupsAndSeveralContoursFollowEachOt
     outline.Contour({{{30, 0}, kOn}, {{30, 5}, kCubic}, {{35, 5}, kCubic}});
     outline.Contour({{{50, 50}, kOn}});  // a lone point draws nothing
     FT_Outline ft = outline.Get();
-    auto polygons = Decode(*NativeOutline::Encode(ft));
+    auto polygons = Encoded(ft);
     ASSERT_EQ(polygons.size(), 2u);
     ASSERT_EQ(polygons[0].records.size(), 1u);
     EXPECT_EQ(polygons[0].records[0].type, TT_PRIM_CSPLINE);
@@ -181,6 +188,7 @@ TEST(NativeOutline, CubicPiecesBecomeCsplineGroupsAndSeveralContoursFollowEachOt
 }
 
 TEST(NativeOutline, InvalidTagSequencesAreRejected) {
+    std::vector<BYTE> buffer;
     TestOutline single;  // one cubic control alone
     single.Contour({{{0, 0}, kOn}, {{0, 5}, kCubic}, {{10, 10}, kOn}});
     TestOutline mixed;  // quadratic and cubic controls run together
@@ -192,13 +200,13 @@ TEST(NativeOutline, InvalidTagSequencesAreRejected) {
     noOnPoint.Contour({{{0, 0}, kCubic}, {{0, 5}, kCubic}});
     for (TestOutline* outline : {&single, &mixed, &triple, &noOnPoint}) {
         FT_Outline ft = outline->Get();
-        EXPECT_FALSE(NativeOutline::Encode(ft));
+        EXPECT_FALSE(NativeOutline::Encode(ft, buffer));
     }
     TestOutline badContour;
     badContour.Contour({{{0, 0}, kOn}, {{1, 1}, kOn}});
     badContour.contours.back() = 5;  // past the last point
     FT_Outline ft = badContour.Get();
-    EXPECT_FALSE(NativeOutline::Encode(ft));
+    EXPECT_FALSE(NativeOutline::Encode(ft, buffer));
 }
 
 }  // namespace
