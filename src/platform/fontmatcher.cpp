@@ -31,6 +31,11 @@ void AppendUtf8(std::string& out, char32_t code) {
     }
 }
 
+// OpenType weight from which a lighter face is thickened: semi-bold and heavier.
+constexpr int kSynthesiseBoldFrom = 600;
+// Lean of a synthesised italic: x moves by a fifth of y, as in fontconfig's own rule.
+constexpr double kSyntheticShear = 0.2;
+
 bool IsHighSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
 }
@@ -80,6 +85,27 @@ FontMatch FontMatcher::Match(std::u16string_view family, int weight, bool italic
     found.path = reinterpret_cast<const char*>(file);
     if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &found.index) != FcResultMatch)
         found.index = 0;
+
+    // With fontconfig's synthetic rules installed, the match already says what to do (and
+    // reports the synthesised weight and slant); without them, the face's own weight and
+    // slant tell.
+    FcBool embolden = FcFalse;
+    int faceWeight = FC_WEIGHT_REGULAR, faceSlant = FC_SLANT_ROMAN;
+    FcPatternGetInteger(match.get(), FC_WEIGHT, 0, &faceWeight);
+    FcPatternGetInteger(match.get(), FC_SLANT, 0, &faceSlant);
+    if (FcPatternGetBool(match.get(), FC_EMBOLDEN, 0, &embolden) == FcResultMatch)
+        found.embolden = embolden;
+    else
+        found.embolden = weight >= kSynthesiseBoldFrom && faceWeight < FC_WEIGHT_DEMIBOLD;
+    FcMatrix* matrix = nullptr;
+    if (FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &matrix) == FcResultMatch) {
+        found.xx = matrix->xx;
+        found.xy = matrix->xy;
+        found.yx = matrix->yx;
+        found.yy = matrix->yy;
+    } else if (italic && faceSlant == FC_SLANT_ROMAN) {
+        found.xy = kSyntheticShear;
+    }
     return found;
 }
 

@@ -62,8 +62,8 @@ bool IsSurrogate(WCHAR unit) {
 
 }  // namespace
 
-HostFont::HostFont(FreeTypeFace face, FT_F26Dot6 em26_6, bool stock)
-    : face_(std::move(face)), em26_6_(em26_6), stock_(stock) {}
+HostFont::HostFont(FreeTypeFace face, FT_F26Dot6 em26_6, bool embolden, const FT_Matrix& slant)
+    : face_(std::move(face)), em26_6_(em26_6), embolden_(embolden), slant_(slant) {}
 
 std::unique_ptr<HostFont> HostFont::Create(int height, int weight, bool italic,
                                            std::u16string_view family) {
@@ -75,7 +75,9 @@ std::unique_ptr<HostFont> HostFont::Create(int height, int weight, bool italic,
     auto em26_6 = static_cast<FT_F26Dot6>(std::lround(em * 64));
     // At 72 dpi a size in points is a size in pixels.
     if (FT_Set_Char_Size(face.get(), 0, em26_6, 72, 72) != 0) return nullptr;
-    return std::unique_ptr<HostFont>(new HostFont(std::move(face), em26_6, false));
+    auto toFixed = [](double value) { return static_cast<FT_Fixed>(std::lround(value * 65536)); };
+    FT_Matrix slant{toFixed(match.xx), toFixed(match.xy), toFixed(match.yx), toFixed(match.yy)};
+    return std::unique_ptr<HostFont>(new HostFont(std::move(face), em26_6, match.embolden, slant));
 }
 
 HostFont* HostFont::Stock() {
@@ -104,10 +106,19 @@ bool HostFont::LoadGlyph(FT_UInt glyph, const FT_Matrix& matrix, GLYPHMETRICS& m
     if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) != 0) return false;
     FT_GlyphSlot slot = face->glyph;
     if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return false;
+    // The unhinted advance in pixels.
+    double advance = slot->linearHoriAdvance / 65536.0;
+    if (embolden_) {
+        // As FreeType's own emboldening: a 24th of the em wider and taller, the advance
+        // growing by as much.
+        FT_Pos strength26_6 = FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24;
+        FT_Outline_EmboldenXY(&slot->outline, strength26_6, strength26_6);
+        advance += strength26_6 / 64.0;
+    }
+    FT_Outline_Transform(&slot->outline, &slant_);
     FT_Outline_Transform(&slot->outline, &matrix);
 
-    // The unhinted advance (16.16 pixels), turned by the transform, in whole pixels.
-    double advance = slot->linearHoriAdvance / 65536.0;
+    // The advance turned by the caller's transform, in whole pixels.
     metrics.gmCellIncX = SaturateShort(advance * (matrix.xx / 65536.0));
     metrics.gmCellIncY = SaturateShort(advance * (matrix.yx / 65536.0));
     if (slot->outline.n_points == 0) {

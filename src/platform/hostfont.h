@@ -14,7 +14,8 @@ namespace Host {
 // What stands behind an HFONT: one FreeType face of the file fontconfig chose, sized once
 // to the requested em height. Outlines are loaded unhinted at that size, so they are the
 // font's design shapes scaled, and advances are the font's own rounded to whole pixels as
-// GDI reports them.
+// GDI reports them. When the family has no face of the requested weight or slant, bold
+// and italic are synthesised, as GDI does, by thickening and shearing the outlines.
 class HostFont final : public HFONT__ {
 public:
     // Em height in pixels used for a height of 0 (GDI's "default height").
@@ -43,16 +44,19 @@ public:
     FT_F26Dot6 EmSize26_6() const { return em26_6_; }
 
 private:
-    HostFont(FreeTypeFace face, FT_F26Dot6 em26_6, bool stock);
+    HostFont(FreeTypeFace face, FT_F26Dot6 em26_6, bool embolden, const FT_Matrix& slant);
 
     // Loads `glyph` unhinted, transforms its outline and fills `metrics`; false when the
     // glyph cannot be loaded or has no outline.
     bool LoadGlyph(FT_UInt glyph, const FT_Matrix& matrix, GLYPHMETRICS& metrics);
 
-    std::mutex mutex_;   // serialises use of face_ (FreeType faces are single-threaded)
-    FreeTypeFace face_;  // never null
-    FT_F26Dot6 em26_6_;  // em height the face is sized to, 26.6 pixels
-    bool stock_;         // whether this is the stock font
+    std::mutex mutex_;    // serialises use of face_ (FreeType faces are single-threaded)
+    FreeTypeFace face_;   // never null
+    FT_F26Dot6 em26_6_;   // em height the face is sized to, 26.6 pixels
+    bool embolden_;       // whether outlines are thickened (bold asked of a lighter face)
+    FT_Matrix slant_;     // 16.16 font-space transform before the caller's: a shear for
+                          // italic asked of an upright face, else the identity
+    bool stock_ = false;  // whether this is the stock font
     std::atomic<int> selections_{0};  // device contexts holding this font selected
 
     // The last native outline made, since callers ask for the size and then the data of

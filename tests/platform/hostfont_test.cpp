@@ -154,6 +154,43 @@ TEST(HostFont, EmptyAndMissingGlyphsAndBadArguments) {
     EXPECT_EQ(byChar.gmBlackBoxX, byGlyph.gmBlackBoxX);
 }
 
+TEST(HostFont, BoldAndItalicAreSynthesisedForAFamilyWithoutThem) {
+    // DejaVu Math TeX Gyre has one upright regular face.
+    const char16_t* family = u"DejaVu Math TeX Gyre";
+    Host::FontMatch plain = FontMatcher::Match(family, FW_NORMAL, false);
+    Host::FontMatch styled = FontMatcher::Match(family, FW_BOLD, true);
+    EXPECT_EQ(plain.path, styled.path);
+    EXPECT_FALSE(plain.embolden);
+    EXPECT_EQ(plain.xy, 0);
+    EXPECT_TRUE(styled.embolden);
+    EXPECT_NEAR(styled.xy, 0.2, 0.05);
+    // A family with real bold and oblique faces synthesises nothing.
+    Host::FontMatch real = FontMatcher::Match(u"DejaVu Sans", FW_BOLD, true);
+    EXPECT_FALSE(real.embolden);
+    EXPECT_EQ(real.xy, 0);
+
+    auto metricsOf = [&](int weight, bool italic, char16_t character) {
+        Selected s(MakeFont(-64, family, weight, italic));
+        GLYPHMETRICS metrics{};
+        EXPECT_NE(GetGlyphOutlineW(s.dc, character, GGO_METRICS, &metrics, 0, nullptr, &kFlipY),
+                  GDI_ERROR);
+        return metrics;
+    };
+    GLYPHMETRICS regular = metricsOf(FW_NORMAL, false, u'l');
+    GLYPHMETRICS bold = metricsOf(FW_BOLD, false, u'l');
+    // "I" has serifs at top and foot, so the shear widens its box by its full lean.
+    GLYPHMETRICS upright = metricsOf(FW_NORMAL, false, u'I');
+    GLYPHMETRICS italic = metricsOf(FW_NORMAL, true, u'I');
+    // Thickened by a 24th of the 64-pixel em (2.67 px) in width and advance.
+    EXPECT_GE(bold.gmBlackBoxX, regular.gmBlackBoxX + 2);
+    EXPECT_LE(bold.gmBlackBoxX, regular.gmBlackBoxX + 4);
+    EXPECT_EQ(bold.gmCellIncX, std::lround(regular.gmCellIncX + 64.0 / 24));
+    // Sheared by a fifth of the height (47 px): 9.4 px.
+    EXPECT_GE(italic.gmBlackBoxX, upright.gmBlackBoxX + 9);
+    EXPECT_LE(italic.gmBlackBoxX, upright.gmBlackBoxX + 11);
+    EXPECT_EQ(italic.gmCellIncX, upright.gmCellIncX);
+}
+
 TEST(HostDC, SelectionAndDeletionFollowGdi) {
     HDC dc = CreateCompatibleDC(nullptr);
     ASSERT_NE(dc, nullptr);
