@@ -1,5 +1,7 @@
 #include "platform/hostdc.h"
 
+#include <new>
+
 #include "platform/hostfont.h"
 
 using Host::HostFont;
@@ -15,8 +17,11 @@ void Select(HDC dc, HostFont* font) {
 }  // namespace
 
 HDC CreateCompatibleDC(HDC /*dc*/) {
-    HDC dc = new HDC__;
-    Select(dc, HostFont::Stock());
+    // Without a stock font there would be nothing to select back after a query.
+    HostFont* stock = HostFont::Stock();
+    if (!stock) return nullptr;
+    HDC dc = new (std::nothrow) HDC__;
+    if (dc) Select(dc, stock);
     return dc;
 }
 

@@ -11,5 +11,5 @@ class HostFont;
 // system font, so that selecting the previous font back always has something to restore.
 struct HDC__ {
     int graphicsMode = GM_COMPATIBLE;  // GM_COMPATIBLE or GM_ADVANCED
-    Host::HostFont* font = nullptr;    // selected font; null only when no font exists at all
+    Host::HostFont* font = nullptr;    // selected font; never null once made
 };

@@ -80,11 +80,15 @@ std::unique_ptr<HostFont> HostFont::Create(int height, int weight, bool italic,
     return std::unique_ptr<HostFont>(new HostFont(std::move(face), em26_6, match.embolden, slant));
 }
 
-HostFont* HostFont::Stock() {
-    static std::unique_ptr<HostFont> stock = [] {
-        std::unique_ptr<HostFont> font = Create(0, FW_NORMAL, false, u"");
-        if (font) font->stock_ = true;
-        return font;
+HostFont* HostFont::Stock() noexcept {
+    static std::unique_ptr<HostFont> stock = []() noexcept -> std::unique_ptr<HostFont> {
+        try {
+            std::unique_ptr<HostFont> font = Create(0, FW_NORMAL, false, u"");
+            if (font) font->stock_ = true;
+            return font;
+        } catch (...) {
+            return nullptr;
+        }
     }();
     return stock.get();
 }
@@ -176,16 +180,28 @@ HFONT CreateFontW(int height, int /*width*/, int /*escapement*/, int /*orientati
     // GDI treats weight 0 as "don't care", which means normal.
     int openTypeWeight = weight == 0 ? FW_NORMAL : std::clamp(weight, 1, 1000);
     std::u16string_view family = faceName ? std::u16string_view(faceName) : std::u16string_view();
-    return HostFont::Create(height, openTypeWeight, italic != 0, family).release();
+    try {
+        return HostFont::Create(height, openTypeWeight, italic != 0, family).release();
+    } catch (...) {  // out of memory, or a mutex failing
+        return nullptr;
+    }
 }
 
 DWORD GetGlyphIndicesW(HDC dc, LPCWSTR text, int count, LPWORD glyphs, DWORD flags) {
     if (!dc || !dc->font || count < 0 || (count > 0 && (!text || !glyphs))) return GDI_ERROR;
-    return dc->font->GlyphIndices(text, count, glyphs, flags);
+    try {
+        return dc->font->GlyphIndices(text, count, glyphs, flags);
+    } catch (...) {  // a mutex failing
+        return GDI_ERROR;
+    }
 }
 
 DWORD GetGlyphOutlineW(HDC dc, UINT character, UINT format, GLYPHMETRICS* metrics, DWORD bufferSize,
                        LPVOID buffer, const MAT2* transform) {
     if (!dc || !dc->font || !metrics || !transform) return GDI_ERROR;
-    return dc->font->GlyphOutline(character, format, *metrics, bufferSize, buffer, *transform);
+    try {
+        return dc->font->GlyphOutline(character, format, *metrics, bufferSize, buffer, *transform);
+    } catch (...) {  // out of memory for the outline, or a mutex failing
+        return GDI_ERROR;
+    }
 }

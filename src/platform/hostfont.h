@@ -29,7 +29,7 @@ public:
                                             std::u16string_view family);
     // The font every device context starts with, made once and never deleted (a stock
     // object: DeleteObject leaves it alone). Null when the system has no usable font.
-    static HostFont* Stock();
+    static HostFont* Stock() noexcept;
 
     bool IsStock() const { return stock_; }
     // Device contexts that have this font selected; a selected font cannot be deleted.

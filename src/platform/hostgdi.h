@@ -27,7 +27,10 @@ struct HGDIOBJ__ {
 protected:
     HGDIOBJ__() = default;
 };
-struct HFONT__ : HGDIOBJ__ {};
+struct HFONT__ : HGDIOBJ__ {
+protected:
+    HFONT__() = default;
+};
 struct HDC__;
 using HGDIOBJ = HGDIOBJ__*;
 using HFONT = HFONT__*;
@@ -99,7 +102,9 @@ constexpr int GM_ADVANCED = 2;
 constexpr int FW_NORMAL = 400;
 constexpr int FW_BOLD = 700;
 
-// Device contexts.
+// Like the system's, these functions report failure by their results and never throw.
+
+// Device contexts. A memory DC starts with a stock font selected; null when there is none.
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
 int SetGraphicsMode(HDC dc, int mode);
