@@ -31,6 +31,10 @@ bool SameMatrix(const FT_Matrix& a, const FT_Matrix& b) {
     return a.xx == b.xx && a.xy == b.xy && a.yx == b.yx && a.yy == b.yy;
 }
 
+bool IsIdentity(const FT_Matrix& m) {
+    return m.xx == 0x10000 && m.xy == 0 && m.yx == 0 && m.yy == 0x10000;
+}
+
 SHORT SaturateShort(double value) {
     return static_cast<SHORT>(std::clamp(std::round(value),
                                          double{std::numeric_limits<SHORT>::min()},
@@ -119,8 +123,8 @@ bool HostFont::LoadGlyph(FT_UInt glyph, const FT_Matrix& matrix, GLYPHMETRICS& m
         FT_Outline_EmboldenXY(&slot->outline, strength26_6, strength26_6);
         advance += strength26_6 / 64.0;
     }
-    FT_Outline_Transform(&slot->outline, &slant_);
-    FT_Outline_Transform(&slot->outline, &matrix);
+    if (!IsIdentity(slant_)) FT_Outline_Transform(&slot->outline, &slant_);
+    if (!IsIdentity(matrix)) FT_Outline_Transform(&slot->outline, &matrix);
 
     // The advance turned by the caller's transform, in whole pixels.
     metrics.gmCellIncX = SaturateShort(advance * (matrix.xx / 65536.0));

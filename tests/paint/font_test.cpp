@@ -8,6 +8,7 @@
 #include "graphics/paint/font.h"
 #include "platform/fontmatcher.h"
 #include "platform/freetypelibrary.h"
+#include "platform/hostfont.h"
 #include "recordingsink.h"
 
 #include FT_OUTLINE_H
@@ -45,6 +46,14 @@ TEST(Font, HeightIsTheEmInPixelsTruncated) {
     EXPECT_EQ(Font::HeightForSize(12), -16);
     EXPECT_EQ(Font::HeightForSize(10), -13);  // -13.33
     EXPECT_EQ(Font::HeightForSize(0.75f), -1);
+    // The font made for the face has exactly that em height.
+    for (auto [size, em] : {std::pair{12.0f, 16}, {10.0f, 13}}) {
+        auto font = Font::Create(kDejaVuSans, 0, size);
+        auto* host = static_cast<Host::HostFont*>(font->GetBase()->GetHandle());
+        ASSERT_NE(host, nullptr);
+        EXPECT_EQ(host->EmSize26_6(), em * 64);
+        EXPECT_EQ(font->GetSize(), size);
+    }
     EXPECT_EQ(Font::HeightForSize(7200), -9600);
     EXPECT_FALSE(Font::IsValidSize(0.74f));
     EXPECT_FALSE(Font::IsValidSize(7200.5f));

@@ -28,12 +28,9 @@ int Font::HeightForSize(float size) {
 }
 
 std::shared_ptr<Font> Font::Create(const uint16_t* faceName, uint32_t style, float size) {
-    HFONT font =
-        CreateFontW(HeightForSize(size), 0, 0, 0, (style & GXFontStyleBold) ? FW_BOLD : FW_NORMAL,
-                    (style & GXFontStyleItalic) ? 1 : 0, 0, 0, 0, 0, 0, 0, 0,
-                    reinterpret_cast<LPCWSTR>(faceName));
-    // The font is owned from here on, so a failure below releases it.
-    auto base = std::make_shared<FontBase>(size, font);
+    auto base = std::make_shared<FontBase>(
+        size, HeightForSize(size), (style & GXFontStyleBold) ? FW_BOLD : FW_NORMAL,
+        (style & GXFontStyleItalic) != 0, reinterpret_cast<LPCWSTR>(faceName));
     return std::make_shared<Font>(std::move(base));
 }
 

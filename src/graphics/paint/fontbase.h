@@ -7,9 +7,10 @@ namespace Graphics {
 // The GDI font behind a font face, with the size it was asked for.
 class FontBase {
 public:
-    // Takes ownership of `font`, which may be null when GDI could not make it (glyph
-    // queries then fall back on the text device context's own font).
-    FontBase(float size, HFONT font) : size_(size), font_(font) {}
+    // Makes the font with CreateFontW from the weight, italic flag and family (the other
+    // arguments left at GDI's defaults). GDI failing to make it is not an error: the font
+    // stays null and glyph queries fall back on the text device context's own font.
+    FontBase(float size, int height, int weight, bool italic, LPCWSTR faceName);
     ~FontBase();
 
     FontBase(const FontBase&) = delete;
