@@ -383,6 +383,30 @@ GXAPI GXResult GXCreateBrushGradient(GXGradientRec_* gradient, float opacity,
                                      const GXMatrix* matrix, GXBrushRec_** out);
 
 
+/* ---- Font faces ---------------------------------------------------------------------- */
+
+/* Text is null-terminated UTF-16 (uint16_t units, interchangeable with char16_t). */
+
+enum {
+    GXFontStyleBold = 1,  /* weight 700 instead of 400 */
+    GXFontStyleItalic = 2 /* italic (or oblique) face */
+};
+
+/* The extent of a run of text: the sum of its glyphs' advances, and the face's size. */
+typedef struct GXTextBound {
+    float width;  /* pixels at 96 dpi */
+    float height; /* the face's size in points */
+} GXTextBound;
+
+/* A face of the family faceName (a missing family falls back on the system's choice), with
+   GXFontStyle* bits in style (others ignored) and a size in points from 0.75 to 7200
+   (anything else, NaN included, returns GXResultInvalidArg). */
+GXAPI GXResult GXCreateFontFace(const uint16_t* faceName, uint32_t style, float size,
+                                GXFontFaceRec_** out);
+/* Width and height of text set in face; an empty text has width 0. */
+GXAPI GXResult GXFontFaceCalculateTextBound(GXFontFaceRec_* face, const uint16_t* text,
+                                            GXTextBound* out);
+
 /* ---- Render targets ------------------------------------------------------------------ */
 
 
