@@ -50,7 +50,9 @@ struct GXFontFaceRec_;
 struct GXGeometryRec_;
 struct GXRegionRec_;
 struct GXRenderTargetRec_;
-#define GX_HANDLE(handle) (handle)
+/* Only the library sees the records' definitions; to a caller they are incomplete, so the
+   conversion to the base is spelled out (every record starts with its GXOBase). */
+#define GX_HANDLE(handle) (reinterpret_cast<GXOBase*>(handle))
 #else
 typedef struct GXOBase GXOBase;
 typedef struct GXPaletteRec_ GXPaletteRec_;
@@ -121,8 +123,93 @@ enum {
 
 /* ---- Palettes and bitmaps ----------------------------------------------------------- */
 
+/* Argument of GXCreateBitmap. A negative width or height is reported back as given; the
+   pixel store has the absolute size. */
+typedef struct GXBitmapDesc {
+    int32_t width, height;
+    GXPixelFormat format;
+    float dpiX, dpiY;
+} GXBitmapDesc;
+
+/* A window onto pixel rows: data is the first byte of the first row, rowBytes the bytes of
+   each row that belong to the window, stride the distance from one row to the next. */
+typedef struct GXBitmapData {
+    void* data;
+    int32_t rowBytes;
+    int32_t stride;
+} GXBitmapData;
+
+/* Lock modes of GXBitmapLock. */
+enum { GXLockRead = 1, GXLockWrite = 2, GXLockReadWrite = 3 };
+
+/* A new palette holding a copy of count (>= 1) ARGB values (0xAARRGGBB). */
+GXAPI GXResult GXCreatePalette(const uint32_t* colors, uint64_t count, GXPaletteRec_** out);
+/* The number of colours. */
+GXAPI GXResult GXPaletteGetNumColors(GXPaletteRec_* palette, uint64_t* out);
+/* The colour at index; GXResultOutOfRange when index is not below the number of colours. */
+GXAPI GXResult GXPaletteGetColor(GXPaletteRec_* palette, uint64_t index, uint32_t* out);
+/* The palette's own array, valid while the palette lives. */
+GXAPI GXResult GXPaletteGetColors(GXPaletteRec_* palette, const uint32_t** out);
+
+/* A new bitmap in system memory, pixels uninitialised, no palette. An unknown format or a
+   size whose pixel store cannot exist (rows over 2 GiB, store over 1 TiB) gives
+   GXResultInvalidArg. */
+GXAPI GXResult GXCreateBitmap(const GXBitmapDesc* desc, GXBitmapRec_** out);
+/* The bitmap's pixel format. */
+GXAPI GXResult GXBitmapGetPixelFormat(GXBitmapRec_* bitmap, GXPixelFormat* out);
+/* The bitmap's size as it was requested. */
+GXAPI GXResult GXBitmapGetSize(GXBitmapRec_* bitmap, GXIntSize* out);
+/* Horizontal resolution in dots per inch. */
+GXAPI GXResult GXBitmapGetDpiX(GXBitmapRec_* bitmap, float* out);
+/* Vertical resolution in dots per inch. */
+GXAPI GXResult GXBitmapGetDpiY(GXBitmapRec_* bitmap, float* out);
+/* Shares palette with the bitmap (null removes it); renderer copies are dropped. */
+GXAPI GXResult GXBitmapSetPalette(GXBitmapRec_* bitmap, GXPaletteRec_* palette);
+/* A new handle sharing the bitmap's palette, or null when it has none. */
+GXAPI GXResult GXBitmapGetPalette(GXBitmapRec_* bitmap, GXPaletteRec_** out);
+/* Locks the window starting at rect's top-left (null: the corner); its rowBytes reach the
+   right edge. rect must lie within the bitmap; mode is a GXLock* value. */
+GXAPI GXResult GXBitmapLock(GXBitmapRec_* bitmap, const GXIntRect* rect, uint32_t mode,
+                            GXBitmapData* out);
+/* Ends the lock; after a lock for writing, renderer copies are dropped. */
+GXAPI GXResult GXBitmapUnlock(GXBitmapRec_* bitmap);
+/* Copies sourceRect (null: all) of source to origin (null: 0,0), converting the format. */
+GXAPI GXResult GXBitmapCopyFromBitmap(GXBitmapRec_* bitmap, const GXIntPoint* origin,
+                                      GXBitmapRec_* source, const GXIntRect* sourceRect);
+/* Copies rows from memory into rect (null: the whole bitmap), each of the smaller of the
+   two rowBytes. rect must lie within the bitmap; a negative rowBytes is invalid. */
+GXAPI GXResult GXBitmapCopyFromMemory(GXBitmapRec_* bitmap, const GXIntRect* rect,
+                                      const GXBitmapData* memory);
+/* Copies rect (null: all, clamped to the bitmap) into memory, at most rowBytes per row;
+   a negative rowBytes is invalid. */
+GXAPI GXResult GXBitmapCopyToMemory(GXBitmapRec_* bitmap, const GXIntRect* rect,
+                                    const GXBitmapData* memory);
+/* Fills rect (null: all) with an ARGB colour in the bitmap's format; renderer copies are
+   kept (call GXBitmapNotifyChanged when they must go). */
+GXAPI GXResult GXBitmapColorFill(GXBitmapRec_* bitmap, const GXIntRect* rect, uint32_t color);
+/* Drops every renderer copy of the bitmap. */
+GXAPI GXResult GXBitmapNotifyChanged(GXBitmapRec_* bitmap);
+/* Stores the off-screen painting flag. */
+GXAPI GXResult GXBitmapSetOffscreenPainting(GXBitmapRec_* bitmap, int32_t flag);
+
 
 /* ---- Bitmap cache -------------------------------------------------------------------- */
+
+/* A process-wide registry of bitmap handles under identifiers, bounded by a memory quota:
+   the oldest registrations are forgotten first. It takes no references. */
+
+/* Sets the quota in bytes and forgets the oldest entries until the estimate fits. */
+GXAPI GXResult GXBitmapCacheSetMemoryQuota(uint64_t quota);
+/* The quota in bytes (40 MiB at load). */
+GXAPI GXResult GXBitmapCacheGetMemoryQuota(uint64_t* out);
+/* The estimated pixel bytes of the registered bitmaps. */
+GXAPI GXResult GXBitmapCacheGetMemoryInUse(uint64_t* out);
+/* Registers bitmap and writes its identifier (from 1, never reused). */
+GXAPI GXResult GXBitmapCachePut(GXBitmapRec_* bitmap, int32_t* outId);
+/* The registered handle, or null when id is not registered. No reference is added. */
+GXAPI GXResult GXBitmapCacheGet(uint32_t id, GXBitmapRec_** out);
+/* Forgets id if it is registered. */
+GXAPI GXResult GXBitmapCacheRemove(uint32_t id);
 
 
 /* ---- Geometry ------------------------------------------------------------------------ */
@@ -199,6 +286,75 @@ GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* mat
 
 
 /* ---- Brushes and gradients ----------------------------------------------------------- */
+
+/* A colour with straight alpha, each channel nominally 0..1. */
+typedef struct GXColorF {
+    float red, green, blue, alpha;
+} GXColorF;
+
+typedef struct GXGradientStop {
+    float offset;   /* position along the ramp, nominally 0..1 */
+    uint32_t color; /* 0xAARRGGBB, straight alpha */
+} GXGradientStop;
+
+/* Stops sharing an offset keep their order (a hard step). extendStart and extendEnd are the
+   Extend flags of PDF shadings; a background of 0 means none. */
+typedef struct GXLinearGradientDesc {
+    const GXGradientStop* stops; /* count stops; may be null when count is 0 */
+    uint64_t count;
+    float x0, y0, x1, y1;
+    uint8_t extendStart, extendEnd;
+    uint8_t reserved[2];
+    uint32_t background;
+} GXLinearGradientDesc;
+
+typedef struct GXRadialGradientDesc {
+    const GXGradientStop* stops;
+    uint64_t count;
+    float x0, y0, r0, x1, y1, r1;
+    uint8_t extendStart, extendEnd;
+    uint8_t reserved[2];
+    uint32_t background;
+} GXRadialGradientDesc;
+
+typedef struct GXTriMeshVertex {
+    float x, y;
+    uint32_t color; /* 0xAARRGGBB, straight alpha */
+} GXTriMeshVertex;
+
+enum {
+    GXBitmapSamplingNearest = 0,
+    GXBitmapSamplingBilinear = 1,
+    GXBitmapSamplingBoxBilinear = 2 /* area-averaged reduction when shrinking */
+};
+
+enum { GXExtendClamp = 0, GXExtendRepeat = 1, GXExtendMirror = 2 };
+
+typedef struct GXBitmapBrushParams {
+    int32_t samplingMode; /* GXBitmapSampling*; others sample as nearest */
+    int32_t extendX;      /* GXExtend*; others clamp */
+    int32_t extendY;
+} GXBitmapBrushParams;
+
+/* A linear (axial) gradient from (x0, y0) to (x1, y1). */
+GXAPI GXResult GXCreateGradientLinear(const GXLinearGradientDesc* desc, GXGradientRec_** out);
+/* A radial gradient between the circles (x0, y0, r0) and (x1, y1, r1). */
+GXAPI GXResult GXCreateGradientRadial(const GXRadialGradientDesc* desc, GXGradientRec_** out);
+/* A triangle mesh with colours at the corners; count must not be 0. */
+GXAPI GXResult GXCreateGradientTriMesh(const GXTriMeshVertex* vertices, uint64_t count,
+                                       uint32_t background, GXGradientRec_** out);
+/* A solid brush; each channel is clamped to 0..1. */
+GXAPI GXResult GXCreateBrushSolid(const GXColorF* color, GXBrushRec_** out);
+/* A solid brush from 0xAARRGGBB. */
+GXAPI GXResult GXCreateBrushSolidARGB(uint32_t argb, GXBrushRec_** out);
+/* A brush sharing the bitmap; params null means bilinear and clamp, matrix null identity.
+   The matrix maps bitmap pixels straight to device pixels. */
+GXAPI GXResult GXCreateBrushBitmap(GXBitmapRec_* bitmap, float opacity,
+                                   const GXBitmapBrushParams* params, const GXMatrix* matrix,
+                                   GXBrushRec_** out);
+/* A brush sharing the gradient; matrix null means identity. */
+GXAPI GXResult GXCreateBrushGradient(GXGradientRec_* gradient, float opacity,
+                                     const GXMatrix* matrix, GXBrushRec_** out);
 
 
 /* ---- Render targets ------------------------------------------------------------------ */

@@ -1,0 +1,36 @@
+// Exports: the bitmap cache.
+#include "graphics/api/exportguard.h"
+#include "graphics/api/handlerecord.h"
+#include "graphics/bitmap/bitmapcache.h"
+
+using namespace Graphics;
+
+GXResult GXBitmapCacheSetMemoryQuota(uint64_t quota) {
+    return ExportGuard([&] { BitmapCache::Instance().SetMemoryQuota(quota); });
+}
+
+GXResult GXBitmapCacheGetMemoryQuota(uint64_t* out) {
+    if (AnyNull(out)) return GXResultInvalidArg;
+    *out = BitmapCache::Instance().GetMemoryQuota();
+    return GXResultSuccess;
+}
+
+GXResult GXBitmapCacheGetMemoryInUse(uint64_t* out) {
+    if (AnyNull(out)) return GXResultInvalidArg;
+    *out = BitmapCache::Instance().GetMemoryInUse();
+    return GXResultSuccess;
+}
+
+GXResult GXBitmapCachePut(GXBitmapRec_* bitmap, int32_t* outId) {
+    if (AnyNull(bitmap, outId)) return GXResultInvalidArg;
+    return ExportGuard([&] { *outId = int32_t(BitmapCache::Instance().Put(bitmap)); });
+}
+
+GXResult GXBitmapCacheGet(uint32_t id, GXBitmapRec_** out) {
+    if (AnyNull(out)) return GXResultInvalidArg;
+    return ExportGuard([&] { *out = BitmapCache::Instance().Get(id); });
+}
+
+GXResult GXBitmapCacheRemove(uint32_t id) {
+    return ExportGuard([&] { BitmapCache::Instance().Remove(id); });
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "graphics/api/graphicsbase.h"
+#include "graphics/api/implementationholder.h"
+#include "graphics/bitmap/bitmapbase.h"
+
+namespace Graphics {
+
+// The object behind a GXBitmapRec_: a thin front over one BitmapBase. Its own CacheHolder
+// keeps the renderers' copies of the bitmap as the caller sees it.
+class Bitmap : public GraphicsBase, public ImplementationHolder<BitmapBase>, public BitmapSource {
+public:
+    explicit Bitmap(std::shared_ptr<BitmapBase> impl) : ImplementationHolder(std::move(impl)) {}
+
+    // A new bitmap in system memory; the size must satisfy CanCreate.
+    static std::shared_ptr<Bitmap> Create(const GXBitmapDesc& desc);
+    // True when `desc` names a valid format and a pixel store that can exist.
+    static bool CanCreate(const GXBitmapDesc& desc);
+
+    GXPixelFormat GetPixelFormat() const override { return impl_->GetPixelFormat(); }
+    GXIntSize GetSize() const override { return impl_->GetSize(); }
+    float GetDpiX() const override { return impl_->GetDpiX(); }
+    float GetDpiY() const override { return impl_->GetDpiY(); }
+    std::shared_ptr<Palette> GetPalette() const override { return impl_->GetPalette(); }
+    void CopyPixels(const GXIntRect* rect, uint8_t* dst, int32_t dstStride,
+                    int32_t dstRowBytes) override {
+        impl_->CopyPixels(rect, dst, dstStride, dstRowBytes);
+    }
+    bool IsOffscreenPainting() const override { return offscreenPainting_ != 0; }
+
+    void SetPalette(std::shared_ptr<Palette> palette);
+    // True when `rect` is null or lies within the bitmap and is not inverted: the windows
+    // of Lock and CopyFromMemory are used unchanged, so they must be checked first.
+    bool ContainsRect(const GXIntRect* rect) const;
+    // `rect` must satisfy ContainsRect; `mode` is remembered for Unlock.
+    GXBitmapData Lock(const GXIntRect* rect, uint32_t mode);
+    // After a lock for writing, the renderer copies are stale and dropped.
+    void Unlock();
+    // Copies `sourceRect` of `source` to `origin`, through a format converter when the
+    // formats differ, then drops the renderer copies.
+    void CopyFrom(const GXIntPoint* origin, const std::shared_ptr<Bitmap>& source,
+                  const GXIntRect* sourceRect);
+    // Copies `rect` (null: all; must satisfy ContainsRect) from caller memory.
+    void CopyFromMemory(const GXIntRect* rect, const GXBitmapData& memory);
+    void ColorFill(const GXIntRect* rect, uint32_t argb);
+    void SetOffscreenPainting(int32_t flag) { offscreenPainting_ = flag; }
+
+private:
+    uint32_t lockMode_ = 0;          // mode of the most recent Lock (LockMode bits)
+    int32_t offscreenPainting_ = 0;  // the caller's flag, reported by IsOffscreenPainting
+};
+
+}  // namespace Graphics
