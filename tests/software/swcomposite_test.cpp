@@ -11,6 +11,7 @@
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swblend.h"
+#include "graphics/software/swpixel.h"
 #include "graphics/software/swsourceshapeop.h"
 #include "graphics/software/swtargetcolorop.h"
 
@@ -246,4 +247,17 @@ TEST(SwPipelinePieces, RasterizedCoverageCompositesIntoABitmap) {
             EXPECT_EQ(pixel(x, y), expected) << x << "," << y;
         }
     }
+}
+
+TEST(SwPixel, UnpremultiplyDividesExactly) {
+    // Every alpha and every channel up to it (and past it, where min() applies).
+    for (uint32_t a = 1; a < 256; ++a) {
+        for (uint32_t v = 0; v < 256; ++v) {
+            uint32_t expected = (v < a ? v : a) * 255 / a;
+            uint32_t c = (a << 24) | (v << 16) | (v << 8) | v;
+            ASSERT_EQ(SwUnpremultiply(c), (a << 24) | expected * 0x010101u) << a << " " << v;
+        }
+    }
+    EXPECT_EQ(SwUnpremultiply(0x00123456), 0x00123456u);
+    EXPECT_EQ(SwUnpremultiply(0x80402010), 0x807F3F1Fu);
 }
