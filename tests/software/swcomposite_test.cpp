@@ -3,11 +3,17 @@
 #include <random>
 #include <vector>
 
+#include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/software/coveragebuffer.h"
+#include "graphics/software/rasterizationsink.h"
+#include "graphics/software/rasterizer.h"
 #include "graphics/software/shapefillerop.h"
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swblend.h"
+#include "graphics/software/swpixel.h"
 #include "graphics/software/swsourceshapeop.h"
+#include "graphics/software/swtargetcolorop.h"
 
 using namespace Graphics;
 
@@ -160,4 +166,98 @@ TEST(SwShapeOps, WriteTheSpanCoverage) {
     filler.Process(state);
     EXPECT_EQ(shape, (std::vector<uint8_t>{191, 191, 191, 191, 7, 7, 7, 7}));
     EXPECT_EQ(targetShape, (std::vector<uint8_t>{9, 9, 191, 191, 191, 191, 9, 9}));
+}
+
+namespace {
+
+// The pipeline's per-span steps for a solid opaque white source: target pointer, source
+// shape from the run's coverage byte, Normal compositing into a PARGB32 bitmap.
+class WhiteFillSink : public RasterizationSink {
+public:
+    WhiteFillSink(GXBitmapData lock, int32_t width)
+        : source_(static_cast<size_t>(width), 0xFFFFFFFF), shape_(source_.size()) {
+        state_ = {};
+        state_.targetLock = lock;
+        state_.sourceColor = source_.data();
+        state_.sourceShape = shape_.data();
+    }
+    void AddCoverageRow(int32_t row, const CoverageBuffer& coverage) override {
+        for (const CoverageRun* run = coverage.First(); run != coverage.End(); run = run->next) {
+            if (run->value != 0)
+                Run({row, run->x, run->next->x, CoverageBuffer::CoverageByte(run->value)});
+        }
+    }
+    void FillPixelRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) override {
+        for (int32_t y = y0; y < y1; ++y) Run({y, x0, x1, 255});
+    }
+    bool AcceptsTrapezoids(int32_t, int32_t) override { return false; }
+    void AddTrapezoid(float, float, float, float, float, float, float, float) override {}
+
+private:
+    void Run(const SwSpan& span) {
+        state_.span = span;
+        target_.Process(state_);
+        shapeOp_.Process(state_);
+        composite_.Process(state_);
+    }
+    std::vector<uint32_t> source_;
+    std::vector<uint8_t> shape_;
+    SwSpanState state_;
+    SwTargetColorOp target_{nullptr};
+    SwSourceShapeOp shapeOp_;
+    SwBasicCompositeNormalSSE2Op composite_;
+};
+
+}  // namespace
+
+TEST(SwPipelinePieces, RasterizedCoverageCompositesIntoABitmap) {
+    EXPECT_EQ(CoverageBuffer::CoverageByte(64), 255);
+    EXPECT_EQ(CoverageBuffer::CoverageByte(1), 3);
+    auto bitmap =
+        std::make_shared<SysMemBitmap>(GXIntSize{16, 8}, GXPixelFormatPARGB32, 96.0f, 96.0f);
+    BitmapLock lock(*bitmap, nullptr, LockMode::ReadWrite);
+    auto pixel = [&](int x, int y) -> uint32_t& {
+        return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lock.Data().data) +
+                                           y * lock.Data().stride)[x];
+    };
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 16; ++x) pixel(x, y) = 0xFF000000;
+    }
+    auto sink = std::make_shared<WhiteFillSink>(lock.Data(), 16);
+    Rasterizer rasterizer({0, 0, 16, 8}, 0.25f, false, sink);
+    rasterizer.BeginRasterization();
+    rasterizer.SetFillRule(0);
+    // A whole pixel at (2, 1), one sample at (5, 1), half a pixel over (8..9, 6).
+    const GXRect rects[] = {{2, 1, 3, 2}, {5, 1, 5.125f, 1.125f}, {8.5f, 6, 9.5f, 6.5f}};
+    for (const GXRect& r : rects) {
+        rasterizer.BeginFigure({r.left, r.top});
+        rasterizer.LineTo({r.right, r.top});
+        rasterizer.LineTo({r.right, r.bottom});
+        rasterizer.LineTo({r.left, r.bottom});
+        rasterizer.EndFigureClose();
+    }
+    rasterizer.EndRasterization();
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            uint32_t expected = 0xFF000000;
+            if (x == 2 && y == 1) expected = 0xFFFFFFFF;  // coverage 255
+            if (x == 5 && y == 1) expected = 0xFF030303;  // coverage 3: 3 x 256 >> 8
+            // 16 samples: coverage 63, white scaled by 64 / 256.
+            if ((x == 8 || x == 9) && y == 6) expected = 0xFF3F3F3F;
+            EXPECT_EQ(pixel(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(SwPixel, UnpremultiplyDividesExactly) {
+    // Every alpha and every channel up to it (and past it, where min() applies).
+    for (uint32_t a = 1; a < 256; ++a) {
+        for (uint32_t v = 0; v < 256; ++v) {
+            uint32_t expected = (v < a ? v : a) * 255 / a;
+            uint32_t c = (a << 24) | (v << 16) | (v << 8) | v;
+            ASSERT_EQ(SwUnpremultiply(c), (a << 24) | expected * 0x010101u) << a << " " << v;
+        }
+    }
+    EXPECT_EQ(SwUnpremultiply(0x00123456), 0x00123456u);
+    EXPECT_EQ(SwUnpremultiply(0x80402010), 0x807F3F1Fu);
 }

@@ -35,6 +35,10 @@ public:
     int32_t ClipLeft() const { return clipLeft_; }
     int32_t ClipRight() const { return clipRight_; }
 
+    // The 8-bit coverage of a run value 1..64 as the pipeline composites it:
+    // (value x 256) / 64 - 1, so a whole pixel gives 255 and one sample 3.
+    static uint8_t CoverageByte(int32_t value) { return static_cast<uint8_t>(value * 4 - 1); }
+
     // True when the run list is well formed: increasing x inside the clip, values 0..64,
     // the last run 0, the cursor on the list, and the list closed by the head.
     bool Validate() const;

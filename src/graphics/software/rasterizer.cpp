@@ -52,15 +52,16 @@ int32_t ClipCeil(float v) {
         std::ceil(std::clamp(v, -Rasterizer::kMaxCoordinate, Rasterizer::kMaxCoordinate)));
 }
 
-// Width of an edge's anti-aliasing fringe in 1/8 px per side of the gap between two edges,
-// rounded up: 4 x |slope| + 1, or exactly 4 x |step| for a slope without fraction.
+// The slope-dependent part of an edge's anti-aliasing fringe in 1/8 px, rounded up:
+// 4 x |slope| + 1, or exactly 4 x |step| for a slope without fraction.
 int64_t FringeX8(const RasterEdge& e) {
     int64_t q = 4 * int64_t{e.increment} / e.den;
     if (e.increment == 0) return 4 * std::abs(int64_t{e.step});
     return e.step >= 0 ? q + 4 * int64_t{e.step} + 1 : 1 - (q + 4 * int64_t{e.step});
 }
 
-bool FlatterThan(const RasterEdge& f, const RasterEdge& e) {
+// True when f's slope (px per px) is smaller than e's, compared exactly.
+bool SlopeLess(const RasterEdge& f, const RasterEdge& e) {
     if (f.step != e.step) return f.step < e.step;
     return int64_t{f.increment} * e.den < int64_t{e.increment} * f.den;
 }
@@ -72,7 +73,6 @@ Rasterizer::Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectang
     : tolerance_(tolerance),
       snapRectangles_(snapRectangles),
       fillRule_(0),
-      figureStart_{0, 0},
       currentPoint_{0, 0},
       figureFinite_(true),
       edgePool_(32),
@@ -108,7 +108,6 @@ void Rasterizer::BeginFigure(const GXPoint& start) {
     // A figure left open by the caller fills as if it had been closed.
     EndFigureClose();
     figureFinite_ = true;
-    figureStart_ = start;
     currentPoint_ = start;
     AppendPoint(start);
 }
@@ -368,7 +367,7 @@ int32_t Rasterizer::TrapezoidLimit(int32_t sub, int32_t nextStart) const {
         int64_t sep = int64_t{f.x} - e->x;
         if (int64_t{f.error} * e->den < int64_t{e->error} * f.den) --sep;
         if (sep < need) return sub;
-        if (FlatterThan(f, *e)) {
+        if (SlopeLess(f, *e)) {
             // Converging: the band ends where the gap would shrink below the need.
             RasterEdge eEnd = *e, fEnd = f;
             eEnd.Advance(limit - sub);

@@ -66,7 +66,6 @@ private:
     float tolerance_;                            // curve flattening tolerance, px
     bool snapRectangles_;                        // snap a lone axis-aligned rectangle
     int32_t fillRule_;                           // 0 non-zero winding, otherwise even-odd
-    GXPoint figureStart_;                        // px
     GXPoint currentPoint_;                       // px, for curves and repeated-point tests
     bool figureFinite_;                          // false once a NaN/infinite point arrived
     std::vector<Point128> points_;               // vertices of the figure being collected

@@ -34,12 +34,26 @@ inline uint32_t SwAddSaturate(uint32_t a, uint32_t b) {
     return (rb & 0x00FF00FFu) | ((ag & 0x00FF00FFu) << 8);
 }
 
-// Straight colour from premultiplied: channel = min(channel, alpha) x 255 / alpha; a pixel
-// of alpha 0 is returned unchanged.
+// ceil(2^24 / a) for a in 1..255 (0 for a = 0): multiplying by it and shifting by 24
+// divides any n <= 255 x 255 by a exactly, since the rounding error n / 2^24 stays below
+// the 1 / a gap to the next integer.
+inline constexpr auto kSwReciprocal24 = [] {
+    struct Table {
+        uint32_t value[256];  // ceil(2^24 / index); value[0] unused
+    } table{};
+    for (uint32_t a = 1; a < 256; ++a) table.value[a] = ((1u << 24) + a - 1) / a;
+    return table;
+}();
+
+// Straight colour from premultiplied: channel = min(channel, alpha) x 255 / alpha (the
+// division done by the exact reciprocal); a pixel of alpha 0 is returned unchanged.
 inline uint32_t SwUnpremultiply(uint32_t c) {
     uint32_t a = SwAlpha(c);
     if (a == 0) return c;
-    auto channel = [a](uint32_t v) { return (v < a ? v : a) * 255 / a; };
+    const uint64_t reciprocal = kSwReciprocal24.value[a];
+    auto channel = [a, reciprocal](uint32_t v) {
+        return static_cast<uint32_t>(((v < a ? v : a) * 255 * reciprocal) >> 24);
+    };
     return (a << 24) | (channel((c >> 16) & 0xFF) << 16) | (channel((c >> 8) & 0xFF) << 8) |
            channel(c & 0xFF);
 }

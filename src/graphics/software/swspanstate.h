@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "gx.h"
+
 namespace Graphics {
 
 // One horizontal run of equal coverage handed to the pipeline's operations.
@@ -15,6 +17,7 @@ struct SwSpan {
 // The record every operation of a pipeline reads and writes for the current span. Pointer
 // fields address the span's first pixel; buffers hold x1 - x0 valid entries from index 0.
 struct SwSpanState {
+    GXBitmapData targetLock;        // the pipeline's target bitmap, locked for all of Execute
     uint32_t* targetColor;          // premultiplied 0xAARRGGBB target pixel at (x0, y)
     uint8_t* targetShape;           // group shape byte at (x0, y); groups only, else null
     uint8_t* targetAlpha;           // group alpha byte at (x0, y); groups only, else null
