@@ -98,20 +98,17 @@ private:
     const int32_t* end_;        // the S closing the band
 };
 
-// Merges two interval lists of one slice into the pieces whose inside code (1 in A only,
-// 2 in B only, 3 in both) lies in [kMin, kMax], writing them as left, right pairs at
-// `out`; returns the end of what was written. With kFirstOnly it stops after one piece.
-// Lists are closed by S and every closing S is followed by one more readable integer, so
-// the right end read after an exhausted list is harmless: it is never used once L is S.
+// The general interval sweep: cuts the two lists into pieces at every end point and keeps
+// the pieces whose inside code (1 in A only, 2 in B only, 3 in both) lies in
+// [kMin, kMax], joining a piece to the previous one when they touch. Lists are closed by
+// S and every closing S is followed by one more readable integer, so the right end read
+// after an exhausted list is harmless: it is never used once L is S.
 template <int kMin, int kMax, bool kFirstOnly>
-int32_t* SweepIntervals(const int32_t* a, const int32_t* b, int32_t* out) {
+int32_t* SweepPieces(const int32_t* a, const int32_t* b, int32_t* out) {
     int32_t* const first = out;
     int32_t aL = a[0], aR = a[1], bL = b[0], bR = b[1];
     for (;;) {
-        // Intersection has nothing left once either list ends, difference once A ends.
-        if constexpr (kMin == 3) {
-            if (aL == S || bL == S) break;
-        }
+        // Difference has nothing left once A ends.
         if constexpr (kMax == 1) {
             if (aL == S) break;
         }
@@ -175,6 +172,81 @@ int32_t* SweepIntervals(const int32_t* a, const int32_t* b, int32_t* out) {
     return out;
 }
 
+// Union, by left ends: an interval overlapping or touching the last one written extends
+// it. Same result as the general sweep, with one step per interval instead of per piece.
+template <bool kFirstOnly>
+int32_t* MergeUnion(const int32_t* a, const int32_t* b, int32_t* out) {
+    int32_t* const first = out;
+    for (;;) {
+        int32_t l, r;
+        if (a[0] < b[0]) {
+            l = a[0];
+            r = a[1];
+            a += 2;
+        } else {
+            if (b[0] == S) break;  // both lists ended
+            l = b[0];
+            r = b[1];
+            b += 2;
+        }
+        if (out != first && l <= out[-1]) {
+            out[-1] = std::max(out[-1], r);
+        } else {
+            out[0] = l;
+            out[1] = r;
+            out += 2;
+            if constexpr (kFirstOnly) break;
+        }
+    }
+    return out;
+}
+
+// Intersection, one step per interval: the overlap of the two current intervals is kept
+// when it has width, and the interval ending first is done with. Random lists make those
+// two decisions unpredictable, so both are taken without branches: the overlap is always
+// written and only kept by moving `out`. Two kept overlaps never touch, since consecutive
+// ones lie in separated intervals of one list or the other.
+template <bool kFirstOnly>
+int32_t* MergeIntersect(const int32_t* a, const int32_t* b, int32_t* out) {
+    while (a[0] != S && b[0] != S) {
+        const int32_t aR = a[1], bR = b[1];
+        const int32_t l = std::max(a[0], b[0]);
+        const int32_t r = std::min(aR, bR);
+        out[0] = l;
+        out[1] = r;
+        out += l < r ? 2 : 0;
+        if constexpr (kFirstOnly) {
+            if (l < r) break;
+        }
+        a += aR <= bR ? 2 : 0;
+        b += aR <= bR ? 0 : 2;
+    }
+    return out;
+}
+
+// Combines two interval lists of one slice into the result's list for the operation whose
+// inside window is [kMin, kMax], written as left, right pairs at `out`; returns the end of
+// what was written. With kFirstOnly it stops after the first interval.
+template <int kMin, int kMax, bool kFirstOnly>
+int32_t* SweepIntervals(const int32_t* a, const int32_t* b, int32_t* out) {
+    if constexpr (kMin == 1 && kMax == 3) {
+        return MergeUnion<kFirstOnly>(a, b, out);
+    } else if constexpr (kMin == 3) {
+        return MergeIntersect<kFirstOnly>(a, b, out);
+    } else {
+        return SweepPieces<kMin, kMax, kFirstOnly>(a, b, out);
+    }
+}
+
+// Compares two interval lists of `count` intervals each. Lists are short and compared
+// once per slice, where a library call would cost more than the comparison.
+bool SameIntervals(const int32_t* a, const int32_t* b, int64_t count) {
+    for (int64_t i = 0; i < 2 * count; ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
 // Sweeps the bands of two run arrays from the top, handing each slice (a stretch of rows
 // where neither operand changes) to the sink with the two interval lists; an operand with
 // no band there gives an empty list. Stops when the sink returns false or when nothing
@@ -227,14 +299,15 @@ void SweepBands(const int32_t* aRuns, const int32_t* bRuns, Sink& sink) {
 
 // Writes the slices of a sweep as the bands of a new run array: a slice repeating the
 // band above only moves that band's bottom down, empty slices above the first band only
-// move the top down, and a vertical gap between slices becomes an empty band.
+// move the top down, and a vertical gap between slices becomes an empty band. The block
+// written becomes the result's run array, so nothing is copied at the end; it may hold up
+// to as many unused integers as used ones.
 template <int kMin, int kMax>
 class RunBuilder {
 public:
     RunBuilder(int64_t capacityHint, int32_t top)
-        : values_(std::make_unique_for_overwrite<int32_t[]>(capacityHint)),
-          capacity_(capacityHint) {
-        values_[0] = top;
+        : values_(Allocate(capacityHint)), capacity_(capacityHint) {
+        values_.get()[0] = top;
         size_ = 1;
         lastBottom_ = top;
     }
@@ -249,31 +322,40 @@ public:
     }
 
     Region Finish() {
+        int32_t* const v = values_.get();
         if (lastCount_ == 0 && last_ > 0) size_ = last_;  // the empty last band goes
-        values_[size_++] = S;
+        v[size_++] = S;
         if (size_ < 3) return Region();
-        if (size_ == 6 && values_[4] == S && values_[5] == S) {
-            return Region(GXIntRect{values_[2], values_[0], values_[3], values_[1]});
-        }
-        auto runs = std::make_shared<Region::RunHead>(size_);
-        std::memcpy(runs->Values(), values_.get(), size_ * sizeof(int32_t));
-        return Region(std::move(runs), GXIntRect{minLeft_, values_[0], maxRight_, filledBottom_});
+        if (size_ == 6 && v[4] == S && v[5] == S) return Region(GXIntRect{v[2], v[0], v[3], v[1]});
+        const GXIntRect bound{minLeft_, v[0], maxRight_, filledBottom_};
+        // A block more than half empty is trimmed. Trimming every block would make the
+        // C heap map and unmap large blocks afresh on every operation of a large region.
+        if (size_ < capacity_ / 2) Resize(size_);
+        return Region(std::make_shared<Region::RunHead>(std::move(values_), size_), bound);
     }
 
 private:
-    void Reserve(int64_t more) {
-        if (size_ + more <= capacity_) return;
-        const int64_t capacity = std::max(capacity_ * 2, size_ + more);
-        auto values = std::make_unique_for_overwrite<int32_t[]>(capacity);
-        std::memcpy(values.get(), values_.get(), size_ * sizeof(int32_t));
-        values_ = std::move(values);
+    static HeapBlock<int32_t> Allocate(int64_t count) {
+        return HeapBlock<int32_t>(
+            static_cast<int32_t*>(ProcessHeap::Alloc(size_t(count) * sizeof(int32_t))));
+    }
+
+    void Resize(int64_t capacity) {
+        void* values = ProcessHeap::Realloc(values_.get(), size_t(capacity) * sizeof(int32_t));
+        (void)values_.release();  // Realloc has taken the block over
+        values_.reset(static_cast<int32_t*>(values));
         capacity_ = capacity;
+    }
+
+    void Reserve(int64_t more) {
+        if (size_ + more > capacity_) Resize(std::max(capacity_ * 2, size_ + more));
     }
 
     void AddBand(int32_t bottom, const int32_t* a, int64_t aCount, const int32_t* b,
                  int64_t bCount) {
         const int64_t start = size_;
-        int32_t* const intervals = values_.get() + start + 1;
+        int32_t* const v = values_.get();
+        int32_t* const intervals = v + start + 1;
         int32_t* end;
         // A list facing no interval of the other operand is already a valid result list.
         if (bCount == 0) {
@@ -292,14 +374,13 @@ private:
             end = SweepIntervals<kMin, kMax, false>(a, b, intervals);
         }
         const int64_t count = (end - intervals) / 2;
-        values_[start] = bottom;
+        v[start] = bottom;
         *end = S;
         lastBottom_ = bottom;
-        if (last_ > 0 && count == lastCount_ &&
-            std::equal(intervals, end, values_.get() + last_ + 1)) {
-            values_[last_] = bottom;  // same intervals as the band above: extend it
+        if (last_ > 0 && count == lastCount_ && SameIntervals(intervals, v + last_ + 1, count)) {
+            v[last_] = bottom;  // same intervals as the band above: extend it
         } else if (count == 0 && last_ == 0) {
-            values_[0] = bottom;  // nothing yet: the region starts lower
+            v[0] = bottom;  // nothing yet: the region starts lower
         } else {
             last_ = start;
             lastCount_ = count;
@@ -312,14 +393,14 @@ private:
         if (count > 0) filledBottom_ = bottom;
     }
 
-    std::unique_ptr<int32_t[]> values_;  // the run array being written
-    int64_t capacity_;                   // integers values_ can hold
-    int64_t size_;                       // integers written and kept
-    int64_t last_ = 0;                   // index of the last band's bottom, 0 before any band
-    int64_t lastCount_ = 0;              // intervals in the last band
-    int32_t lastBottom_;                 // bottom of the last slice (or the top before any)
-    int32_t filledBottom_ = 0;           // bottom of the last band holding intervals
-    int32_t minLeft_ = S;                // smallest first left end over the bands
+    HeapBlock<int32_t> values_;  // the run array being written
+    int64_t capacity_;           // integers values_ can hold
+    int64_t size_;               // integers written and kept
+    int64_t last_ = 0;           // index of the last band's bottom, 0 before any band
+    int64_t lastCount_ = 0;      // intervals in the last band
+    int32_t lastBottom_;         // bottom of the last slice (or the top before any)
+    int32_t filledBottom_ = 0;   // bottom of the last band holding intervals
+    int32_t minLeft_ = S;        // smallest first left end over the bands
     int32_t maxRight_ = std::numeric_limits<int32_t>::min();  // largest last right end
 };
 
@@ -341,8 +422,15 @@ private:
 template <int kMin, int kMax>
 Region Build(const Region& a, const Region& b) {
     const RunArray aRuns(a), bRuns(b);
-    RunBuilder<kMin, kMax> builder(aRuns.Count() + bRuns.Count() + 8,
-                                   std::min(aRuns.Values()[0], bRuns.Values()[0]));
+    // Room for the usual result, so that the block seldom grows: at most the smaller
+    // operand for most intersections, the minuend for most differences, and up to twice
+    // both operands for unions and exclusive ors (their bands cut each other). Pages of
+    // the block never written cost nothing, and a large slack is trimmed at the end.
+    const int64_t aCount = aRuns.Count(), bCount = bRuns.Count();
+    const int64_t hint = kMin == 3   ? std::min(aCount, bCount)
+                         : kMax == 1 ? aCount
+                                     : 2 * (aCount + bCount);
+    RunBuilder<kMin, kMax> builder(hint + 8, std::min(aRuns.Values()[0], bRuns.Values()[0]));
     SweepBands<kMin, kMax>(aRuns.Values(), bRuns.Values(), builder);
     return builder.Finish();
 }
@@ -396,7 +484,11 @@ void ShiftRuns(const int32_t* src, int32_t* dst, int32_t dx, int32_t dy) {
 }  // namespace
 
 Region::RunHead::RunHead(int64_t count)
-    : values_(std::make_unique_for_overwrite<int32_t[]>(count)), count_(count) {}
+    : values_(static_cast<int32_t*>(ProcessHeap::Alloc(size_t(count) * sizeof(int32_t)))),
+      count_(count) {}
+
+Region::RunHead::RunHead(HeapBlock<int32_t> values, int64_t count)
+    : values_(std::move(values)), count_(count) {}
 
 Region::Region(const GXIntRect& rect) : bound_(rect) {
     assert(IsStorableRect(rect));

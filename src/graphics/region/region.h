@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/api/processheap.h"
 #include "gx.h"
 
 namespace Graphics {
@@ -29,16 +30,18 @@ public:
     // rewrite it (in Offset).
     class RunHead {
     public:
-        // `count` integers, left for the builder to write.
+        // `count` integers, left for the caller to write.
         explicit RunHead(int64_t count);
+        // Adopts a block whose first `count` integers hold a run array.
+        RunHead(HeapBlock<int32_t> values, int64_t count);
 
         int32_t* Values() { return values_.get(); }
         const int32_t* Values() const { return values_.get(); }
         int64_t Count() const { return count_; }
 
     private:
-        std::unique_ptr<int32_t[]> values_;  // the run encoding, ending with Sentinel
-        int64_t count_;                      // integers in values_, at least 2
+        HeapBlock<int32_t> values_;  // the run encoding, ending with Sentinel
+        int64_t count_;              // integers of the run array (the block may hold more)
     };
 
     // The empty region.
