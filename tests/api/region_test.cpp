@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "gx.h"
@@ -249,51 +247,6 @@ TEST(Regions, EnumerationCallsBackOncePerRectangleWithTheContext) {
     EXPECT_EQ(GXRegionEnumRects(
                   a.get(), [](void*, const GXIntRect*) {}, nullptr),
               0);
-}
-
-// The exports agree with a pixel-set oracle on random combinations.
-TEST(Regions, RandomCombinationsMatchPixelSets) {
-    constexpr int kSpan = 16;
-    using Pixels = std::vector<bool>;
-    auto paint = [](GXRegionRec_* region) {
-        Pixels p(kSpan * kSpan);
-        for (const GXIntRect& r : RectsOf(region))
-            for (int y = r.top; y < r.bottom; ++y)
-                for (int x = r.left; x < r.right; ++x) p[y * kSpan + x] = true;
-        return p;
-    };
-    std::mt19937 rng(5);
-    std::uniform_int_distribution<int> coord(0, kSpan);
-    auto randomRect = [&] {
-        int l = coord(rng), r = coord(rng), t = coord(rng), b = coord(rng);
-        return GXIntRect{std::min(l, r), std::min(t, b), std::max(l, r), std::max(t, b)};
-    };
-    for (int c = 0; c < 300; ++c) {
-        RegionHandle a, b, result;
-        ASSERT_EQ(GXCreateRegion(a.out()), 0);
-        ASSERT_EQ(GXCreateRegion(b.out()), 0);
-        for (RegionHandle* h : {&a, &b}) {
-            for (int i = 0; i < 4; ++i) {
-                const GXIntRect rect = randomRect();
-                RegionHandle next;
-                ASSERT_EQ(GXRegionCombineRect(h->get(), &rect, GXCombineUnion, next.out()), 0);
-                std::swap(*h->out(), *next.out());
-            }
-        }
-        const GXCombineMode op = GXCombineMode(rng() % 5);
-        ASSERT_EQ(GXRegionCombine(a.get(), b.get(), op, result.out()), 0);
-        const Pixels pa = paint(a.get()), pb = paint(b.get()), pr = paint(result.get());
-        bool contains = true, intersects = false;
-        for (size_t i = 0; i < pr.size(); ++i) {
-            const bool in[] = {pa[i] && pb[i], pa[i] || pb[i], pa[i] != pb[i], pa[i] && !pb[i],
-                               pb[i] && !pa[i]};
-            ASSERT_EQ(pr[i], in[op]) << "case " << c << " op " << op << " pixel " << i;
-            contains = contains && (pa[i] || !pb[i]);
-            intersects = intersects || (pa[i] && pb[i]);
-        }
-        EXPECT_EQ(Query(GXRegionContains, a.get(), b.get()), contains ? 1 : 0);
-        EXPECT_EQ(Query(GXRegionHasIntersection, a.get(), b.get()), intersects ? 1 : 0);
-    }
 }
 
 }  // namespace

@@ -123,20 +123,6 @@ TEST(RegionRuns, ExtremeCoordinatesDoNotOverflow) {
     ExpectBound(back, {kMin, kMin, hi, hi});
 }
 
-TEST(RegionEmptiness, FlatBoundsAndRectangles) {
-    EXPECT_TRUE(Region().IsEmpty());
-    EXPECT_TRUE(Rect(5, 5, 5, 9).IsEmpty());
-    EXPECT_TRUE(Rect(5, 5, 9, 5).IsEmpty());
-    EXPECT_FALSE(Rect(5, 5, 6, 6).IsEmpty());
-    EXPECT_TRUE(Rect(5, 5, 5, 9).Rects().empty());
-    EXPECT_EQ(Rect(5, 5, 5, 9).Validate(), nullptr);
-    EXPECT_TRUE(Region::IsStorableRect({5, 5, 5, 9}));
-    EXPECT_FALSE(Region::IsStorableRect({5, 5, 4, 9}));
-    EXPECT_FALSE(Region::IsStorableRect({5, 5, 9, 4}));
-    EXPECT_FALSE(Region::IsStorableRect({0, 0, S, 1}));
-    EXPECT_FALSE(Region::IsStorableRect({0, 0, 1, S}));
-}
-
 TEST(RegionEmptiness, RunsWithoutAreaAreEmpty) {
     // Not well-formed, but the emptiness reading holds for any runs: zero-height bands and
     // zero-width intervals cover nothing.
@@ -209,17 +195,6 @@ TEST(RegionOffset, RefusesToLeaveTheCoordinateRange) {
     EXPECT_TRUE(flat.Offset(7, -7));
     ExpectBound(flat, {7, -7, 7, -7});
     EXPECT_TRUE(flat.IsEmpty());
-}
-
-TEST(RegionQueries, BoundContainsIncludesBothEdgesAndHoles) {
-    const Region r = Rect(0, 0, 10, 10);
-    EXPECT_TRUE(r.BoundContains({10, 10}));
-    EXPECT_TRUE(r.BoundContains({0, 0}));
-    EXPECT_FALSE(r.BoundContains({11, 5}));
-    EXPECT_FALSE(r.BoundContains({5, -1}));
-    const Region ring = Region::Oper(Rect(0, 0, 30, 30), Rect(10, 10, 20, 20), GXCombineXor);
-    EXPECT_TRUE(ring.BoundContains({15, 15}));
-    EXPECT_FALSE(ring.Contains(Rect(15, 15, 16, 16)));
 }
 
 }  // namespace
