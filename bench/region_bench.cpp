@@ -106,12 +106,12 @@ void Pixman(benchmark::State& state, PixmanOp op) {
     state.counters["boxes"] = boxes;
 }
 
-BENCHMARK_CAPTURE(Gx, Union, GXCombineUnion)->Arg(0)->Arg(1);
-BENCHMARK_CAPTURE(Pixman, Union, pixman_region32_union)->Arg(0)->Arg(1);
-BENCHMARK_CAPTURE(Gx, Intersect, GXCombineIntersect)->Arg(0)->Arg(1);
-BENCHMARK_CAPTURE(Pixman, Intersect, pixman_region32_intersect)->Arg(0)->Arg(1);
-BENCHMARK_CAPTURE(Gx, Difference, GXCombineDifference)->Arg(0)->Arg(1);
-BENCHMARK_CAPTURE(Pixman, Difference, pixman_region32_subtract)->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(Gx, Union, GXCombineUnion)->ArgName("scene")->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(Pixman, Union, pixman_region32_union)->ArgName("scene")->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(Gx, Intersect, GXCombineIntersect)->ArgName("scene")->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(Pixman, Intersect, pixman_region32_intersect)->ArgName("scene")->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(Gx, Difference, GXCombineDifference)->ArgName("scene")->Arg(0)->Arg(1);
+BENCHMARK_CAPTURE(Pixman, Difference, pixman_region32_subtract)->ArgName("scene")->Arg(0)->Arg(1);
 
 }  // namespace
 
