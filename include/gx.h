@@ -310,6 +310,61 @@ GXAPI GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point,
 
 /* ---- Regions ------------------------------------------------------------------------- */
 
+/* Combine operations shared by regions and geometries; A is the first operand. Other
+   codes are rejected with GXResultInvalidArg. */
+typedef int32_t GXCombineMode;
+
+enum {
+    GXCombineIntersect = 0,        /* in both */
+    GXCombineUnion = 1,            /* in either */
+    GXCombineXor = 2,              /* in exactly one */
+    GXCombineDifference = 3,       /* in A and not in B */
+    GXCombineReverseDifference = 4 /* in B and not in A */
+};
+
+/* Receives the rectangles of GXRegionEnumRects, one call each. */
+typedef void (*GXRegionRectCallback)(void* context, const GXIntRect* rect);
+
+/* Regions are sets of integer pixels. Every rectangle given to a region function must be
+   normalised (left <= right, top <= bottom) and free of INT32_MAX, else the call returns
+   GXResultInvalidArg; a rectangle with zero width or height covers no pixel. */
+
+/* Makes the empty region. */
+GXAPI GXResult GXCreateRegion(GXRegionRec_** region);
+/* Makes the region covering the rectangle; its bound is the rectangle as given. */
+GXAPI GXResult GXCreateRegionFromRect(const GXIntRect* rect, GXRegionRec_** region);
+/* Writes 1 when the region covers no pixel, else 0. */
+GXAPI GXResult GXRegionIsAreaEmpty(GXRegionRec_* region, uint8_t* isEmpty);
+/* Writes the region's bound. */
+GXAPI GXResult GXRegionGetBound(GXRegionRec_* region, GXIntRect* bound);
+/* Writes 1 when the point lies in the region's bound, both edges included (a bound test:
+   points in holes count as inside), else 0. */
+GXAPI GXResult GXRegionContainsPoint(GXRegionRec_* region, const GXIntPoint* point,
+                                     uint8_t* contains);
+/* Writes 1 when the region covers every pixel of the rectangle, else 0. */
+GXAPI GXResult GXRegionContainsRect(GXRegionRec_* region, const GXIntRect* rect,
+                                    uint8_t* contains);
+/* Writes 1 when region a covers every pixel of region b, else 0. */
+GXAPI GXResult GXRegionContains(GXRegionRec_* a, GXRegionRec_* b, uint8_t* contains);
+/* Writes 1 when regions a and b share a pixel, else 0. */
+GXAPI GXResult GXRegionHasIntersection(GXRegionRec_* a, GXRegionRec_* b, uint8_t* intersects);
+/* Writes 1 when the region and the rectangle share a pixel, else 0. */
+GXAPI GXResult GXRegionHasIntersectionWithRect(GXRegionRec_* region, const GXIntRect* rect,
+                                               uint8_t* intersects);
+/* Moves the region in place; GXResultInvalidArg, and nothing moved, when a coordinate
+   would leave the int32_t range or reach INT32_MAX. */
+GXAPI GXResult GXRegionOffset(GXRegionRec_* region, int32_t dx, int32_t dy);
+/* Makes the new region a op b. */
+GXAPI GXResult GXRegionCombine(GXRegionRec_* a, GXRegionRec_* b, GXCombineMode op,
+                               GXRegionRec_** result);
+/* Makes the new region a op rectangle. */
+GXAPI GXResult GXRegionCombineRect(GXRegionRec_* a, const GXIntRect* rect, GXCombineMode op,
+                                   GXRegionRec_** result);
+/* Calls back once per rectangle of the region, band by band from the top and left to
+   right within a band, before returning; the rectangles are disjoint. */
+GXAPI GXResult GXRegionEnumRects(GXRegionRec_* region, GXRegionRectCallback callback,
+                                 void* context);
+
 
 /* ---- Brushes and gradients ----------------------------------------------------------- */
 
