@@ -158,12 +158,8 @@ void Dasher::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& e
             return;
         }
     }
-    FigureFlattener flattener;
-    flattener.Init(FigureFlattener::UsableTolerance(tolerance_, current_, c1, c2, end), current_,
-                   c1, c2, end);
-    GXPoint p;
-    while (flattener.Next(p)) LineTo(p);
-    LineTo(end);
+    FigureFlattener::Flatten(tolerance_, current_, c1, c2, end,
+                             [this](const GXPoint& p) { LineTo(p); });
 }
 
 void Dasher::EndFigure() {

@@ -31,6 +31,19 @@ public:
     static float UsableTolerance(float tolerance, const GXPoint& p0, const GXPoint& p1,
                                  const GXPoint& p2, const GXPoint& p3);
 
+    // Flattens the cubic (p0, c1, c2, end) at UsableTolerance(tolerance, ...) and hands
+    // every point to `lineTo`, `end` last. This is how every sink turns a curve into lines.
+    template <class LineTo>
+    static void Flatten(float tolerance, const GXPoint& p0, const GXPoint& c1, const GXPoint& c2,
+                        const GXPoint& end, LineTo&& lineTo) {
+        FigureFlattener flattener;
+        // Init copies p0 before the first callback, which may move the caller's current point.
+        flattener.Init(UsableTolerance(tolerance, p0, c1, c2, end), p0, c1, c2, end);
+        GXPoint point;
+        while (flattener.Next(point)) lineTo(point);
+        lineTo(end);
+    }
+
 private:
     void HalveStep();
 

@@ -34,12 +34,8 @@ void HitTestProxy::LineTo(const GXPoint& point) {
 }
 
 void HitTestProxy::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) {
-    FigureFlattener flattener;
-    flattener.Init(FigureFlattener::UsableTolerance(tolerance_, current_, c1, c2, end), current_,
-                   c1, c2, end);
-    GXPoint p;
-    while (flattener.Next(p)) Edge(p);
-    Edge(end);
+    FigureFlattener::Flatten(tolerance_, current_, c1, c2, end,
+                             [this](const GXPoint& p) { Edge(p); });
 }
 
 bool HitTestProxy::IsInside() const {

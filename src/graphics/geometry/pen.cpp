@@ -82,12 +82,8 @@ void Pen::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end)
         poisoned_ = true;
         return;
     }
-    FigureFlattener flattener;
-    flattener.Init(FigureFlattener::UsableTolerance(tolerance_, current_, c1, c2, end), current_,
-                   c1, c2, end);
-    GXPoint p;
-    while (flattener.Next(p)) AddSegment(p, false);
-    AddSegment(end, false);
+    FigureFlattener::Flatten(tolerance_, current_, c1, c2, end,
+                             [this](const GXPoint& p) { AddSegment(p, false); });
 }
 
 void Pen::AddSegment(const GXPoint& next, bool joins) {

@@ -431,12 +431,8 @@ bool Rasterizer::ValidateActiveList() const {
 }
 
 void Rasterizer::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) {
-    FigureFlattener flattener;
-    flattener.Init(FigureFlattener::UsableTolerance(tolerance_, currentPoint_, c1, c2, end),
-                   currentPoint_, c1, c2, end);
-    GXPoint point;
-    while (flattener.Next(point)) LineTo(point);
-    LineTo(end);
+    FigureFlattener::Flatten(tolerance_, currentPoint_, c1, c2, end,
+                             [this](const GXPoint& p) { LineTo(p); });
 }
 
 void RasterizeGeometry(const Geometry& geometry, const GXMatrix& ctm, const GXRect& clipRect,

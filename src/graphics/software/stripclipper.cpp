@@ -91,12 +91,8 @@ void StripClipper::EndFigureClose() {
 }
 
 void StripClipper::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) {
-    FigureFlattener flattener;
-    flattener.Init(FigureFlattener::UsableTolerance(tolerance_, currentPoint_, c1, c2, end),
-                   currentPoint_, c1, c2, end);
-    GXPoint point;
-    while (flattener.Next(point)) LineTo(point);
-    LineTo(end);
+    FigureFlattener::Flatten(tolerance_, currentPoint_, c1, c2, end,
+                             [this](const GXPoint& p) { LineTo(p); });
 }
 
 }  // namespace Graphics
