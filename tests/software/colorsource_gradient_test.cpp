@@ -37,9 +37,9 @@ std::shared_ptr<LinearGradient> Linear(const std::vector<GradientStop>& stops, G
                                             background);
 }
 
-std::shared_ptr<RadialGradient> Radial(const std::vector<GradientStop>& stops, GXPoint c0,
-                                       float r0, GXPoint c1, float r1, bool extendStart,
-                                       bool extendEnd, uint32_t background = 0) {
+std::shared_ptr<RadialGradient> Radial(const std::vector<GradientStop>& stops, GXPoint c0, float r0,
+                                       GXPoint c1, float r1, bool extendStart, bool extendEnd,
+                                       uint32_t background = 0) {
     return std::make_shared<RadialGradient>(Stops(stops), c0, r0, c1, r1, extendStart, extendEnd,
                                             background);
 }
@@ -181,9 +181,9 @@ TEST(ColorSourceRadial, ConcentricCircles) {
     EXPECT_EQ(At(source, 50, 0), 0xFF808080u);  // s = 0.5: weight 128
     EXPECT_EQ(At(source, 0, -50), 0xFF808080u);
     EXPECT_EQ(At(source, 60, 80), 0xFFFFFFFFu);  // on the end circle
-    EXPECT_EQ(At(source, 200, 0), 0u);          // beyond it, not extended
-    SwRadialGradientColorSource extended(
-        Radial(kBlackToWhite, {0, 0}, 0, {0, 0}, 100, true, true), kIdentity, 1.0f);
+    EXPECT_EQ(At(source, 200, 0), 0u);           // beyond it, not extended
+    SwRadialGradientColorSource extended(Radial(kBlackToWhite, {0, 0}, 0, {0, 0}, 100, true, true),
+                                         kIdentity, 1.0f);
     EXPECT_EQ(At(extended, 200, 0), 0xFFFFFFFFu);
 }
 
@@ -205,8 +205,8 @@ TEST(ColorSourceRadial, StartCircleLargerThanTheEndCircle) {
     EXPECT_EQ(At(plain, 50, 0), 0xFF808080u);
     EXPECT_EQ(At(plain, 0, 0), 0xFFFFFFFFu);
     EXPECT_EQ(At(plain, 150, 0), 0u);
-    SwRadialGradientColorSource extended(
-        Radial(kBlackToWhite, {0, 0}, 100, {0, 0}, 0, true, true), kIdentity, 1.0f);
+    SwRadialGradientColorSource extended(Radial(kBlackToWhite, {0, 0}, 100, {0, 0}, 0, true, true),
+                                         kIdentity, 1.0f);
     EXPECT_EQ(At(extended, 150, 0), 0xFF000000u);
 }
 

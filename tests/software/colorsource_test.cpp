@@ -101,14 +101,16 @@ TEST(ColorSourceFactory, EachBrushKindGetsItsSource) {
     auto stops = std::make_shared<GradientStopCollection>();
     stops->Insert({0.0f, 0xFF000000});
     stops->Insert({1.0f, 0xFFFFFFFF});
-    GradientBrush linear(std::make_shared<LinearGradient>(stops, GXPoint{0, 0}, GXPoint{1, 0}, 0, 0, 0),
-                         1.0f, GXMatrix{256, 0, 0, 256, 0, 0});
-    auto linearSource = SwColorSource::CreateFromBrush(linear, kRect, GXMatrix{0.5f, 0, 0, 0.5f, 0, 0});
+    GradientBrush linear(
+        std::make_shared<LinearGradient>(stops, GXPoint{0, 0}, GXPoint{1, 0}, 0, 0, 0), 1.0f,
+        GXMatrix{256, 0, 0, 256, 0, 0});
+    auto linearSource =
+        SwColorSource::CreateFromBrush(linear, kRect, GXMatrix{0.5f, 0, 0, 0.5f, 0, 0});
     EXPECT_EQ(Span(*linearSource, 64, 65, 0)[0], 0xFF808080u);  // t = 64 / 128
 
-    GradientBrush radial(std::make_shared<RadialGradient>(stops, GXPoint{0, 0}, 0.0f, GXPoint{0, 0},
-                                                          1.0f, 0, 0, 0),
-                         1.0f, GXMatrix{100, 0, 0, 100, 0, 0});
+    GradientBrush radial(
+        std::make_shared<RadialGradient>(stops, GXPoint{0, 0}, 0.0f, GXPoint{0, 0}, 1.0f, 0, 0, 0),
+        1.0f, GXMatrix{100, 0, 0, 100, 0, 0});
     auto radialSource = SwColorSource::CreateFromBrush(radial, kRect, kIdentity);
     EXPECT_EQ(Span(*radialSource, 50, 51, 0)[0], 0xFF808080u);
 }
@@ -156,8 +158,8 @@ TEST(ColorSourceTriMesh, TopLeftRuleDecidesTheDiagonal) {
 }
 
 TEST(ColorSourceTriMesh, StripOfTwoTrianglesCoversTheSquareOnce) {
-    auto bitmap = RenderMesh({{0, 0, 0x80FFFFFF}, {4, 0, 0x80FFFFFF}, {0, 4, 0x80FFFFFF},
-                              {4, 4, 0x80FFFFFF}});
+    auto bitmap = RenderMesh(
+        {{0, 0, 0x80FFFFFF}, {4, 0, 0x80FFFFFF}, {0, 4, 0x80FFFFFF}, {4, 4, 0x80FFFFFF}});
     // Alpha 128: colour (128 + 1) x 255 >> 8 = 128.
     EXPECT_EQ(Contents(*bitmap), Pixels(16, 0x80808080));
 }
@@ -174,8 +176,11 @@ TEST(ColorSourceTriMesh, GouraudChannelsAreAffineAcrossTheTriangle) {
 
 TEST(ColorSourceTriMesh, StripOrderAlternatesTheReplacedVertex) {
     // Five vertices along a zig-zag: triangles (0,1,2), (2,1,3), (2,3,4) tile 0..8 x 0..4.
-    auto bitmap = RenderMesh({{0, 0, 0xFF0000FF}, {0, 4, 0xFF0000FF}, {4, 0, 0xFF0000FF},
-                              {4, 4, 0xFF0000FF}, {8, 0, 0xFF0000FF}},
+    auto bitmap = RenderMesh({{0, 0, 0xFF0000FF},
+                              {0, 4, 0xFF0000FF},
+                              {4, 0, 0xFF0000FF},
+                              {4, 4, 0xFF0000FF},
+                              {8, 0, 0xFF0000FF}},
                              GXIntRect{0, 0, 8, 4});
     const Pixels pixels = Contents(*bitmap);
     // Everything left of the last triangle's diagonal from (8, 0) to (4, 4) is covered.
@@ -186,8 +191,8 @@ TEST(ColorSourceTriMesh, StripOrderAlternatesTheReplacedVertex) {
 
 TEST(ColorSourceTriMesh, PlacedAtTheDeviceRectangleThroughTheFactory) {
     auto mesh = std::make_shared<TriMeshGradient>(
-        std::vector<TriMeshVertex>{{0, 0, 0xFF00FF00}, {2, 0, 0xFF00FF00}, {0, 2, 0xFF00FF00},
-                                   {2, 2, 0xFF00FF00}},
+        std::vector<TriMeshVertex>{
+            {0, 0, 0xFF00FF00}, {2, 0, 0xFF00FF00}, {0, 2, 0xFF00FF00}, {2, 2, 0xFF00FF00}},
         0);
     GradientBrush brush(mesh, 0.5f, GXMatrix{2, 0, 0, 2, 0, 0});
     auto source = SwColorSource::CreateFromBrush(brush, GXIntRect{10, 20, 16, 26},
@@ -202,14 +207,15 @@ TEST(ColorSourceTriMesh, DegenerateInputDrawsNothing) {
     EXPECT_EQ(Contents(*RenderMesh({{0, 0, 0xFFFFFFFF}, {4, 4, 0xFFFFFFFF}})), Pixels(16, 0));
     EXPECT_EQ(Contents(*RenderMesh({{0, 0, 0xFFFFFFFF}, {2, 2, 0xFFFFFFFF}, {4, 4, 0xFFFFFFFF}})),
               Pixels(16, 0));
-    EXPECT_EQ(Contents(*RenderMesh({{kNaN, 0, 0xFFFFFFFF}, {4, 0, 0xFFFFFFFF}, {0, 4, 0xFFFFFFFF}})),
-              Pixels(16, 0));
+    EXPECT_EQ(
+        Contents(*RenderMesh({{kNaN, 0, 0xFFFFFFFF}, {4, 0, 0xFFFFFFFF}, {0, 4, 0xFFFFFFFF}})),
+        Pixels(16, 0));
     EXPECT_EQ(Contents(*RenderMesh({{0, 0, 0xFFFFFFFF}, {4, 0, 0xFFFFFFFF}, {0, 4, 0xFFFFFFFF}},
                                    kRect, GXMatrix{kNaN, 0, 0, 1, 0, 0})),
               Pixels(16, 0));
     // Huge coordinates are clamped before conversion; the triangle still covers the rectangle.
-    auto huge = RenderMesh({{-1e30f, -1e30f, 0xFFFFFFFF}, {1e30f, -1e30f, 0xFFFFFFFF},
-                            {0, 1e30f, 0xFFFFFFFF}});
+    auto huge = RenderMesh(
+        {{-1e30f, -1e30f, 0xFFFFFFFF}, {1e30f, -1e30f, 0xFFFFFFFF}, {0, 1e30f, 0xFFFFFFFF}});
     EXPECT_EQ(Contents(*huge), Pixels(16, 0xFFFFFFFF));
     // An empty rectangle gives an empty bitmap, which paints nothing.
     EXPECT_EQ(RenderMesh({{0, 0, 0xFFFFFFFF}, {4, 0, 0xFFFFFFFF}, {0, 4, 0xFFFFFFFF}},

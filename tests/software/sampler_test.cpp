@@ -51,17 +51,22 @@ using Pixels = std::vector<uint32_t>;
 }  // namespace
 
 TEST(SamplerExtend, NearestTilesRowsWithEachExtendMode) {
-    auto bitmap = MakePixels(GXPixelFormatPARGB32, 4, {0xFF000000, 0xFF000001, 0xFF000002, 0xFF000003});
+    auto bitmap =
+        MakePixels(GXPixelFormatPARGB32, 4, {0xFF000000, 0xFF000001, 0xFF000002, 0xFF000003});
     auto along = [&](int32_t mode) {
-        SwBitmapSampler sampler(bitmap, kIdentity, mode, BitmapExtendClamp, BitmapSamplingNearest, 1);
+        SwBitmapSampler sampler(bitmap, kIdentity, mode, BitmapExtendClamp, BitmapSamplingNearest,
+                                1);
         Pixels span = Span(sampler, -5, 9, 0);
         std::vector<int> columns;
         for (uint32_t pixel : span) columns.push_back(int(pixel & 0xFF));
         return columns;
     };
-    EXPECT_EQ(along(BitmapExtendClamp), (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2, 3, 3, 3, 3, 3, 3}));
-    EXPECT_EQ(along(BitmapExtendRepeat), (std::vector<int>{3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0}));
-    EXPECT_EQ(along(BitmapExtendMirror), (std::vector<int>{2, 3, 3, 2, 1, 0, 1, 2, 3, 3, 2, 1, 0, 0}));
+    EXPECT_EQ(along(BitmapExtendClamp),
+              (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2, 3, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(along(BitmapExtendRepeat),
+              (std::vector<int>{3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0}));
+    EXPECT_EQ(along(BitmapExtendMirror),
+              (std::vector<int>{2, 3, 3, 2, 1, 0, 1, 2, 3, 3, 2, 1, 0, 0}));
     EXPECT_EQ(along(77), along(BitmapExtendClamp));  // unknown modes clamp
 }
 
@@ -79,7 +84,8 @@ TEST(SamplerExtend, VerticalExtendIsIndependentOfHorizontal) {
 }
 
 TEST(SamplerNearest, ScaledAndTranslatedPositionsPickThePixelContainingTheCentre) {
-    auto bitmap = MakePixels(GXPixelFormatPARGB32, 2, {0xFF0000AA, 0xFF0000BB, 0xFF0000CC, 0xFF0000DD});
+    auto bitmap =
+        MakePixels(GXPixelFormatPARGB32, 2, {0xFF0000AA, 0xFF0000BB, 0xFF0000CC, 0xFF0000DD});
     // Each bitmap pixel covers 3 x 3 device pixels starting at device (10, 20).
     SwBitmapSampler sampler(bitmap, GXMatrix{3, 0, 0, 3, 10, 20}, 0, 0, BitmapSamplingNearest, 1);
     EXPECT_EQ(Span(sampler, 10, 16, 20),
@@ -98,7 +104,8 @@ TEST(SamplerBilinear, IdentityReproducesThePixelsExactly) {
 TEST(SamplerBilinear, QuarterAndHalfOffsetsMixWithFixedWeights) {
     // Black, blue / red, green; device (0, 0) samples bitmap (0.75, 1.0): a quarter of the
     // way right (weight int(0.25 x 255) + 1 = 64) and half way down (weight 128).
-    auto bitmap = MakePixels(GXPixelFormatPARGB32, 2, {0xFF000000, 0xFF0000FF, 0xFFFF0000, 0xFF00FF00});
+    auto bitmap =
+        MakePixels(GXPixelFormatPARGB32, 2, {0xFF000000, 0xFF0000FF, 0xFFFF0000, 0xFF00FF00});
     SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.25f, -0.5f}, 0, 0,
                             BitmapSamplingBilinear, 1);
     // top = mix(black, blue, 64) = 0xFF00003F; bottom = mix(red, green, 64) = 0xFFC03F00;
@@ -127,7 +134,8 @@ TEST(SamplerBilinear, RepeatMixesAcrossTheSeam) {
 
 TEST(SamplerBilinear, StraightAlphaIsMixedBeforePremultiplying) {
     auto bitmap = MakePixels(GXPixelFormatARGB32, 2, {0x80FF0000, 0x00000000});
-    SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.25f, 0}, 0, 0, BitmapSamplingBilinear, 1);
+    SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.25f, 0}, 0, 0, BitmapSamplingBilinear,
+                            1);
     // mix = 0x60C00000 (straight), then red 192 x 97 >> 8 = 72.
     EXPECT_EQ(Span(sampler, 0, 1, 0)[0], 0x60480000u);
 }
@@ -140,9 +148,13 @@ TEST(SamplerFormats, EveryFormatReadsPremultiplied) {
     };
     const Case cases[] = {
         {GXPixelFormatPARGB32, {0x10, 0x20, 0x30, 0x40}, {0x40302010}},
-        {GXPixelFormatARGB32, {0x00, 0x00, 0xFF, 0x80, 0x10, 0x20, 0x30, 0xFF}, {0x80800000, 0xFF302010}},
+        {GXPixelFormatARGB32,
+         {0x00, 0x00, 0xFF, 0x80, 0x10, 0x20, 0x30, 0xFF},
+         {0x80800000, 0xFF302010}},
         {GXPixelFormatRGB24, {0x10, 0x20, 0x30, 0x40, 0x50, 0x60}, {0xFF302010, 0xFF605040}},
-        {GXPixelFormatRGB32, {0x10, 0x20, 0x30, 0x00, 0x40, 0x50, 0x60, 0x7F}, {0xFF302010, 0xFF605040}},
+        {GXPixelFormatRGB32,
+         {0x10, 0x20, 0x30, 0x00, 0x40, 0x50, 0x60, 0x7F},
+         {0xFF302010, 0xFF605040}},
         {GXPixelFormatA8, {0x80, 0x00, 0xFF}, {0x80808080, 0x00000000, 0xFFFFFFFF}},
         {GXPixelFormatGray8, {0x40, 0xFF}, {0xFF404040, 0xFFFFFFFF}},
         // 1-bit rows: most significant bit first, across a byte boundary.
@@ -177,7 +189,8 @@ TEST(SamplerFormats, BilinearOnPaletteMixesPaletteColours) {
     const uint32_t colors[] = {0xFF000000, 0x00FFFFFF};
     auto bitmap = MakeBitmap(GXPixelFormatIndexed8, 2, {{0, 1}});
     bitmap->SetPalette(std::make_shared<Palette>(colors, 2));
-    SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.5f, 0}, 0, 0, BitmapSamplingBilinear, 1);
+    SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.5f, 0}, 0, 0, BitmapSamplingBilinear,
+                            1);
     // mix(0xFF000000, 0x00FFFFFF, 128) = 0x807F7F7F straight; premultiplied 127 x 129 >> 8 = 63.
     EXPECT_EQ(Span(sampler, 0, 1, 0)[0], 0x803F3F3Fu);
 }
@@ -262,7 +275,8 @@ TEST(SamplerBox, WithoutShrinkingInBothDirectionsItIsBilinear) {
                               GXMatrix{1.01f, 0, 0, 0.25f, 0, 0}}) {
         SwBitmapSampler box(bitmap, m, 1, 2, BitmapSamplingBoxBilinear, 1);
         SwBitmapSampler bilinear(bitmap, m, 1, 2, BitmapSamplingBilinear, 1);
-        for (int32_t y = -2; y < 10; ++y) EXPECT_EQ(Span(box, -3, 12, y), Span(bilinear, -3, 12, y));
+        for (int32_t y = -2; y < 10; ++y)
+            EXPECT_EQ(Span(box, -3, 12, y), Span(bilinear, -3, 12, y));
     }
 }
 
@@ -271,7 +285,8 @@ TEST(SamplerBox, RotatedReductionMixesReducedNeighbours) {
     // bilinear mix of four such neighbours loses at most one more level per mixing stage.
     auto bitmap = MakePixels(GXPixelFormatPARGB32, 16, Pixels(256, 0xFF804020));
     const float c = 0.25f * std::cos(0.5f), s = 0.25f * std::sin(0.5f);
-    SwBitmapSampler sampler(bitmap, GXMatrix{c, s, -s, c, 2, 1}, 0, 0, BitmapSamplingBoxBilinear, 1);
+    SwBitmapSampler sampler(bitmap, GXMatrix{c, s, -s, c, 2, 1}, 0, 0, BitmapSamplingBoxBilinear,
+                            1);
     for (uint32_t pixel : Span(sampler, 0, 4, 2)) {
         for (int shift = 0; shift < 32; shift += 8) {
             const int expected = int((0xFD7E3E1Eu >> shift) & 0xFF);
@@ -284,7 +299,9 @@ TEST(SamplerBox, RotatedReductionMixesReducedNeighbours) {
 
 TEST(SamplerDegenerate, SingularOrNonFiniteMatricesPaintNothing) {
     auto bitmap = MakePixels(GXPixelFormatPARGB32, 1, {0xFFFFFFFF});
-    const GXMatrix bad[] = {{0, 0, 0, 0, 0, 0}, {1, 2, 2, 4, 0, 0}, {kNaN, 0, 0, 1, 0, 0},
+    const GXMatrix bad[] = {{0, 0, 0, 0, 0, 0},
+                            {1, 2, 2, 4, 0, 0},
+                            {kNaN, 0, 0, 1, 0, 0},
                             {1, 0, 0, 1, std::numeric_limits<float>::infinity(), 0},
                             {1e-39f, 0, 0, 1e-39f, 0, 0}};
     for (const GXMatrix& m : bad)

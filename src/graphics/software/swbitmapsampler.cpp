@@ -28,6 +28,13 @@ inline float ClampPosition(float v) {
     return v < kPositionLimit ? v : kPositionLimit;
 }
 
+// floor of a clamped position. Truncation rounds toward zero, so negative non-integers step
+// down once; without SSE4.1 this beats a call to floorf.
+inline int32_t FloorClamped(float v) {
+    const int32_t i = int32_t(v);
+    return float(i) > v ? i - 1 : i;
+}
+
 // An index inside 0..n-1 is its own pixel under every extend mode; only the others pay for
 // the general function.
 inline int32_t Extend(int32_t mode, int32_t i, int32_t n) {
@@ -172,7 +179,7 @@ std::shared_ptr<BitmapBase> LockableBitmap(const std::shared_ptr<BitmapSource>& 
 }  // namespace
 
 int32_t SwBitmapSampler::FloorToIndex(float v) {
-    return int32_t(std::floor(ClampPosition(v)));
+    return FloorClamped(ClampPosition(v));
 }
 
 SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
@@ -354,9 +361,9 @@ void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y,
         // so the position moves back half a pixel before it is split into index and
         // fraction (fraction in 0..254 after the x 255 truncation).
         const float px = ClampPosition(x - 0.5f), py = ClampPosition(y - 0.5f);
-        const float fx = std::floor(px), fy = std::floor(py);
-        const int32_t ix = int32_t(fx), iy = int32_t(fy);
-        const uint32_t wx = uint32_t((px - fx) * 255.0f), wy = uint32_t((py - fy) * 255.0f);
+        const int32_t ix = FloorClamped(px), iy = FloorClamped(py);
+        const uint32_t wx = uint32_t((px - float(ix)) * 255.0f);
+        const uint32_t wy = uint32_t((py - float(iy)) * 255.0f);
         const int32_t left = Extend(s.extendX_, ix, s.width_);
         const uint8_t* top = pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy, s.height_);
         // A zero fraction needs no right (or lower) neighbour: its weight 1 adds nothing.
