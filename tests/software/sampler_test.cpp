@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "graphics/api/exception.h"
@@ -333,4 +334,37 @@ TEST(SamplerColorSource, LayerSourceIsNearestAndClamped) {
     SwBitmapColorSource source(bitmap, GXMatrix{1, 0, 0, 1, 5, 0}, 1.0f);
     EXPECT_EQ(Span(source, 3, 9, 0),
               (Pixels{0xFF0000AA, 0xFF0000AA, 0xFF0000AA, 0xFF0000BB, 0xFF0000BB, 0xFF0000BB}));
+}
+
+TEST(SamplerBilinear, FourWideMixMatchesTheScalarTwin) {
+    std::mt19937 random(7);
+    auto pixel = [&] {
+        const uint32_t pick = random() % 4;
+        return pick == 0 ? 0u : pick == 1 ? 0xFFFFFFFFu : uint32_t(random());
+    };
+    auto weight = [&] {
+        const uint32_t pick = random() % 4;
+        return uint16_t(pick == 0 ? 1 : pick == 1 ? 256 : 1 + random() % 256);
+    };
+    for (int32_t count = 0; count <= 37; ++count)
+        for (int32_t offset = 0; offset < 3; ++offset) {
+            std::vector<uint32_t> tl, tr, bl, br;
+            std::vector<uint16_t> wx, wy;
+            for (int32_t i = 0; i < count + offset; ++i) {
+                tl.push_back(pixel());
+                tr.push_back(pixel());
+                bl.push_back(pixel());
+                br.push_back(pixel());
+                wx.push_back(weight());
+                wy.push_back(weight());
+            }
+            Pixels wide(size_t(count + offset), 0), scalar(size_t(count + offset), 0);
+            SwBitmapSampler::MixBilinearRow(
+                tl.data() + offset, tr.data() + offset, bl.data() + offset, br.data() + offset,
+                wx.data() + offset, wy.data() + offset, count, wide.data() + offset);
+            SwBitmapSampler::MixBilinearRowScalar(
+                tl.data() + offset, tr.data() + offset, bl.data() + offset, br.data() + offset,
+                wx.data() + offset, wy.data() + offset, count, scalar.data() + offset);
+            EXPECT_EQ(wide, scalar) << count << " at " << offset;
+        }
 }

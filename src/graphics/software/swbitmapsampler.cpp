@@ -1,5 +1,7 @@
 #include "graphics/software/swbitmapsampler.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -350,37 +352,99 @@ void SwBitmapSampler::SampleNearest(const SwBitmapSampler& s, float x, float y, 
     }
 }
 
+void SwBitmapSampler::MixBilinearRowScalar(const uint32_t* tl, const uint32_t* tr,
+                                           const uint32_t* bl, const uint32_t* br,
+                                           const uint16_t* wx, const uint16_t* wy, int32_t count,
+                                           uint32_t* out) {
+    for (int32_t i = 0; i < count; ++i)
+        out[i] = SwMix(SwMix(tl[i], tr[i], wx[i]), SwMix(bl[i], br[i], wx[i]), wy[i]);
+}
+
+namespace {
+
+// mix(b, c, w) on 16-bit lanes: b x (257 - w) >> 8 plus c x w >> 8; each product stays
+// below 2^16 and the sum below 256.
+inline __m128i MixLanes(__m128i b, __m128i c, __m128i w) {
+    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(257), w);
+    return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(b, inverse), 8),
+                         _mm_srli_epi16(_mm_mullo_epi16(c, w), 8));
+}
+
+// Four 16-bit weights spread over the lanes of their pixels: pixels 0, 1 in `lo`, 2, 3 in `hi`.
+inline void SpreadWeights(const uint16_t* w, __m128i& lo, __m128i& hi) {
+    const __m128i four = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(w));
+    const __m128i pairs = _mm_unpacklo_epi16(four, four);
+    lo = _mm_unpacklo_epi32(pairs, pairs);
+    hi = _mm_unpackhi_epi32(pairs, pairs);
+}
+
+inline __m128i Load4(const uint32_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+}  // namespace
+
+void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
+                                     const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
+                                     int32_t count, uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i wxLo, wxHi, wyLo, wyHi;
+        SpreadWeights(wx + i, wxLo, wxHi);
+        SpreadWeights(wy + i, wyLo, wyHi);
+        const __m128i a = Load4(tl + i), b = Load4(tr + i), c = Load4(bl + i), d = Load4(br + i);
+        const __m128i lo =
+            MixLanes(MixLanes(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), wxLo),
+                     MixLanes(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(d, zero), wxLo), wyLo);
+        const __m128i hi =
+            MixLanes(MixLanes(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), wxHi),
+                     MixLanes(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(d, zero), wxHi), wyHi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+    }
+    MixBilinearRowScalar(tl + i, tr + i, bl + i, br + i, wx + i, wy + i, count - i, out + i);
+}
+
 template <class Format>
 void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
                                      uint32_t* out) {
     const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
     const int32_t bpp = s.bytesPerPixel_;
     const uint32_t* palette = s.paletteColors_;
-    for (int32_t i = 0; i < count; ++i, x += s.matrix_.a, y += s.matrix_.b) {
-        // The four pixels whose centres surround the position: centres lie at index + 0.5,
-        // so the position moves back half a pixel before it is split into index and
-        // fraction (fraction in 0..254 after the x 255 truncation).
-        const float px = ClampPosition(x - 0.5f), py = ClampPosition(y - 0.5f);
-        const int32_t ix = FloorClamped(px), iy = FloorClamped(py);
-        const uint32_t wx = uint32_t((px - float(ix)) * 255.0f);
-        const uint32_t wy = uint32_t((py - float(iy)) * 255.0f);
-        const int32_t left = Extend(s.extendX_, ix, s.width_);
-        const uint8_t* top = pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy, s.height_);
-        // A zero fraction needs no right (or lower) neighbour: its weight 1 adds nothing.
-        int32_t right = 0;
-        uint32_t pixel = Format::Fetch(top, left, bpp, palette);
-        if (wx != 0) {
-            right = Extend(s.extendX_, ix + 1, s.width_);
-            pixel = SwMix(pixel, Format::Fetch(top, right, bpp, palette), wx + 1);
-        }
-        if (wy != 0) {
+    // Neighbours and weights are gathered a chunk at a time, then mixed four-wide.
+    constexpr int32_t kChunk = 64;
+    uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk];
+    uint16_t wx[kChunk], wy[kChunk];
+    for (int32_t done = 0; done < count; done += kChunk) {
+        const int32_t n = std::min(kChunk, count - done);
+        for (int32_t i = 0; i < n; ++i, x += s.matrix_.a, y += s.matrix_.b) {
+            // The four pixels whose centres surround the position: centres lie at index +
+            // 0.5, so the position moves back half a pixel before it is split into index
+            // and fraction (fraction 0..254 after the x 255 truncation).
+            const float px = ClampPosition(x - 0.5f), py = ClampPosition(y - 0.5f);
+            const int32_t ix = FloorClamped(px), iy = FloorClamped(py);
+            const uint32_t fx = uint32_t((px - float(ix)) * 255.0f);
+            const uint32_t fy = uint32_t((py - float(iy)) * 255.0f);
+            const int32_t left = Extend(s.extendX_, ix, s.width_);
+            const uint8_t* top =
+                pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy, s.height_);
+            // A zero fraction reads no right (or lower) neighbour: under weight 1 any pixel
+            // adds nothing, so the pixel itself stands in for it.
+            const int32_t right = fx != 0 ? Extend(s.extendX_, ix + 1, s.width_) : left;
             const uint8_t* bottom =
-                pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy + 1, s.height_);
-            uint32_t lower = Format::Fetch(bottom, left, bpp, palette);
-            if (wx != 0) lower = SwMix(lower, Format::Fetch(bottom, right, bpp, palette), wx + 1);
-            pixel = SwMix(pixel, lower, wy + 1);
+                fy != 0 ? pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy + 1, s.height_)
+                        : top;
+            tl[i] = Format::Fetch(top, left, bpp, palette);
+            tr[i] = fx != 0 ? Format::Fetch(top, right, bpp, palette) : tl[i];
+            bl[i] = fy != 0 ? Format::Fetch(bottom, left, bpp, palette) : tl[i];
+            br[i] = fx != 0 && fy != 0 ? Format::Fetch(bottom, right, bpp, palette) : bl[i];
+            wx[i] = uint16_t(fx + 1);
+            wy[i] = uint16_t(fy + 1);
         }
-        out[i] = Finish<Format>(pixel, s.opacityWeight_);
+        uint32_t* chunk = out + done;
+        MixBilinearRow(tl, tr, bl, br, wx, wy, n, chunk);
+        if (Format::kStraight || s.opacityWeight_ != 256)
+            for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
     }
 }
 

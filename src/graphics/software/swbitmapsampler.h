@@ -41,6 +41,16 @@ public:
     // `fullWeight` the 16.16 weight of a wholly covered pixel, int(65536 / (size / reduced)).
     static std::vector<BoxTap> BuildBoxTaps(int32_t size, int32_t reducedSize, int32_t& fullWeight);
 
+    // The bilinear mix of `count` pixels from their four neighbours: mix(mix(tl, tr, wx),
+    // mix(bl, br, wx), wy) with weights 1..256, four pixels per step in 16-bit SSE2 lanes.
+    static void MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
+                               const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
+                               int32_t count, uint32_t* out);
+    // The one-pixel form: the scalar twin the SSE2 loop is tested against.
+    static void MixBilinearRowScalar(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
+                                     const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
+                                     int32_t count, uint32_t* out);
+
     // A row of as-fetched pixels of the sampled bitmap: straight ARGB for the straight
     // formats (ARGB32, palette colours), premultiplied for the others.
     using FetchRowProc = void (*)(const uint8_t* row, int32_t count, int32_t bytesPerPixel,
