@@ -37,6 +37,11 @@ inline int32_t FloorClamped(float v) {
     return float(i) > v ? i - 1 : i;
 }
 
+// The pixel index of position `v`, of any size (NaN reads as the low limit).
+inline int32_t FloorToIndex(float v) {
+    return FloorClamped(ClampPosition(v));
+}
+
 // An index inside 0..n-1 is its own pixel under every extend mode; only the others pay for
 // the general function.
 inline int32_t Extend(int32_t mode, int32_t i, int32_t n) {
@@ -179,10 +184,6 @@ std::shared_ptr<BitmapBase> LockableBitmap(const std::shared_ptr<BitmapSource>& 
 }
 
 }  // namespace
-
-int32_t SwBitmapSampler::FloorToIndex(float v) {
-    return FloorClamped(ClampPosition(v));
-}
 
 SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
                                  const GXMatrix& bitmapToDevice, int32_t extendX, int32_t extendY,

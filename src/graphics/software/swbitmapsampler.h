@@ -25,10 +25,6 @@ public:
 
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
 
-    // The pixel index of position `v`: its floor, clamped to +-2^30 first so that positions
-    // of any size (NaN included, read as the low limit) convert to an integer safely.
-    static int32_t FloorToIndex(float v);
-
     // One reduced column (or row) of the box pre-reduction: the source pixels first..last it
     // covers and the 16.16 weights of the partly covered end pixels.
     struct BoxTap {
