@@ -1,0 +1,462 @@
+#include "graphics/software/swbitmapsampler.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "graphics/api/exception.h"
+#include "graphics/bitmap/bitmap.h"
+#include "graphics/bitmap/pixelformat.h"
+#include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/paint/bitmapbrush.h"
+#include "graphics/software/swmatrix.h"
+#include "graphics/software/swpixel.h"
+
+namespace Graphics {
+
+namespace {
+
+// What a palette index the palette does not reach (or any index without a palette) reads.
+constexpr uint32_t kMissingPaletteColor = 0xFF000000u;
+
+// Positions are clamped to this before they become indices; far beyond any bitmap size,
+// yet small enough that index + 1 still fits 32 bits.
+constexpr float kPositionLimit = 1073741824.0f;  // 2^30
+
+inline float ClampPosition(float v) {
+    if (!(v > -kPositionLimit)) return -kPositionLimit;  // NaN too
+    return v < kPositionLimit ? v : kPositionLimit;
+}
+
+// floor of a clamped position. Truncation rounds toward zero, so negative non-integers step
+// down once; without SSE4.1 this beats a call to floorf.
+inline int32_t FloorClamped(float v) {
+    const int32_t i = int32_t(v);
+    return float(i) > v ? i - 1 : i;
+}
+
+// The pixel index of position `v`, of any size (NaN reads as the low limit).
+inline int32_t FloorToIndex(float v) {
+    return FloorClamped(ClampPosition(v));
+}
+
+// An index inside 0..n-1 is its own pixel under every extend mode; only the others pay for
+// the general function.
+inline int32_t Extend(int32_t mode, int32_t i, int32_t n) {
+    return uint32_t(i) < uint32_t(n) ? i : BitmapBrush::ExtendIndex(mode, i, n);
+}
+
+inline uint32_t ReadBit(const uint8_t* row, int32_t ix) {
+    return (row[ix >> 3] >> (7 - (ix & 7))) & 1u;
+}
+
+// Pixel formats: Fetch gives the pixel "as fetched" (what bilinear mixing works on), and
+// kStraight says whether that is straight ARGB to be premultiplied after mixing.
+struct FormatPargb32 {
+    static constexpr bool kStraight = false;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
+        uint32_t v;
+        std::memcpy(&v, row + 4 * ix, 4);
+        return v;
+    }
+};
+struct FormatArgb32 {
+    static constexpr bool kStraight = true;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
+        uint32_t v;
+        std::memcpy(&v, row + 4 * ix, 4);
+        return v;
+    }
+};
+// RGB24 and RGB32 differ only in bytes per pixel; the fourth byte of RGB32 is ignored.
+struct FormatRgb {
+    static constexpr bool kStraight = false;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t bytesPerPixel, const uint32_t*) {
+        const uint8_t* p = row + ix * bytesPerPixel;
+        return 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
+    }
+};
+// Alpha-only pixels read as white with that alpha, premultiplied: all four channels equal.
+struct FormatA8 {
+    static constexpr bool kStraight = false;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
+        return row[ix] * 0x01010101u;
+    }
+};
+struct FormatIndexed8 {
+    static constexpr bool kStraight = true;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t* palette) {
+        return palette[row[ix]];
+    }
+};
+struct FormatGray8 {
+    static constexpr bool kStraight = false;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
+        return 0xFF000000u | (row[ix] * 0x00010101u);
+    }
+};
+struct FormatA1 {
+    static constexpr bool kStraight = false;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
+        return ReadBit(row, ix) ? 0xFFFFFFFFu : 0u;
+    }
+};
+struct FormatIndexed1 {
+    static constexpr bool kStraight = true;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t* palette) {
+        return palette[ReadBit(row, ix)];
+    }
+};
+struct FormatGray1 {
+    static constexpr bool kStraight = false;
+    static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
+        return ReadBit(row, ix) ? 0xFFFFFFFFu : 0xFF000000u;
+    }
+};
+
+template <class Format>
+inline uint32_t Finish(uint32_t fetched, uint32_t opacityWeight) {
+    if constexpr (Format::kStraight) fetched = SwColorSource::Premultiply(fetched);
+    return SwColorSource::ApplyOpacity(fetched, opacityWeight);
+}
+
+template <class Format>
+void FetchRow(const uint8_t* row, int32_t count, int32_t bytesPerPixel, const uint32_t* palette,
+              uint32_t* out) {
+    for (int32_t i = 0; i < count; ++i) out[i] = Format::Fetch(row, i, bytesPerPixel, palette);
+}
+
+// The format's traits handed to `visit` as a template argument; false for a code that
+// names no format this sampler reads.
+template <class Visit>
+bool VisitFormat(int32_t format, Visit&& visit) {
+    switch (format) {
+        case PixelFormat::PARGB32:
+            visit.template operator()<FormatPargb32>();
+            return true;
+        case PixelFormat::ARGB32:
+            visit.template operator()<FormatArgb32>();
+            return true;
+        case PixelFormat::RGB24:
+        case PixelFormat::RGB32:
+            visit.template operator()<FormatRgb>();
+            return true;
+        case PixelFormat::A8:
+            visit.template operator()<FormatA8>();
+            return true;
+        case PixelFormat::Indexed8:
+            visit.template operator()<FormatIndexed8>();
+            return true;
+        case PixelFormat::Gray8:
+            visit.template operator()<FormatGray8>();
+            return true;
+        case PixelFormat::A1:
+            visit.template operator()<FormatA1>();
+            return true;
+        case PixelFormat::Indexed1:
+            visit.template operator()<FormatIndexed1>();
+            return true;
+        case PixelFormat::Gray1:
+            visit.template operator()<FormatGray1>();
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The bitmap as something lockable: a Bitmap's own implementation, a BitmapBase itself, or
+// else a system-memory copy of the source's pixels made once here.
+std::shared_ptr<BitmapBase> LockableBitmap(const std::shared_ptr<BitmapSource>& source,
+                                           GXIntSize size) {
+    if (auto bitmap = std::dynamic_pointer_cast<Bitmap>(source)) return bitmap->GetImpl();
+    if (auto base = std::dynamic_pointer_cast<BitmapBase>(source)) return base;
+    const GXPixelFormat format = source->GetPixelFormat();
+    if (!PixelBuffer::CanRepresent(size.width, size.height, PixelFormat::GetBitsPerPixel(format)))
+        GX_RAISE("Not enough memory");
+    auto copy = std::make_shared<SysMemBitmap>(size, format, source->GetDpiX(), source->GetDpiY());
+    copy->SetPalette(source->GetPalette());
+    const PixelBuffer& buffer = copy->Buffer();
+    source->CopyPixels(nullptr, buffer.data.get(), buffer.stride,
+                       int32_t(PixelFormat::GetRowBytes(format, size.width)));
+    return copy;
+}
+
+}  // namespace
+
+SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
+                                 const GXMatrix& bitmapToDevice, int32_t extendX, int32_t extendY,
+                                 int32_t samplingMode, float opacity)
+    : matrix_{},
+      data_{},
+      bytesPerPixel_(0),
+      opacityWeight_(OpacityWeight(opacity)),
+      width_(0),
+      height_(0),
+      extendX_(extendX),
+      extendY_(extendY),
+      sampleProc_(nullptr),
+      paletteColors_{} {
+    int32_t format = bitmap->GetPixelFormat();
+    if (!VisitFormat(format, []<class>() {})) GX_RAISE("Not implemented");
+    const GXIntSize size = bitmap->GetSize();
+    GXMatrix inverse;
+    if (size.width <= 0 || size.height <= 0 || !InvertMatrix(bitmapToDevice, inverse)) return;
+    // Integer device coordinates sample the centres of device pixels.
+    inverse.e += (inverse.a + inverse.c) / 2;
+    inverse.f += (inverse.b + inverse.d) / 2;
+    if (!IsFiniteMatrix(inverse)) return;
+    matrix_ = inverse;
+
+    if (PixelFormat::IsIndexed(format)) {
+        std::fill(std::begin(paletteColors_), std::end(paletteColors_), kMissingPaletteColor);
+        if (auto palette = bitmap->GetPalette()) {
+            const size_t count = std::min<size_t>(palette->GetNumColors(), 256);
+            std::copy(palette->GetColors(), palette->GetColors() + count, paletteColors_);
+        }
+    }
+    bitmap_ = LockableBitmap(bitmap, size);
+    lock_ = std::make_unique<BitmapLock>(*bitmap_, nullptr, LockMode::Read);
+    data_ = lock_->Data();
+    width_ = size.width;
+    height_ = size.height;
+    bytesPerPixel_ = PixelFormat::GetBitsPerPixel(format) / 8;
+
+    if (samplingMode == BitmapSamplingBoxBilinear) {
+        samplingMode = BitmapSamplingBilinear;
+        // How many bitmap pixels one device pixel spans along x, and across it.
+        const float sx = std::sqrt(matrix_.a * matrix_.a + matrix_.b * matrix_.b);
+        const float sy = std::fabs(matrix_.a * matrix_.d - matrix_.b * matrix_.c) / sx;
+        if (sx > 1.01f && sy > 1.01f) {
+            // Both quotients lie within 0..size, so the conversions are safe.
+            const int32_t reducedWidth = std::max(1, int32_t(float(width_) / sx + 0.5f));
+            const int32_t reducedHeight = std::max(1, int32_t(float(height_) / sy + 0.5f));
+            const float scaleX = float(reducedWidth) / float(width_);
+            const float scaleY = float(reducedHeight) / float(height_);
+            matrix_ = GXMatrix{matrix_.a * scaleX, matrix_.b * scaleY, matrix_.c * scaleX,
+                               matrix_.d * scaleY, matrix_.e * scaleX, matrix_.f * scaleY};
+            format = Reduce(format, reducedWidth, reducedHeight);
+            // An axis-aligned reduction already matches the device grid.
+            samplingMode = matrix_.a != 0.0f && matrix_.b != 0.0f ? BitmapSamplingBilinear
+                                                                  : BitmapSamplingNearest;
+        }
+    }
+    SelectSampleProc(format, samplingMode);
+}
+
+void SwBitmapSampler::SelectSampleProc(int32_t format, int32_t samplingMode) {
+    VisitFormat(format, [&]<class Format>() {
+        sampleProc_ = samplingMode == BitmapSamplingBilinear ? &SampleBilinear<Format>
+                                                             : &SampleNearest<Format>;
+    });
+}
+
+std::vector<SwBitmapSampler::BoxTap> SwBitmapSampler::BuildBoxTaps(int32_t size,
+                                                                   int32_t reducedSize,
+                                                                   int32_t& fullWeight) {
+    const float s = float(size) / float(reducedSize);
+    const int64_t full = int64_t(65536.0f / s);
+    fullWeight = int32_t(full);
+    std::vector<BoxTap> taps(static_cast<size_t>(reducedSize));
+    for (int32_t k = 0; k < reducedSize; ++k) {
+        const float c = float(k) * s;
+        BoxTap& tap = taps[size_t(k)];
+        tap.first = std::min(int32_t(c), size - 1);
+        tap.last = int32_t(c + s);
+        tap.firstWeight =
+            int32_t((int64_t((1.0f - (c - float(tap.first))) * 65535.0f) * full) >> 16);
+        tap.lastWeight = int32_t((int64_t((c + s - float(tap.last)) * 65535.0f) * full) >> 16);
+        // The last record ends exactly at the edge; its end pixel lies outside and weighs 0.
+        if (k == reducedSize - 1 || tap.last >= size) {
+            tap.last = size;
+            tap.lastWeight = 0;
+        }
+    }
+    return taps;
+}
+
+int32_t SwBitmapSampler::Reduce(int32_t format, int32_t reducedWidth, int32_t reducedHeight) {
+    FetchRowProc fetchRow = nullptr;
+    bool straight = false;
+    VisitFormat(format, [&]<class Format>() {
+        fetchRow = &FetchRow<Format>;
+        straight = Format::kStraight;
+    });
+    int32_t fullX = 0, fullY = 0;
+    const std::vector<BoxTap> columns = BuildBoxTaps(width_, reducedWidth, fullX);
+    const std::vector<BoxTap> rows = BuildBoxTaps(height_, reducedHeight, fullY);
+
+    // The copy holds as-fetched pixels, so a straight source stays straight (ARGB32) and is
+    // premultiplied after mixing, as it would be without the reduction.
+    const int32_t reducedFormat = straight ? PixelFormat::ARGB32 : PixelFormat::PARGB32;
+    auto reduced = std::make_shared<SysMemBitmap>(GXIntSize{reducedWidth, reducedHeight},
+                                                  reducedFormat, 96.0f, 96.0f);
+    std::vector<uint32_t> sourceRow(static_cast<size_t>(width_));
+    // Per reduced column, four channel sums of the weighted row results; each stays below
+    // 255 x 2 x 65536.
+    std::vector<uint32_t> sums(size_t(reducedWidth) * 4);
+    for (int32_t m = 0; m < reducedHeight; ++m) {
+        const BoxTap& rowTap = rows[size_t(m)];
+        std::fill(sums.begin(), sums.end(), 0u);
+        for (int32_t i = rowTap.first; i <= rowTap.last; ++i) {
+            const uint32_t rowWeight = uint32_t(i == rowTap.first  ? rowTap.firstWeight
+                                                : i == rowTap.last ? rowTap.lastWeight
+                                                                   : fullY);
+            if (rowWeight == 0) continue;
+            fetchRow(static_cast<const uint8_t*>(data_.data) + int64_t(data_.stride) * i, width_,
+                     bytesPerPixel_, paletteColors_, sourceRow.data());
+            for (int32_t k = 0; k < reducedWidth; ++k) {
+                const BoxTap& tap = columns[size_t(k)];
+                uint32_t rowSum[4] = {0, 0, 0, 0};
+                for (int32_t j = tap.first; j <= tap.last; ++j) {
+                    const uint32_t weight = uint32_t(j == tap.first  ? tap.firstWeight
+                                                     : j == tap.last ? tap.lastWeight
+                                                                     : fullX);
+                    if (weight == 0) continue;
+                    const uint32_t p = sourceRow[size_t(j)];
+                    for (int ch = 0; ch < 4; ++ch) rowSum[ch] += weight * ((p >> (8 * ch)) & 0xFF);
+                }
+                for (int ch = 0; ch < 4; ++ch)
+                    sums[size_t(k) * 4 + ch] += rowWeight * std::min(rowSum[ch] >> 16, 255u);
+            }
+        }
+        uint8_t* out = reduced->Buffer().Row(m);
+        for (int32_t k = 0; k < reducedWidth; ++k) {
+            uint32_t pixel = 0;
+            for (int ch = 0; ch < 4; ++ch)
+                pixel |= std::min(sums[size_t(k) * 4 + ch] >> 16, 255u) << (8 * ch);
+            std::memcpy(out + 4 * k, &pixel, 4);
+        }
+    }
+
+    lock_.reset();
+    bitmap_ = std::move(reduced);
+    lock_ = std::make_unique<BitmapLock>(*bitmap_, nullptr, LockMode::Read);
+    data_ = lock_->Data();
+    width_ = reducedWidth;
+    height_ = reducedHeight;
+    bytesPerPixel_ = 4;
+    return reducedFormat;
+}
+
+template <class Format>
+void SwBitmapSampler::SampleNearest(const SwBitmapSampler& s, float x, float y, int32_t count,
+                                    uint32_t* out) {
+    const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
+    for (int32_t i = 0; i < count; ++i, x += s.matrix_.a, y += s.matrix_.b) {
+        const int32_t column = Extend(s.extendX_, FloorToIndex(x), s.width_);
+        const int32_t row = Extend(s.extendY_, FloorToIndex(y), s.height_);
+        const uint8_t* rowBytes = pixels + int64_t(s.data_.stride) * row;
+        out[i] = Finish<Format>(Format::Fetch(rowBytes, column, s.bytesPerPixel_, s.paletteColors_),
+                                s.opacityWeight_);
+    }
+}
+
+void SwBitmapSampler::MixBilinearRowScalar(const uint32_t* tl, const uint32_t* tr,
+                                           const uint32_t* bl, const uint32_t* br,
+                                           const uint16_t* wx, const uint16_t* wy, int32_t count,
+                                           uint32_t* out) {
+    for (int32_t i = 0; i < count; ++i)
+        out[i] = SwMix(SwMix(tl[i], tr[i], wx[i]), SwMix(bl[i], br[i], wx[i]), wy[i]);
+}
+
+namespace {
+
+// mix(b, c, w) on 16-bit lanes: b x (257 - w) >> 8 plus c x w >> 8; each product stays
+// below 2^16 and the sum below 256.
+inline __m128i MixLanes(__m128i b, __m128i c, __m128i w) {
+    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(257), w);
+    return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(b, inverse), 8),
+                         _mm_srli_epi16(_mm_mullo_epi16(c, w), 8));
+}
+
+// Four 16-bit weights spread over the lanes of their pixels: pixels 0, 1 in `lo`, 2, 3 in `hi`.
+inline void SpreadWeights(const uint16_t* w, __m128i& lo, __m128i& hi) {
+    const __m128i four = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(w));
+    const __m128i pairs = _mm_unpacklo_epi16(four, four);
+    lo = _mm_unpacklo_epi32(pairs, pairs);
+    hi = _mm_unpackhi_epi32(pairs, pairs);
+}
+
+inline __m128i Load4(const uint32_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+}  // namespace
+
+void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
+                                     const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
+                                     int32_t count, uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i wxLo, wxHi, wyLo, wyHi;
+        SpreadWeights(wx + i, wxLo, wxHi);
+        SpreadWeights(wy + i, wyLo, wyHi);
+        const __m128i a = Load4(tl + i), b = Load4(tr + i), c = Load4(bl + i), d = Load4(br + i);
+        const __m128i lo =
+            MixLanes(MixLanes(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), wxLo),
+                     MixLanes(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(d, zero), wxLo), wyLo);
+        const __m128i hi =
+            MixLanes(MixLanes(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), wxHi),
+                     MixLanes(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(d, zero), wxHi), wyHi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+    }
+    MixBilinearRowScalar(tl + i, tr + i, bl + i, br + i, wx + i, wy + i, count - i, out + i);
+}
+
+template <class Format>
+void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
+                                     uint32_t* out) {
+    const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
+    const int32_t bpp = s.bytesPerPixel_;
+    const uint32_t* palette = s.paletteColors_;
+    // Neighbours and weights are gathered a chunk at a time, then mixed four-wide.
+    constexpr int32_t kChunk = 64;
+    uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk];
+    uint16_t wx[kChunk], wy[kChunk];
+    for (int32_t done = 0; done < count; done += kChunk) {
+        const int32_t n = std::min(kChunk, count - done);
+        for (int32_t i = 0; i < n; ++i, x += s.matrix_.a, y += s.matrix_.b) {
+            // The four pixels whose centres surround the position: centres lie at index +
+            // 0.5, so the position moves back half a pixel before it is split into index
+            // and fraction (fraction 0..254 after the x 255 truncation).
+            const float px = ClampPosition(x - 0.5f), py = ClampPosition(y - 0.5f);
+            const int32_t ix = FloorClamped(px), iy = FloorClamped(py);
+            const uint32_t fx = uint32_t((px - float(ix)) * 255.0f);
+            const uint32_t fy = uint32_t((py - float(iy)) * 255.0f);
+            const int32_t left = Extend(s.extendX_, ix, s.width_);
+            const uint8_t* top =
+                pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy, s.height_);
+            // A zero fraction reads no right (or lower) neighbour: under weight 1 any pixel
+            // adds nothing, so the pixel itself stands in for it.
+            const int32_t right = fx != 0 ? Extend(s.extendX_, ix + 1, s.width_) : left;
+            const uint8_t* bottom =
+                fy != 0 ? pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy + 1, s.height_)
+                        : top;
+            tl[i] = Format::Fetch(top, left, bpp, palette);
+            tr[i] = fx != 0 ? Format::Fetch(top, right, bpp, palette) : tl[i];
+            bl[i] = fy != 0 ? Format::Fetch(bottom, left, bpp, palette) : tl[i];
+            br[i] = fx != 0 && fy != 0 ? Format::Fetch(bottom, right, bpp, palette) : bl[i];
+            wx[i] = uint16_t(fx + 1);
+            wy[i] = uint16_t(fy + 1);
+        }
+        uint32_t* chunk = out + done;
+        MixBilinearRow(tl, tr, bl, br, wx, wy, n, chunk);
+        if (Format::kStraight || s.opacityWeight_ != 256)
+            for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
+    }
+}
+
+void SwBitmapSampler::FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
+    if (!sampleProc_) {
+        std::fill(out, out + (x1 - x0), 0u);
+        return;
+    }
+    const float fx0 = float(x0), fy = float(y);
+    sampleProc_(*this, matrix_.a * fx0 + matrix_.c * fy + matrix_.e,
+                matrix_.b * fx0 + matrix_.d * fy + matrix_.f, x1 - x0, out);
+}
+
+}  // namespace Graphics

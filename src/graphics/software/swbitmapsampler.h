@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphics/bitmap/bitmapbase.h"
+#include "graphics/software/swcolorsource.h"
+
+namespace Graphics {
+
+class BitmapSource;
+
+// Samples a bitmap through a matrix for the colour sources: every pixel format, nearest,
+// bilinear or bilinear on an area-averaged reduction, and the three extend modes. The
+// bitmap stays locked for reading for the sampler's whole life.
+class SwBitmapSampler : public SwColorSource {
+public:
+    // `bitmapToDevice` maps bitmap pixels to device pixels (brush matrix, then device
+    // matrix). A matrix that cannot be inverted, or a bitmap without pixels, makes a
+    // sampler that paints transparent black. Raises "Not implemented" for a pixel format it
+    // cannot read.
+    SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap, const GXMatrix& bitmapToDevice,
+                    int32_t extendX, int32_t extendY, int32_t samplingMode, float opacity);
+
+    void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
+
+    // One reduced column (or row) of the box pre-reduction: the source pixels first..last it
+    // covers and the 16.16 weights of the partly covered end pixels.
+    struct BoxTap {
+        int32_t first;        // first source pixel covered, partly or fully
+        int32_t last;         // last source pixel touched; == size with lastWeight 0 at the end
+        int32_t firstWeight;  // 16.16 weight of `first`, 0..fullWeight
+        int32_t lastWeight;   // 16.16 weight of `last`, 0..fullWeight
+    };
+    // The taps that reduce `size` pixels to `reducedSize` (1 <= reducedSize < size), and in
+    // `fullWeight` the 16.16 weight of a wholly covered pixel, int(65536 / (size / reduced)).
+    static std::vector<BoxTap> BuildBoxTaps(int32_t size, int32_t reducedSize, int32_t& fullWeight);
+
+    // The bilinear mix of `count` pixels from their four neighbours: mix(mix(tl, tr, wx),
+    // mix(bl, br, wx), wy) with weights 1..256, four pixels per step in 16-bit SSE2 lanes.
+    static void MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
+                               const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
+                               int32_t count, uint32_t* out);
+    // The one-pixel form: the scalar twin the SSE2 loop is tested against.
+    static void MixBilinearRowScalar(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
+                                     const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
+                                     int32_t count, uint32_t* out);
+
+    // A row of as-fetched pixels of the sampled bitmap: straight ARGB for the straight
+    // formats (ARGB32, palette colours), premultiplied for the others.
+    using FetchRowProc = void (*)(const uint8_t* row, int32_t count, int32_t bytesPerPixel,
+                                  const uint32_t* palette, uint32_t* out);
+    // Positions (x, y) advance by (dx, dy) per pixel; writes `count` finished pixels.
+    using SampleProc = void (*)(const SwBitmapSampler& sampler, float x, float y, int32_t count,
+                                uint32_t* out);
+
+private:
+    void SelectSampleProc(int32_t format, int32_t samplingMode);
+    // Replaces the bitmap by its reduction to reducedWidth x reducedHeight; returns the
+    // format of the copy.
+    int32_t Reduce(int32_t format, int32_t reducedWidth, int32_t reducedHeight);
+
+    template <class Format>
+    static void SampleNearest(const SwBitmapSampler& s, float x, float y, int32_t count,
+                              uint32_t* out);
+    template <class Format>
+    static void SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
+                               uint32_t* out);
+
+    GXMatrix matrix_;  // device pixel (x, y) -> bitmap position of its centre
+    // The pixels read: the brush's bitmap, or its area-averaged reduction (PARGB32 or
+    // ARGB32 holding as-fetched pixels) when the pre-reduction applies.
+    std::shared_ptr<BitmapBase> bitmap_;
+    std::unique_ptr<BitmapLock> lock_;  // read lock on bitmap_ for the sampler's life
+    GXBitmapData data_;                 // the read lock: first row and stride
+    int32_t bytesPerPixel_;             // bits per pixel / 8 (0 for the 1-bit formats)
+    uint32_t opacityWeight_;            // 1..256, applied with SwScale unless 256
+    int32_t width_;                     // columns sampled, > 0 unless nothing is painted
+    int32_t height_;                    // rows sampled, > 0 unless nothing is painted
+    int32_t extendX_;                   // BitmapExtendMode across columns
+    int32_t extendY_;                   // BitmapExtendMode across rows
+    SampleProc sampleProc_;             // null when the sampler paints transparent black
+    uint32_t paletteColors_[256];       // straight ARGB of each index; missing entries opaque black
+};
+
+}  // namespace Graphics

@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "graphics/api/exception.h"
+#include "graphics/bitmap/pixelformatconverter.h"
+#include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/paint/bitmapbrush.h"
+#include "graphics/software/swbitmapcolorsource.h"
+#include "graphics/software/swbitmapsampler.h"
+
+using namespace Graphics;
+
+namespace {
+
+constexpr GXMatrix kIdentity{1, 0, 0, 1, 0, 0};
+const float kNaN = std::numeric_limits<float>::quiet_NaN();
+
+// A bitmap whose rows are given as bytes (each row padded by the bitmap's stride).
+std::shared_ptr<SysMemBitmap> MakeBitmap(GXPixelFormat format, int32_t width,
+                                         const std::vector<std::vector<uint8_t>>& rows) {
+    auto bitmap = std::make_shared<SysMemBitmap>(GXIntSize{width, int32_t(rows.size())}, format,
+                                                 96.0f, 96.0f);
+    for (size_t y = 0; y < rows.size(); ++y)
+        std::memcpy(bitmap->Buffer().Row(int32_t(y)), rows[y].data(), rows[y].size());
+    return bitmap;
+}
+
+// A PARGB32 (or ARGB32) bitmap from 0xAARRGGBB values, row after row.
+std::shared_ptr<SysMemBitmap> MakePixels(GXPixelFormat format, int32_t width,
+                                         const std::vector<uint32_t>& pixels) {
+    const int32_t height = int32_t(pixels.size()) / width;
+    auto bitmap = std::make_shared<SysMemBitmap>(GXIntSize{width, height}, format, 96.0f, 96.0f);
+    for (int32_t y = 0; y < height; ++y)
+        std::memcpy(bitmap->Buffer().Row(y), pixels.data() + y * width, size_t(width) * 4);
+    return bitmap;
+}
+
+std::vector<uint32_t> Span(SwColorSource& source, int32_t x0, int32_t x1, int32_t y) {
+    std::vector<uint32_t> out(size_t(x1 - x0), 0xDEADBEEFu);
+    source.FillSpan(x0, x1, y, out.data());
+    return out;
+}
+
+using Pixels = std::vector<uint32_t>;
+
+}  // namespace
+
+TEST(SamplerExtend, NearestTilesRowsWithEachExtendMode) {
+    auto bitmap =
+        MakePixels(GXPixelFormatPARGB32, 4, {0xFF000000, 0xFF000001, 0xFF000002, 0xFF000003});
+    auto along = [&](int32_t mode) {
+        SwBitmapSampler sampler(bitmap, kIdentity, mode, BitmapExtendClamp, BitmapSamplingNearest,
+                                1);
+        Pixels span = Span(sampler, -5, 9, 0);
+        std::vector<int> columns;
+        for (uint32_t pixel : span) columns.push_back(int(pixel & 0xFF));
+        return columns;
+    };
+    EXPECT_EQ(along(BitmapExtendClamp),
+              (std::vector<int>{0, 0, 0, 0, 0, 0, 1, 2, 3, 3, 3, 3, 3, 3}));
+    EXPECT_EQ(along(BitmapExtendRepeat),
+              (std::vector<int>{3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0}));
+    EXPECT_EQ(along(BitmapExtendMirror),
+              (std::vector<int>{2, 3, 3, 2, 1, 0, 1, 2, 3, 3, 2, 1, 0, 0}));
+    EXPECT_EQ(along(77), along(BitmapExtendClamp));  // unknown modes clamp
+}
+
+TEST(SamplerExtend, VerticalExtendIsIndependentOfHorizontal) {
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 1, {0xFF000000, 0xFF000001, 0xFF000002});
+    SwBitmapSampler repeat(bitmap, kIdentity, BitmapExtendClamp, BitmapExtendRepeat, 0, 1);
+    SwBitmapSampler mirror(bitmap, kIdentity, BitmapExtendClamp, BitmapExtendMirror, 0, 1);
+    const int32_t rows[] = {-4, -1, 3, 4, 7};
+    const uint32_t repeated[] = {2, 2, 0, 1, 1};
+    const uint32_t mirrored[] = {1, 1, 2, 1, 1};
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(Span(repeat, 5, 6, rows[i])[0] & 0xFF, repeated[i]) << rows[i];
+        EXPECT_EQ(Span(mirror, 5, 6, rows[i])[0] & 0xFF, mirrored[i]) << rows[i];
+    }
+}
+
+TEST(SamplerNearest, ScaledAndTranslatedPositionsPickThePixelContainingTheCentre) {
+    auto bitmap =
+        MakePixels(GXPixelFormatPARGB32, 2, {0xFF0000AA, 0xFF0000BB, 0xFF0000CC, 0xFF0000DD});
+    // Each bitmap pixel covers 3 x 3 device pixels starting at device (10, 20).
+    SwBitmapSampler sampler(bitmap, GXMatrix{3, 0, 0, 3, 10, 20}, 0, 0, BitmapSamplingNearest, 1);
+    EXPECT_EQ(Span(sampler, 10, 16, 20),
+              (Pixels{0xFF0000AA, 0xFF0000AA, 0xFF0000AA, 0xFF0000BB, 0xFF0000BB, 0xFF0000BB}));
+    EXPECT_EQ(Span(sampler, 12, 14, 23), (Pixels{0xFF0000CC, 0xFF0000DD}));
+}
+
+TEST(SamplerBilinear, IdentityReproducesThePixelsExactly) {
+    const Pixels pixels{0xFF102030, 0x80402010, 0x00000000, 0xFFFFFFFF, 0x7F7F7F7F, 0xFF00FF00};
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 3, pixels);
+    SwBitmapSampler sampler(bitmap, kIdentity, 0, 0, BitmapSamplingBilinear, 1);
+    EXPECT_EQ(Span(sampler, 0, 3, 0), Pixels(pixels.begin(), pixels.begin() + 3));
+    EXPECT_EQ(Span(sampler, 0, 3, 1), Pixels(pixels.begin() + 3, pixels.end()));
+}
+
+TEST(SamplerBilinear, QuarterAndHalfOffsetsMixWithFixedWeights) {
+    // Black, blue / red, green; device (0, 0) samples bitmap (0.75, 1.0): a quarter of the
+    // way right (weight int(0.25 x 255) + 1 = 64) and half way down (weight 128).
+    auto bitmap =
+        MakePixels(GXPixelFormatPARGB32, 2, {0xFF000000, 0xFF0000FF, 0xFFFF0000, 0xFF00FF00});
+    SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.25f, -0.5f}, 0, 0,
+                            BitmapSamplingBilinear, 1);
+    // top = mix(black, blue, 64) = 0xFF00003F; bottom = mix(red, green, 64) = 0xFFC03F00;
+    // mix(top, bottom, 128) = 0xFF601F1F.
+    EXPECT_EQ(Span(sampler, 0, 1, 0)[0], 0xFF601F1Fu);
+    // Device x = 1 samples x = 1.75: the right neighbour clamps onto the pixel itself (192 +
+    // 63 = 255 keeps blue and green whole), then blue over green at weight 128: blue
+    // 255 x 129 >> 8 = 128, green 255 x 128 >> 8 = 127.
+    EXPECT_EQ(Span(sampler, 1, 2, 0)[0], 0xFF007F80u);
+    // A whole-row position reads no lower neighbour.
+    SwBitmapSampler row(bitmap, GXMatrix{1, 0, 0, 1, -0.25f, 0}, 0, 0, BitmapSamplingBilinear, 1);
+    EXPECT_EQ(Span(row, 0, 1, 0)[0], 0xFF00003Fu);
+}
+
+TEST(SamplerBilinear, RepeatMixesAcrossTheSeam) {
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 2, {0xFF000000, 0xFFFFFFFF});
+    // Device pixel -1 samples bitmap x = 0.0: halfway between column 1 (wrapped) and column 0.
+    SwBitmapSampler repeat(bitmap, GXMatrix{1, 0, 0, 1, 0.5f, 0}, BitmapExtendRepeat, 0,
+                           BitmapSamplingBilinear, 1);
+    SwBitmapSampler clamp(bitmap, GXMatrix{1, 0, 0, 1, 0.5f, 0}, BitmapExtendClamp, 0,
+                          BitmapSamplingBilinear, 1);
+    // mix(white, black, 128): 255 x 129 >> 8 = 128 per colour channel.
+    EXPECT_EQ(Span(repeat, 0, 1, 0)[0], 0xFF808080u);
+    EXPECT_EQ(Span(clamp, 0, 1, 0)[0], 0xFF000000u);
+}
+
+TEST(SamplerBilinear, StraightAlphaIsMixedBeforePremultiplying) {
+    auto bitmap = MakePixels(GXPixelFormatARGB32, 2, {0x80FF0000, 0x00000000});
+    SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.25f, 0}, 0, 0, BitmapSamplingBilinear,
+                            1);
+    // mix = 0x60C00000 (straight), then red 192 x 97 >> 8 = 72.
+    EXPECT_EQ(Span(sampler, 0, 1, 0)[0], 0x60480000u);
+}
+
+TEST(SamplerFormats, EveryFormatReadsPremultiplied) {
+    struct Case {
+        GXPixelFormat format;
+        std::vector<uint8_t> row;
+        Pixels expected;
+    };
+    const Case cases[] = {
+        {GXPixelFormatPARGB32, {0x10, 0x20, 0x30, 0x40}, {0x40302010}},
+        {GXPixelFormatARGB32,
+         {0x00, 0x00, 0xFF, 0x80, 0x10, 0x20, 0x30, 0xFF},
+         {0x80800000, 0xFF302010}},
+        {GXPixelFormatRGB24, {0x10, 0x20, 0x30, 0x40, 0x50, 0x60}, {0xFF302010, 0xFF605040}},
+        {GXPixelFormatRGB32,
+         {0x10, 0x20, 0x30, 0x00, 0x40, 0x50, 0x60, 0x7F},
+         {0xFF302010, 0xFF605040}},
+        {GXPixelFormatA8, {0x80, 0x00, 0xFF}, {0x80808080, 0x00000000, 0xFFFFFFFF}},
+        {GXPixelFormatGray8, {0x40, 0xFF}, {0xFF404040, 0xFFFFFFFF}},
+        // 1-bit rows: most significant bit first, across a byte boundary.
+        {GXPixelFormatA1, {0xA0, 0x80}, {0xFFFFFFFF, 0, 0xFFFFFFFF, 0, 0, 0, 0, 0, 0xFFFFFFFF, 0}},
+        {GXPixelFormatGray1, {0x40}, {0xFF000000, 0xFFFFFFFF, 0xFF000000}},
+    };
+    for (const Case& c : cases) {
+        auto bitmap = MakeBitmap(c.format, int32_t(c.expected.size()), {c.row});
+        SwBitmapSampler sampler(bitmap, kIdentity, 0, 0, BitmapSamplingNearest, 1);
+        EXPECT_EQ(Span(sampler, 0, int32_t(c.expected.size()), 0), c.expected) << c.format;
+    }
+}
+
+TEST(SamplerFormats, PaletteColoursArePremultipliedAndMissingEntriesReadBlack) {
+    const uint32_t colors[] = {0xFF0000FF, 0x80FF0000};
+    auto indexed8 = MakeBitmap(GXPixelFormatIndexed8, 3, {{1, 0, 9}});
+    indexed8->SetPalette(std::make_shared<Palette>(colors, 2));
+    SwBitmapSampler sampler8(indexed8, kIdentity, 0, 0, BitmapSamplingNearest, 1);
+    EXPECT_EQ(Span(sampler8, 0, 3, 0), (Pixels{0x80800000, 0xFF0000FF, 0xFF000000}));
+
+    auto indexed1 = MakeBitmap(GXPixelFormatIndexed1, 2, {{0x40}});
+    indexed1->SetPalette(std::make_shared<Palette>(colors, 2));
+    SwBitmapSampler sampler1(indexed1, kIdentity, 0, 0, BitmapSamplingNearest, 1);
+    EXPECT_EQ(Span(sampler1, 0, 2, 0), (Pixels{0xFF0000FF, 0x80800000}));
+
+    auto noPalette = MakeBitmap(GXPixelFormatIndexed8, 1, {{3}});
+    SwBitmapSampler sampler0(noPalette, kIdentity, 0, 0, BitmapSamplingNearest, 1);
+    EXPECT_EQ(Span(sampler0, 0, 1, 0)[0], 0xFF000000u);
+}
+
+TEST(SamplerFormats, BilinearOnPaletteMixesPaletteColours) {
+    const uint32_t colors[] = {0xFF000000, 0x00FFFFFF};
+    auto bitmap = MakeBitmap(GXPixelFormatIndexed8, 2, {{0, 1}});
+    bitmap->SetPalette(std::make_shared<Palette>(colors, 2));
+    SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, -0.5f, 0}, 0, 0, BitmapSamplingBilinear,
+                            1);
+    // mix(0xFF000000, 0x00FFFFFF, 128) = 0x807F7F7F straight; premultiplied 127 x 129 >> 8 = 63.
+    EXPECT_EQ(Span(sampler, 0, 1, 0)[0], 0x803F3F3Fu);
+}
+
+TEST(SamplerFormats, OpacityScalesAllFourChannels) {
+    auto bitmap = MakeBitmap(GXPixelFormatA8, 1, {{0x80}});
+    SwBitmapSampler half(bitmap, kIdentity, 0, 0, BitmapSamplingNearest, 0.5f);
+    EXPECT_EQ(Span(half, 0, 1, 0)[0], 0x40404040u);  // weight int(127.5) + 1 = 128
+    SwBitmapSampler nan(bitmap, kIdentity, 0, 0, BitmapSamplingNearest, kNaN);
+    EXPECT_EQ(Span(nan, 0, 1, 0)[0], 0u);  // NaN opacity is 0: weight 1
+}
+
+TEST(SamplerFormats, SourcesWithoutLockReadThroughACopy) {
+    auto gray = MakeBitmap(GXPixelFormatGray8, 2, {{0x10, 0xF0}});
+    auto converter = std::make_shared<PixelFormatConverter>(gray, GXPixelFormatPARGB32);
+    SwBitmapSampler sampler(converter, kIdentity, 0, 0, BitmapSamplingNearest, 1);
+    EXPECT_EQ(Span(sampler, 0, 2, 0), (Pixels{0xFF101010, 0xFFF0F0F0}));
+}
+
+namespace {
+
+// A source claiming a format code outside the ten.
+class BadFormatSource : public BitmapSource {
+public:
+    GXPixelFormat GetPixelFormat() const override { return 42; }
+    GXIntSize GetSize() const override { return {1, 1}; }
+    float GetDpiX() const override { return 96; }
+    float GetDpiY() const override { return 96; }
+    std::shared_ptr<Palette> GetPalette() const override { return nullptr; }
+    void CopyPixels(const GXIntRect*, uint8_t*, int32_t, int32_t) override {}
+};
+
+}  // namespace
+
+TEST(SamplerFormats, UnknownFormatRaisesNotImplemented) {
+    try {
+        SwBitmapSampler sampler(std::make_shared<BadFormatSource>(), kIdentity, 0, 0, 0, 1);
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Not implemented");
+    }
+}
+
+TEST(SamplerBox, TapTablesFollowTheFixedWeights) {
+    int32_t full = 0;
+    auto taps = SwBitmapSampler::BuildBoxTaps(5, 2, full);
+    EXPECT_EQ(full, 26214);  // int(65536 / 2.5)
+    ASSERT_EQ(taps.size(), 2u);
+    EXPECT_EQ(taps[0].first, 0);
+    EXPECT_EQ(taps[0].last, 2);
+    EXPECT_EQ(taps[0].firstWeight, 26213);
+    EXPECT_EQ(taps[0].lastWeight, 13106);
+    EXPECT_EQ(taps[1].first, 2);
+    EXPECT_EQ(taps[1].last, 5);  // the last record ends at the edge with no weight there
+    EXPECT_EQ(taps[1].firstWeight, 13106);
+    EXPECT_EQ(taps[1].lastWeight, 0);
+}
+
+TEST(SamplerBox, HalvingAveragesAreasWithTheFixedWeights) {
+    // 4 x 2 alpha pixels shown at half size: one reduced row of two pixels, taken nearest
+    // because the matrix does not rotate.
+    auto bitmap = MakeBitmap(GXPixelFormatA8, 4, {{0, 100, 200, 40}, {255, 255, 0, 0}});
+    SwBitmapSampler sampler(bitmap, GXMatrix{0.5f, 0, 0, 0.5f, 0, 0}, 0, 0,
+                            BitmapSamplingBoxBilinear, 1);
+    // Row sums (x 32767 first, x 32768 the rest, >> 16): 50, 119 and 254, 0; then down:
+    // (50 x 32767 + 254 x 32768) >> 16 = 151 and (119 x 32767) >> 16 = 59.
+    EXPECT_EQ(Span(sampler, 0, 2, 0), (Pixels{0x97979797, 0x3B3B3B3B}));
+}
+
+TEST(SamplerBox, UniformWhiteLosesTheTwoLevelsOfTheWeights) {
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 4, Pixels(16, 0xFFFFFFFF));
+    SwBitmapSampler sampler(bitmap, GXMatrix{0.5f, 0, 0, 0.5f, 0, 0}, 0, 0,
+                            BitmapSamplingBoxBilinear, 1);
+    EXPECT_EQ(Span(sampler, 0, 2, 1), (Pixels{0xFDFDFDFD, 0xFDFDFDFD}));
+}
+
+TEST(SamplerBox, WithoutShrinkingInBothDirectionsItIsBilinear) {
+    Pixels pixels;
+    for (uint32_t i = 0; i < 64; ++i) pixels.push_back(0xFF000000u | (i * 0x030507u));
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 8, pixels);
+    for (const GXMatrix& m : {GXMatrix{1, 0, 0, 1, 0, 0}, GXMatrix{0.5f, 0, 0, 1.5f, 0.3f, 0.1f},
+                              GXMatrix{1.01f, 0, 0, 0.25f, 0, 0}}) {
+        SwBitmapSampler box(bitmap, m, 1, 2, BitmapSamplingBoxBilinear, 1);
+        SwBitmapSampler bilinear(bitmap, m, 1, 2, BitmapSamplingBilinear, 1);
+        for (int32_t y = -2; y < 10; ++y)
+            EXPECT_EQ(Span(box, -3, 12, y), Span(bilinear, -3, 12, y));
+    }
+}
+
+TEST(SamplerBox, RotatedReductionMixesReducedNeighbours) {
+    // A uniform image reduces to 0xFD7E3E1E (each pass of the weights loses a level); the
+    // bilinear mix of four such neighbours loses at most one more level per mixing stage.
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 16, Pixels(256, 0xFF804020));
+    const float c = 0.25f * std::cos(0.5f), s = 0.25f * std::sin(0.5f);
+    SwBitmapSampler sampler(bitmap, GXMatrix{c, s, -s, c, 2, 1}, 0, 0, BitmapSamplingBoxBilinear,
+                            1);
+    for (uint32_t pixel : Span(sampler, 0, 4, 2)) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            const int expected = int((0xFD7E3E1Eu >> shift) & 0xFF);
+            const int channel = int((pixel >> shift) & 0xFF);
+            EXPECT_LE(channel, expected);
+            EXPECT_GE(channel, expected - 2);
+        }
+    }
+}
+
+TEST(SamplerDegenerate, SingularOrNonFiniteMatricesPaintNothing) {
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 1, {0xFFFFFFFF});
+    const GXMatrix bad[] = {{0, 0, 0, 0, 0, 0},
+                            {1, 2, 2, 4, 0, 0},
+                            {kNaN, 0, 0, 1, 0, 0},
+                            {1, 0, 0, 1, std::numeric_limits<float>::infinity(), 0},
+                            {1e-39f, 0, 0, 1e-39f, 0, 0}};
+    for (const GXMatrix& m : bad)
+        for (int32_t mode : {0, 1, 2}) {
+            SwBitmapSampler sampler(bitmap, m, 0, 0, mode, 1);
+            EXPECT_EQ(Span(sampler, -2, 2, 0), Pixels(4, 0));
+        }
+}
+
+TEST(SamplerDegenerate, EmptyBitmapsPaintNothing) {
+    auto empty = std::make_shared<SysMemBitmap>(GXIntSize{0, 3}, GXPixelFormatPARGB32, 96, 96);
+    SwBitmapSampler sampler(empty, kIdentity, 1, 1, 1, 1);
+    EXPECT_EQ(Span(sampler, 0, 3, 0), Pixels(3, 0));
+}
+
+TEST(SamplerDegenerate, HugePositionsStayWithinTheBitmap) {
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 2, {0xFF000001, 0xFF000002});
+    for (int32_t mode : {0, 1, 2}) {
+        SwBitmapSampler far(bitmap, GXMatrix{1, 0, 0, 1, -1e30f, 0}, BitmapExtendClamp, 0, mode, 1);
+        EXPECT_EQ(Span(far, 0, 2, 0), (Pixels{0xFF000002, 0xFF000002}));
+        SwBitmapSampler tiny(bitmap, GXMatrix{1e-20f, 0, 0, 1e-20f, 0, 0}, mode, mode, 1, 1);
+        Pixels span = Span(tiny, INT32_MAX - 3, INT32_MAX, INT32_MIN);
+        for (uint32_t pixel : span) EXPECT_TRUE(pixel == 0xFF000001 || pixel == 0xFF000002);
+    }
+}
+
+TEST(SamplerColorSource, LayerSourceIsNearestAndClamped) {
+    auto bitmap = MakePixels(GXPixelFormatPARGB32, 2, {0xFF0000AA, 0xFF0000BB});
+    SwBitmapColorSource source(bitmap, GXMatrix{1, 0, 0, 1, 5, 0}, 1.0f);
+    EXPECT_EQ(Span(source, 3, 9, 0),
+              (Pixels{0xFF0000AA, 0xFF0000AA, 0xFF0000AA, 0xFF0000BB, 0xFF0000BB, 0xFF0000BB}));
+}
+
+TEST(SamplerBilinear, FourWideMixMatchesTheScalarTwin) {
+    std::mt19937 random(7);
+    auto pixel = [&] {
+        const uint32_t pick = random() % 4;
+        return pick == 0 ? 0u : pick == 1 ? 0xFFFFFFFFu : uint32_t(random());
+    };
+    auto weight = [&] {
+        const uint32_t pick = random() % 4;
+        return uint16_t(pick == 0 ? 1 : pick == 1 ? 256 : 1 + random() % 256);
+    };
+    for (int32_t count = 0; count <= 37; ++count)
+        for (int32_t offset = 0; offset < 3; ++offset) {
+            std::vector<uint32_t> tl, tr, bl, br;
+            std::vector<uint16_t> wx, wy;
+            for (int32_t i = 0; i < count + offset; ++i) {
+                tl.push_back(pixel());
+                tr.push_back(pixel());
+                bl.push_back(pixel());
+                br.push_back(pixel());
+                wx.push_back(weight());
+                wy.push_back(weight());
+            }
+            Pixels wide(size_t(count + offset), 0), scalar(size_t(count + offset), 0);
+            SwBitmapSampler::MixBilinearRow(
+                tl.data() + offset, tr.data() + offset, bl.data() + offset, br.data() + offset,
+                wx.data() + offset, wy.data() + offset, count, wide.data() + offset);
+            SwBitmapSampler::MixBilinearRowScalar(
+                tl.data() + offset, tr.data() + offset, bl.data() + offset, br.data() + offset,
+                wx.data() + offset, wy.data() + offset, count, scalar.data() + offset);
+            EXPECT_EQ(wide, scalar) << count << " at " << offset;
+        }
+}
