@@ -119,6 +119,8 @@ Status ReadPng(png_structp png, png_infop info, ImageFrame& frame, std::vector<p
     rows.resize(frame.height);
     for (uint32_t y = 0; y < frame.height; ++y) rows[y] = frame.Row(y);
     png_read_image(png, rows.data());
+    // The chunks after the pixels are read too: a file cut short before its end is refused.
+    png_read_end(png, nullptr);
     return Ok;
 }
 
