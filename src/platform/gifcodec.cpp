@@ -93,11 +93,8 @@ Status ReadImage(GifFileType* gif, int transparent, ImageFrame& frame) {
     uint32_t height = std::max<uint32_t>(gif->SHeight, uint32_t(desc.Top) + uint32_t(desc.Height));
     Status status = frame.Allocate(width, height, PixelFormat8bppIndexed);
     if (status != Ok) return status;
-    uint8_t fill =
-        uint8_t(transparent >= 0 && transparent < colors->ColorCount
-                    ? transparent
-                    : (gif->SBackGroundColor < colors->ColorCount ? gif->SBackGroundColor : 0));
-    for (uint32_t y = 0; y < height; ++y) std::memset(frame.Row(y), fill, width);
+    // Rows are decoded before the rest of the screen is filled, so that a corrupt or
+    // truncated image fails having touched no more of a large screen than it delivered.
     // Interlaced images arrive in four passes over every 8th, 8th, 4th and 2nd row.
     static constexpr int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
     int passes = desc.Interlace ? 4 : 1;
@@ -106,6 +103,20 @@ Status ReadImage(GifFileType* gif, int transparent, ImageFrame& frame) {
         for (int y = start; y < desc.Height; y += step) {
             uint8_t* row = frame.Row(uint32_t(desc.Top + y)) + desc.Left;
             if (DGifGetLine(gif, row, desc.Width) != GIF_OK) return UnknownImageFormat;
+        }
+    }
+    int fill = transparent >= 0 && transparent < colors->ColorCount ? transparent
+               : gif->SBackGroundColor < colors->ColorCount         ? gif->SBackGroundColor
+                                                                    : 0;
+    uint32_t left = uint32_t(desc.Left), right = left + uint32_t(desc.Width);
+    uint32_t top = uint32_t(desc.Top), bottom = top + uint32_t(desc.Height);
+    for (uint32_t y = 0; y < height; ++y) {
+        uint8_t* row = frame.Row(y);
+        if (y < top || y >= bottom) {
+            std::memset(row, fill, width);
+        } else {
+            std::memset(row, fill, left);
+            std::memset(row + right, fill, width - right);
         }
     }
     return Ok;
