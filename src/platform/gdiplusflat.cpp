@@ -298,8 +298,9 @@ GpStatus GdipGetImagePalette(GpImage* image, ColorPalette* palette, INT size) {
     if (size < needed) return InsufficientBuffer;
     palette->Flags = 0;
     palette->Count = UINT(image->frame.palette.size());
-    std::memcpy(reinterpret_cast<uint8_t*>(palette) + offsetof(ColorPalette, Entries),
-                image->frame.palette.data(), sizeof(ARGB) * palette->Count);
+    if (palette->Count != 0)
+        std::memcpy(reinterpret_cast<uint8_t*>(palette) + offsetof(ColorPalette, Entries),
+                    image->frame.palette.data(), sizeof(ARGB) * palette->Count);
     return Ok;
 }
 

@@ -7,6 +7,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <csetjmp>
 #include <cstdlib>
