@@ -8,17 +8,41 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "platform/hostcom.h"
 #include "platform/hostgdiplus.h"
 #include "platform/imagecodec.h"
 
-// An image: the frame in hand and, for decoded files, the file's bytes so that other
-// frames can be decoded on request.
+namespace Host {
+
+// The bytes of an image file, in one uninitialised block: read once, decoded from as often
+// as frames are asked for.
+struct EncodedBytes {
+    std::unique_ptr<uint8_t[]> block;  // the bytes; null when empty
+    size_t size = 0;                   // bytes in the block
+
+    const uint8_t* data() const { return block.get(); }
+    // An uninitialised block of `bytes` (at least 1); false when none can be had.
+    bool Allocate(size_t bytes) {
+        block.reset(new (std::nothrow) uint8_t[bytes ? bytes : 1]);
+        size = block ? bytes : 0;
+        return block != nullptr;
+    }
+};
+
+}  // namespace Host
+
+// An image: the active frame and, for files, the file's bytes. Like GDI+, a file's pixels
+// are decoded when they are first asked for, so that a caller locking them into a buffer
+// of its own (ImageLockModeUserInputBuf) has them decoded straight into it.
 struct GpImage {
-    std::vector<uint8_t> encoded;             // the whole file; empty for made bitmaps
+    Host::EncodedBytes encoded;               // the whole file; empty for made bitmaps
     const Host::ImageCodec* codec = nullptr;  // the file's codec; null for made bitmaps
     uint32_t frameCount = 0;                  // frames in the file, 0 until counted
-    Host::ImageFrame frame;                   // the active frame's pixels
+    uint32_t activeFrame = 0;                 // the frame `frame` describes
+    Host::ImageFrame frame;                   // its layout, palette, resolution and pixels
+    bool decoded = false;                     // `frame` has its rows (always for made bitmaps)
     bool locked = false;                      // between LockBits and UnlockBits
 };
 
@@ -74,31 +98,52 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-Status ReadWholeFile(const WCHAR* filename, std::vector<uint8_t>& bytes) {
+// Reads a whole file with one read into a block of its size (no growing buffer, no copy).
+Status ReadWholeFile(const WCHAR* filename, Host::EncodedBytes& bytes) {
     std::string path;
     if (!Utf16ToUtf8(filename, path)) return InvalidParameter;
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file) return FileNotFound;
-    uint8_t chunk[65536];
-    size_t n;
-    try {
-        while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-            bytes.insert(bytes.end(), chunk, chunk + n);
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory;
-    }
+    struct stat info;
+    if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return FileNotFound;
+    if (uint64_t(info.st_size) > SIZE_MAX / 2) return OutOfMemory;
+    if (!bytes.Allocate(size_t(info.st_size))) return OutOfMemory;
+    // A file that shrank since fstat reads short: only what was read counts.
+    bytes.size = std::fread(bytes.block.get(), 1, bytes.size, file.get());
     return std::ferror(file.get()) ? Win32Error : Ok;
 }
 
-// Makes an image of the file in `bytes` with its first frame decoded.
-Status CreateFromBytes(std::vector<uint8_t>&& bytes, GpBitmap** bitmap) {
+// The layout, palette and resolution of frame `index`, without its pixels.
+Status ReadLayout(const Host::ImageCodec* codec, const Host::EncodedBytes& bytes, uint32_t index,
+                  Host::ImageFrame& frame) {
+    frame.mode = Host::ImageFrame::Mode::Layout;
+    Status status = codec->decode(bytes.data(), bytes.size, index, frame);
+    frame.mode = Host::ImageFrame::Mode::Own;
+    // The decoder stops where the rows would be needed; anything else is a failure.
+    return status == Aborted ? Ok : status == Ok ? GenericError : status;
+}
+
+// Decodes the active frame's rows into the image's own store.
+Status Decode(GpImage* image) {
+    if (image->decoded) return Ok;
+    Host::ImageFrame frame;
+    Status status =
+        image->codec->decode(image->encoded.data(), image->encoded.size, image->activeFrame, frame);
+    if (status != Ok) return status;
+    image->frame = std::move(frame);
+    image->decoded = true;
+    return Ok;
+}
+
+// Makes an image of the file in `bytes` with its first frame's layout read.
+Status CreateFromBytes(Host::EncodedBytes&& bytes, GpBitmap** bitmap) {
     const Host::ImageCodec* codec = nullptr;
     for (const Host::ImageCodec* candidate : Host::kImageCodecs)
-        if (candidate->matches(bytes.data(), bytes.size())) codec = candidate;
+        if (candidate->matches(bytes.data(), bytes.size)) codec = candidate;
     if (!codec) return UnknownImageFormat;
     std::unique_ptr<GpImage> image(new (std::nothrow) GpImage);
     if (!image) return OutOfMemory;
-    Status status = codec->decode(bytes.data(), bytes.size(), 0, image->frame);
+    Status status = ReadLayout(codec, bytes, 0, image->frame);
     if (status != Ok) return status;
     image->encoded = std::move(bytes);
     image->codec = codec;
@@ -157,7 +202,7 @@ namespace DllExports {
 GpStatus GdipCreateBitmapFromFile(const WCHAR* filename, GpBitmap** bitmap) {
     if (!filename || !bitmap) return InvalidParameter;
     if (!Started()) return GdiplusNotInitialized;
-    std::vector<uint8_t> bytes;
+    Host::EncodedBytes bytes;
     Status status = ReadWholeFile(filename, bytes);
     return status == Ok ? CreateFromBytes(std::move(bytes), bitmap) : status;
 }
@@ -169,31 +214,37 @@ GpStatus GdipCreateBitmapFromStream(IStream* stream, GpBitmap** bitmap) {
     if (stream->Stat(&stat, STATFLAG_NONAME) != S_OK) return InvalidParameter;
     if (stat.cbSize.QuadPart > UINT32_MAX) return OutOfMemory;  // one Read call at most
     if (stream->Seek(LARGE_INTEGER{0}, STREAM_SEEK_SET, nullptr) != S_OK) return InvalidParameter;
-    std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(size_t(stat.cbSize.QuadPart));
-    } catch (const std::bad_alloc&) {
-        return OutOfMemory;
-    }
+    Host::EncodedBytes bytes;
+    if (!bytes.Allocate(size_t(stat.cbSize.QuadPart))) return OutOfMemory;
     ULONG read = 0;
-    if (stream->Read(bytes.data(), ULONG(bytes.size()), &read) < 0 || read != bytes.size())
+    if (stream->Read(bytes.block.get(), ULONG(bytes.size), &read) < 0 || read != bytes.size)
         return Win32Error;
     return CreateFromBytes(std::move(bytes), bitmap);
 }
 
-GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT, PixelFormat format, BYTE* scan0,
-                                   GpBitmap** bitmap) {
+GpStatus GdipCreateBitmapFromScan0(INT width, INT height, INT stride, PixelFormat format,
+                                   BYTE* scan0, GpBitmap** bitmap) {
     if (!bitmap || width <= 0 || height <= 0) return InvalidParameter;
     if (!Started()) return GdiplusNotInitialized;
-    // Only stores of its own are made: the library fills them through LockBits.
-    if (scan0) return NotImplemented;
     if (format != PixelFormat24bppRGB && format != PixelFormat32bppRGB &&
         format != PixelFormat32bppARGB && format != PixelFormat32bppPARGB)
         return InvalidParameter;
     std::unique_ptr<GpImage> image(new (std::nothrow) GpImage);
     if (!image) return OutOfMemory;
-    Status status = image->frame.Allocate(UINT(width), UINT(height), format);
-    if (status != Ok) return status;
+    Host::ImageFrame& frame = image->frame;
+    if (scan0) {
+        // The caller's rows, used in place for the bitmap's life: top-down, 4-byte aligned.
+        if (stride <= 0 || stride % 4 != 0 ||
+            uint64_t(stride) < Host::ImageFrame::RowBytes(UINT(width), format))
+            return InvalidParameter;
+        frame.width = UINT(width), frame.height = UINT(height), frame.format = format;
+        frame.stride = stride;
+        frame.scan0 = scan0;
+    } else {
+        Status status = frame.Allocate(UINT(width), UINT(height), format);
+        if (status != Ok) return status;
+    }
+    image->decoded = true;
     *bitmap = image.release();
     return Ok;
 }
@@ -223,7 +274,7 @@ GpStatus GdipImageGetFrameCount(GpImage* image, const GUID* dimensionID, UINT* c
         if (!image->codec) {
             image->frameCount = 1;
         } else {
-            Status status = image->codec->countFrames(image->encoded.data(), image->encoded.size(),
+            Status status = image->codec->countFrames(image->encoded.data(), image->encoded.size,
                                                       &image->frameCount);
             if (status != Ok) return status;
         }
@@ -239,11 +290,14 @@ GpStatus GdipImageSelectActiveFrame(GpImage* image, const GUID* dimensionID, UIN
     if (frameIndex >= count) return InvalidParameter;
     if (image->locked) return WrongState;
     if (!image->codec) return Ok;  // a made bitmap has its one frame
-    // Decoded aside, so that a frame that fails leaves the active one as it was.
+    // Read aside, so that a frame that fails leaves the active one as it was.
     Host::ImageFrame frame;
-    status = image->codec->decode(image->encoded.data(), image->encoded.size(), frameIndex, frame);
-    if (status == Ok) image->frame = std::move(frame);
-    return status;
+    status = ReadLayout(image->codec, image->encoded, frameIndex, frame);
+    if (status != Ok) return status;
+    image->frame = std::move(frame);
+    image->activeFrame = frameIndex;
+    image->decoded = false;
+    return Ok;
 }
 
 GpStatus GdipGetImagePixelFormat(GpImage* image, PixelFormat* format) {
@@ -307,8 +361,7 @@ GpStatus GdipGetImagePalette(GpImage* image, ColorPalette* palette, INT size) {
 GpStatus GdipBitmapLockBits(GpBitmap* bitmap, const Rect* rect, UINT flags, PixelFormat format,
                             BitmapData* lockedData) {
     if (!bitmap || !lockedData) return InvalidParameter;
-    if (!(flags & (ImageLockModeRead | ImageLockModeWrite)) || (flags & ImageLockModeUserInputBuf))
-        return InvalidParameter;
+    if (!(flags & (ImageLockModeRead | ImageLockModeWrite))) return InvalidParameter;
     const Host::ImageFrame& frame = bitmap->frame;
     Rect whole{0, 0, INT(frame.width), INT(frame.height)};
     const Rect& r = rect ? *rect : whole;
@@ -321,12 +374,41 @@ GpStatus GdipBitmapLockBits(GpBitmap* bitmap, const Rect* rect, UINT flags, Pixe
     // The host converts nothing: rows are handed out in the image's own format.
     if (format != frame.format) return NotImplemented;
     if (bitmap->locked) return WrongState;
+    if (flags & ImageLockModeUserInputBuf) {
+        // Reading into the caller's rows: the whole image, top-down rows of enough bytes.
+        // A file not decoded yet is decoded straight into them.
+        uint64_t rowBytes = Host::ImageFrame::RowBytes(UINT(r.Width), format);
+        if ((flags & ImageLockModeWrite) || !lockedData->Scan0 || lockedData->Stride <= 0 ||
+            uint64_t(lockedData->Stride) < rowBytes)
+            return InvalidParameter;
+        auto* dst = static_cast<uint8_t*>(lockedData->Scan0);
+        if (!bitmap->decoded && r.X == 0 && r.Y == 0 && uint32_t(r.Width) == frame.width &&
+            uint32_t(r.Height) == frame.height) {
+            Host::ImageFrame target;
+            target.width = frame.width, target.height = frame.height, target.format = frame.format;
+            target.mode = Host::ImageFrame::Mode::Lent;
+            target.lentRows = dst;
+            target.lentStride = lockedData->Stride;
+            Status status = bitmap->codec->decode(bitmap->encoded.data(), bitmap->encoded.size,
+                                                  bitmap->activeFrame, target);
+            if (status != Ok) return status;
+        } else {
+            Status status = Decode(bitmap);
+            if (status != Ok) return status;
+            for (INT y = 0; y < r.Height; ++y)
+                std::memcpy(dst + size_t(lockedData->Stride) * y,
+                            frame.Row(UINT(r.Y + y)) + uint64_t(r.X) * bits / 8, size_t(rowBytes));
+        }
+    } else {
+        Status status = Decode(bitmap);
+        if (status != Ok) return status;
+        lockedData->Stride = frame.stride;
+        lockedData->Scan0 = frame.Row(UINT(r.Y)) + uint64_t(r.X) * bits / 8;
+    }
     bitmap->locked = true;
     lockedData->Width = UINT(r.Width);
     lockedData->Height = UINT(r.Height);
-    lockedData->Stride = frame.stride;
     lockedData->PixelFormat = frame.format;
-    lockedData->Scan0 = frame.Row(UINT(r.Y)) + uint64_t(r.X) * bits / 8;
     lockedData->Reserved = 0;
     return Ok;
 }
@@ -378,8 +460,10 @@ GpStatus GdipSaveImageToFile(GpImage* image, const WCHAR* filename, const CLSID*
     if (!codec) return FileNotFound;  // what GDI+ says of an unknown encoder
     std::string path;
     if (!Utf16ToUtf8(filename, path)) return InvalidParameter;
+    Status status = Decode(image);
+    if (status != Ok) return status;
     std::vector<uint8_t> bytes;
-    Status status = codec->encode(image->frame, bytes);
+    status = codec->encode(image->frame, bytes);
     if (status != Ok) return status;
     FilePtr file(std::fopen(path.c_str(), "wb"));
     if (!file) return Win32Error;

@@ -8,16 +8,33 @@ namespace Host {
 Gdiplus::Status ImageFrame::Allocate(uint32_t newWidth, uint32_t newHeight,
                                      Gdiplus::PixelFormat newFormat) {
     if (newWidth == 0 || newHeight == 0) return Gdiplus::InvalidParameter;
-    uint64_t rowBytes = (uint64_t(newWidth) * Gdiplus::GetPixelFormatSize(newFormat) + 7) / 8;
+    uint64_t rowBytes = RowBytes(newWidth, newFormat);
     uint64_t rowStride = (rowBytes + 3) / 4 * 4;  // GDI+ rows are 4-byte aligned
     if (rowStride > uint64_t(INT32_MAX) || rowStride * newHeight > kMaxPixelBytes)
         return Gdiplus::OutOfMemory;
+    switch (mode) {
+        case Mode::Layout:
+            width = newWidth, height = newHeight, format = newFormat, stride = int32_t(rowStride);
+            return Gdiplus::Aborted;
+        case Mode::Lent:
+            // The lent rows were sized for the layout found before: a decoder that now finds
+            // another one (the file changed its mind) must not write past them.
+            if (newWidth != width || newHeight != height || newFormat != format ||
+                uint64_t(lentStride) < rowBytes)
+                return Gdiplus::GenericError;
+            scan0 = lentRows;
+            stride = lentStride;
+            return Gdiplus::Ok;
+        case Mode::Own:
+            break;
+    }
     pixels.reset(new (std::nothrow) uint8_t[rowStride * newHeight]);
     if (!pixels) return Gdiplus::OutOfMemory;
     width = newWidth;
     height = newHeight;
     format = newFormat;
     stride = int32_t(rowStride);
+    scan0 = pixels.get();
     return Gdiplus::Ok;
 }
 

@@ -85,8 +85,6 @@ Status ReadJpeg(j_decompress_ptr cinfo, JpegErrors& errors, const uint8_t* data,
             format = PixelFormat24bppRGB;
             break;
     }
-    Status status = frame.Allocate(cinfo->image_width, cinfo->image_height, format);
-    if (status != Ok) return status;
     if (cinfo->density_unit == 1) {
         frame.dpiX = DpiFromDensity(cinfo->X_density, 1.0);
         frame.dpiY = DpiFromDensity(cinfo->Y_density, 1.0);
@@ -94,6 +92,8 @@ Status ReadJpeg(j_decompress_ptr cinfo, JpegErrors& errors, const uint8_t* data,
         frame.dpiX = DpiFromDensity(cinfo->X_density, 2.54);
         frame.dpiY = DpiFromDensity(cinfo->Y_density, 2.54);
     }
+    Status status = frame.Allocate(cinfo->image_width, cinfo->image_height, format);
+    if (status != Ok) return status;
     jpeg_start_decompress(cinfo);
     if (cinfo->output_width != frame.width || cinfo->output_height != frame.height)
         return UnknownImageFormat;

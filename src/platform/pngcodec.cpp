@@ -106,16 +106,16 @@ Status ReadPng(png_structp png, png_infop info, ImageFrame& frame, std::vector<p
     PixelFormat format = ChooseReadFormat(png, info, frame.palette);
     if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) png_set_interlace_handling(png);
     png_read_update_info(png, info);
-    Status status =
-        frame.Allocate(png_get_image_width(png, info), png_get_image_height(png, info), format);
-    if (status != Ok) return status;
-    if (png_get_rowbytes(png, info) > size_t(frame.stride)) return UnknownImageFormat;
     png_uint_32 xDensity, yDensity;
     int unit;
     if (png_get_pHYs(png, info, &xDensity, &yDensity, &unit) && unit == PNG_RESOLUTION_METER) {
         frame.dpiX = DpiFromDensity(xDensity, 0.0254);
         frame.dpiY = DpiFromDensity(yDensity, 0.0254);
     }
+    Status status =
+        frame.Allocate(png_get_image_width(png, info), png_get_image_height(png, info), format);
+    if (status != Ok) return status;
+    if (png_get_rowbytes(png, info) > size_t(frame.stride)) return UnknownImageFormat;
     rows.resize(frame.height);
     for (uint32_t y = 0; y < frame.height; ++y) rows[y] = frame.Row(y);
     png_read_image(png, rows.data());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "platform/imagecodec.h"
@@ -216,13 +217,23 @@ Status ReadThroughRgba(TIFF* tiff, const TiffPage& page, ImageFrame& frame) {
     Status status = frame.Allocate(page.width, page.height,
                                    page.extraCount ? PixelFormat32bppPARGB : PixelFormat32bppRGB);
     if (status != Ok) return status;
-    auto* raster = reinterpret_cast<uint32_t*>(frame.pixels.get());
-    if (!TIFFReadRGBAImageOriented(tiff, page.width, page.height, raster, ORIENTATION_TOPLEFT, 0))
+    // libtiff wants one block of packed rows: rows lent with another stride get a block of
+    // their own first.
+    std::unique_ptr<uint32_t[]> raster(new (std::nothrow)
+                                           uint32_t[size_t(page.width) * page.height]);
+    if (!raster) return OutOfMemory;
+    if (!TIFFReadRGBAImageOriented(tiff, page.width, page.height, raster.get(), ORIENTATION_TOPLEFT,
+                                   0))
         return UnknownImageFormat;
     // libtiff packs red in the low byte: swap red and blue into BGRA.
-    for (size_t i = 0, n = size_t(page.width) * page.height; i < n; ++i) {
-        uint32_t p = raster[i];
-        raster[i] = (p & 0xff00ff00u) | ((p & 0xff) << 16) | ((p >> 16) & 0xff);
+    for (uint32_t y = 0; y < page.height; ++y) {
+        const uint32_t* src = raster.get() + size_t(y) * page.width;
+        uint8_t* dst = frame.Row(y);
+        for (uint32_t x = 0; x < page.width; ++x, dst += 4) {
+            uint32_t p = src[x];
+            dst[0] = uint8_t(p >> 16), dst[1] = uint8_t(p >> 8), dst[2] = uint8_t(p);
+            dst[3] = uint8_t(p >> 24);
+        }
     }
     return Ok;
 }

@@ -136,7 +136,7 @@ void DecodeEverything(const std::vector<uint8_t>& bytes, Random& random) {
                 ASSERT_GT(frame.width, 0u);
                 // Every pixel byte is there to be read.
                 volatile uint8_t sum = 0;
-                sum = sum + frame.pixels[size_t(bytesUsed) - 1] + frame.pixels[0];
+                sum = sum + frame.Row(frame.height - 1)[frame.stride - 1] + frame.Row(0)[0];
             }
         }
     }

@@ -5,6 +5,7 @@
 
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/bitmap.h"
+#include "graphics/bitmap/bitmapbase.h"
 #include "graphics/bitmap/palette.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/pixelformatconverter.h"
@@ -49,13 +50,14 @@ private:
     GpImage* image_;  // never null
 };
 
-// Holds GDI+ bitmap rows locked for one scope.
+// Holds GDI+ bitmap rows locked for one scope. With ImageLockModeUserInputBuf the rows
+// of `data` are the caller's, and GDI+ reads the image into them.
 class GdipBitsLock {
 public:
-    GdipBitsLock(GpBitmap* bitmap, UINT width, UINT height, UINT mode, Gdiplus::PixelFormat format,
+    GdipBitsLock(GpBitmap* bitmap, UINT mode, Gdiplus::PixelFormat format, const BitmapData& data,
                  const char* failure)
-        : bitmap_(bitmap) {
-        Rect whole{0, 0, INT(width), INT(height)};
+        : bitmap_(bitmap), data_(data) {
+        Rect whole{0, 0, INT(data.Width), INT(data.Height)};
         if (GdipBitmapLockBits(bitmap, &whole, mode, format, &data_) != Ok) GX_RAISE(failure);
     }
     ~GdipBitsLock() { GdipBitmapUnlockBits(bitmap_, &data_); }
@@ -135,9 +137,12 @@ std::shared_ptr<Bitmap> GdipCreateBitmapFromGdipBitmap(GpBitmap* image) {
     if (!Bitmap::CanCreate(desc)) return nullptr;
     std::shared_ptr<Bitmap> bitmap = Bitmap::Create(desc);
     {
-        GdipBitsLock lock(image, width, height, ImageLockModeRead, gdipFormat, "Failed to load");
-        GXBitmapData memory{lock.Data().Scan0, lock.Data().Stride, lock.Data().Stride};
-        bitmap->CopyFromMemory(nullptr, memory);
+        // GDI+ reads the image straight into the new bitmap's rows: the same rows a copy
+        // through GXBitmapCopyFromMemory would give, without a second pixel store.
+        BitmapLock rows(*bitmap->GetImpl(), nullptr, LockMode::Write);
+        BitmapData data{width, height, rows.Data().stride, gdipFormat, rows.Data().data, 0};
+        GdipBitsLock lock(image, ImageLockModeRead | ImageLockModeUserInputBuf, gdipFormat, data,
+                          "Failed to load");
     }
     INT paletteBytes = 0;
     if (GdipGetImagePaletteSize(image, &paletteBytes) == Ok &&
@@ -288,15 +293,23 @@ void Bitmap::SaveToFile(const uint16_t* path) const {
     if (savedFormat != GetPixelFormat())
         source = std::make_shared<PixelFormatConverter>(impl_, savedFormat);
     Gdiplus::PixelFormat gdipFormat = GdipFormatOf(savedFormat);
+    // The four formats GDI+ shares are encoded from the bitmap's own rows; the others are
+    // converted into a GDI+ bitmap first.
+    BitmapLock rows(*impl_, nullptr, LockMode::Read);
+    const GXBitmapData& window = rows.Data();
+    bool inPlace = savedFormat == GetPixelFormat() && window.stride > 0 && window.stride % 4 == 0;
     GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromScan0(size.width, size.height, 0, gdipFormat, nullptr, &created) != Ok)
+    if (GdipCreateBitmapFromScan0(size.width, size.height, inPlace ? window.stride : 0, gdipFormat,
+                                  inPlace ? static_cast<BYTE*>(window.data) : nullptr,
+                                  &created) != Ok)
         GX_RAISE("Failed to save bitmap");
     GdipImageHolder image(created);
     // A resolution GDI+ cannot take (zero, negative, not finite) leaves its 96 dpi.
     GdipBitmapSetResolution(image.get(), GetDpiX(), GetDpiY());
-    {
-        GdipBitsLock lock(image.get(), UINT(size.width), UINT(size.height), ImageLockModeWrite,
-                          gdipFormat, "Failed to save bitmap");
+    if (!inPlace) {
+        BitmapData data{UINT(size.width), UINT(size.height), 0, gdipFormat, nullptr, 0};
+        GdipBitsLock lock(image.get(), ImageLockModeWrite, gdipFormat, data,
+                          "Failed to save bitmap");
         source->CopyPixels(nullptr, static_cast<uint8_t*>(lock.Data().Scan0), lock.Data().Stride,
                            lock.Data().Stride);
     }
