@@ -9,6 +9,7 @@
 #include <string>
 
 #include "gx.h"
+#include "platform/hostcom.h"
 #include "platform/hostgdiplus.h"
 #include "testimages.h"
 
@@ -318,6 +319,77 @@ TEST(HostGdiplus, LockBitsHandsOutOnlyTheImagesOwnFormatInside) {
     EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &data), WrongState);
     EXPECT_EQ(DllExports::GdipCreateBitmapFromScan0(0, 4, 0, PixelFormat24bppRGB, nullptr, &bitmap),
               InvalidParameter);
+    EXPECT_EQ(DllExports::GdipDisposeImage(bitmap), Ok);
+    GdiplusShutdown(token);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HostGdiplus, UserBufferLocksDecodeIntoTheCallersRows) {
+    using namespace Gdiplus;
+    GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
+    std::vector<uint8_t> file =
+        TestImages::Png(3, 2, PNG_COLOR_TYPE_RGB, 8,
+                        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18});
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, file.size());
+    std::memcpy(GlobalLock(block), file.data(), file.size());
+    GlobalUnlock(block);
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(block, 1, &stream), S_OK);
+    GpBitmap* bitmap = nullptr;
+    ASSERT_EQ(DllExports::GdipCreateBitmapFromStream(stream, &bitmap), Ok);
+    stream->Release();
+    // Rows of the caller's, wider than the image and with a guard byte after each row.
+    std::vector<uint8_t> rows(2 * 12, 0xee);
+    BitmapData data{3, 2, 12, PixelFormat24bppRGB, rows.data(), 0};
+    EXPECT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr,
+                                             ImageLockModeRead | ImageLockModeUserInputBuf,
+                                             PixelFormat24bppRGB, &data),
+              Ok);
+    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &data), Ok);
+    EXPECT_EQ(rows, (std::vector<uint8_t>{3,  2,  1,  6,  5,  4,  9,  8,  7,  0xee, 0xee, 0xee,  //
+                                          12, 11, 10, 15, 14, 13, 18, 17, 16, 0xee, 0xee, 0xee}));
+    // The image's own rows (decoded on this lock) hold the same pixels.
+    BitmapData own{};
+    ASSERT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr, ImageLockModeRead,
+                                             PixelFormat24bppRGB, &own),
+              Ok);
+    EXPECT_EQ(std::memcmp(own.Scan0, rows.data(), 9), 0);
+    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &own), Ok);
+    // Rows too short for the image are refused.
+    BitmapData narrow{3, 2, 8, PixelFormat24bppRGB, rows.data(), 0};
+    EXPECT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr,
+                                             ImageLockModeRead | ImageLockModeUserInputBuf,
+                                             PixelFormat24bppRGB, &narrow),
+              InvalidParameter);
+    EXPECT_EQ(DllExports::GdipDisposeImage(bitmap), Ok);
+    GdiplusShutdown(token);
+}
+
+TEST(HostGdiplus, Scan0BitmapsUseTheCallersRowsInPlace) {
+    using namespace Gdiplus;
+    GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
+    uint8_t rows[2 * 8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    GpBitmap* bitmap = nullptr;
+    EXPECT_EQ(DllExports::GdipCreateBitmapFromScan0(2, 2, 6, PixelFormat24bppRGB, rows, &bitmap),
+              InvalidParameter);  // not a multiple of 4
+    EXPECT_EQ(DllExports::GdipCreateBitmapFromScan0(3, 2, 8, PixelFormat24bppRGB, rows, &bitmap),
+              InvalidParameter);  // shorter than a row
+    ASSERT_EQ(DllExports::GdipCreateBitmapFromScan0(2, 2, 8, PixelFormat24bppRGB, rows, &bitmap),
+              Ok);
+    BitmapData data{};
+    ASSERT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr, ImageLockModeRead,
+                                             PixelFormat24bppRGB, &data),
+              Ok);
+    EXPECT_EQ(data.Scan0, static_cast<void*>(rows));
+    EXPECT_EQ(data.Stride, 8);
+    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &data), Ok);
     EXPECT_EQ(DllExports::GdipDisposeImage(bitmap), Ok);
     GdiplusShutdown(token);
 }
