@@ -1,6 +1,7 @@
 // Bitmap's image-file operations: decoding and encoding go through GDI+, started for each
 // operation and shut down after it; decoded images are copied into a SysMemBitmap.
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "graphics/api/exception.h"
@@ -295,9 +296,10 @@ void Bitmap::SaveToFile(const uint16_t* path) const {
     Gdiplus::PixelFormat gdipFormat = GdipFormatOf(savedFormat);
     // The four formats GDI+ shares are encoded from the bitmap's own rows; the others are
     // converted into a GDI+ bitmap first.
-    BitmapLock rows(*impl_, nullptr, LockMode::Read);
-    const GXBitmapData& window = rows.Data();
-    bool inPlace = savedFormat == GetPixelFormat() && window.stride > 0 && window.stride % 4 == 0;
+    std::optional<BitmapLock> rows;
+    if (savedFormat == GetPixelFormat()) rows.emplace(*impl_, nullptr, LockMode::Read);
+    GXBitmapData window = rows ? rows->Data() : GXBitmapData{};
+    bool inPlace = rows && window.stride > 0 && window.stride % 4 == 0;
     GpBitmap* created = nullptr;
     if (GdipCreateBitmapFromScan0(size.width, size.height, inPlace ? window.stride : 0, gdipFormat,
                                   inPlace ? static_cast<BYTE*>(window.data) : nullptr,
