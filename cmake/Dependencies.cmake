@@ -7,9 +7,19 @@ find_package(Boost 1.74 REQUIRED)
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 
+# Image codecs behind the host layer's GDI+ image functions. giflib ships no pkg-config
+# file, so it is found by its library and header.
+pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
+pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
+pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
+find_library(GIF_LIBRARY NAMES gif REQUIRED)
+find_path(GIF_INCLUDE_DIR gif_lib.h REQUIRED)
+
 add_library(gx_dependencies INTERFACE)
 target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers
-                      PkgConfig::FREETYPE PkgConfig::FONTCONFIG)
+                      PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::PNG PkgConfig::JPEG
+                      PkgConfig::TIFF ${GIF_LIBRARY})
+target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR})
 
 # Baselines that the benchmarks measure against in the same run.
 pkg_check_modules(CAIRO IMPORTED_TARGET cairo)

@@ -192,6 +192,22 @@ GXAPI GXResult GXBitmapNotifyChanged(GXBitmapRec_* bitmap);
 /* Stores the off-screen painting flag. */
 GXAPI GXResult GXBitmapSetOffscreenPainting(GXBitmapRec_* bitmap, int32_t flag);
 
+/* Image files: PNG, JPEG, BMP, TIFF and GIF. Paths are null-terminated UTF-16. A file that
+   is missing or cannot be decoded gives GXResultGraphicsError; an image whose pixels have
+   no library format gives GXResultNoResult. */
+
+/* A new bitmap holding the first frame of the image file at path. */
+GXAPI GXResult GXCreateBitmapFromFile(const uint16_t* path, GXBitmapRec_** out);
+/* Frame frameIndex (pages of a TIFF, images of a GIF); frameCount (optional) receives the
+   number of frames, even when frameIndex then proves out of range. */
+GXAPI GXResult GXCreateBitmapFromFileFrame(const uint16_t* path, int32_t frameIndex,
+                                           uint32_t* frameCount, GXBitmapRec_** out);
+/* A new bitmap from the image file held in size (>= 1) bytes at data. */
+GXAPI GXResult GXCreateBitmapFromMemory(const void* data, uint64_t size, GXBitmapRec_** out);
+/* Encodes the bitmap into path, the encoder named by "image/" and the text after the last
+   '.' ("jpg" and "tif" read as "jpeg" and "tiff", case-sensitive). */
+GXAPI GXResult GXBitmapSaveToFile(GXBitmapRec_* bitmap, const uint16_t* path);
+
 
 /* ---- Bitmap cache -------------------------------------------------------------------- */
 

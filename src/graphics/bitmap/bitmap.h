@@ -20,6 +20,20 @@ public:
     // True when `desc` names a valid format and a pixel store that can exist.
     static bool CanCreate(const GXBitmapDesc& desc);
 
+    // Image files (bitmapfile.cpp); `path` is a null-terminated UTF-16 file name. Loads
+    // return empty when the image's pixel format has no library format.
+    // The first frame of the file.
+    static std::shared_ptr<Bitmap> LoadFromFile(const uint16_t* path);
+    // Frame `frameIndex`; the number of frames goes to `frameCount` (when given) even when
+    // the index then proves out of range.
+    static std::shared_ptr<Bitmap> LoadFromFileEx(const uint16_t* path, int32_t frameIndex,
+                                                  uint32_t* frameCount);
+    // The image file held in `size` bytes at `data`; empty also when no memory is left to
+    // stream them from.
+    static std::shared_ptr<Bitmap> LoadFromMemory(const void* data, uint64_t size);
+    // Encodes the bitmap into `path` with the encoder named by the path's extension.
+    void SaveToFile(const uint16_t* path) const;
+
     GXPixelFormat GetPixelFormat() const override { return impl_->GetPixelFormat(); }
     GXIntSize GetSize() const override { return impl_->GetSize(); }
     float GetDpiX() const override { return impl_->GetDpiX(); }
