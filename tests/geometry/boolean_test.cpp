@@ -1,0 +1,355 @@
+#include "graphics/geometry/boolean.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace Graphics {
+namespace {
+
+using Polygon = std::vector<GXPoint>;
+
+struct Operand {
+    std::vector<Polygon> figures;
+    int32_t rule = 0;
+};
+
+// Keeps what a Boolean sends: closed polygons only, never a fill rule.
+class RecordingSink : public GeometrySink {
+public:
+    void SetFillRule(int32_t) override { ++fillRules; }
+    void BeginFigure(const GXPoint& p) override { polygons.push_back({p}); }
+    void EndFigure() override { ++openEnds; }
+    void EndFigureClose() override { ++closedEnds; }
+    void LineTo(const GXPoint& p) override { polygons.back().push_back(p); }
+    void CubicCurveTo(const GXPoint&, const GXPoint&, const GXPoint&) override { ++cubics; }
+
+    std::vector<Polygon> polygons;
+    int fillRules = 0, openEnds = 0, closedEnds = 0, cubics = 0;
+};
+
+// Winding of a point against polygons (closing edges implied), counted in double.
+int Winding(const std::vector<Polygon>& polygons, double x, double y) {
+    int winding = 0;
+    for (const Polygon& polygon : polygons) {
+        for (size_t i = 0; i < polygon.size(); ++i) {
+            const GXPoint& a = polygon[i];
+            const GXPoint& b = polygon[(i + 1) % polygon.size()];
+            if ((a.y <= y) == (b.y <= y)) continue;
+            const double t = (y - a.y) / (static_cast<double>(b.y) - a.y);
+            if (a.x + t * (static_cast<double>(b.x) - a.x) < x) winding += b.y > a.y ? 1 : -1;
+        }
+    }
+    return winding;
+}
+
+bool Inside(const Operand& operand, double x, double y) {
+    const int w = Winding(operand.figures, x, y);
+    return operand.rule == 1 ? (w & 1) != 0 : w != 0;
+}
+
+bool Expected(int op, bool a, bool b) {
+    switch (op) {
+        case 0:
+            return a && b;
+        case 1:
+            return a || b;
+        case 2:
+            return a != b;
+        case 3:
+            return a && !b;
+        default:
+            return b && !a;
+    }
+}
+
+double DistanceToSegment(double x, double y, const GXPoint& a, const GXPoint& b) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? ((x - a.x) * dx + (y - a.y) * dy) / len2 : 0;
+    t = std::clamp(t, 0.0, 1.0);
+    return std::hypot(x - (a.x + t * dx), y - (a.y + t * dy));
+}
+
+double DistanceToEdges(const Operand& operand, double x, double y) {
+    double d = INFINITY;
+    for (const Polygon& polygon : operand.figures) {
+        for (size_t i = 0; i < polygon.size(); ++i) {
+            d = std::min(d, DistanceToSegment(x, y, polygon[i], polygon[(i + 1) % polygon.size()]));
+        }
+    }
+    return d;
+}
+
+void Feed(TessellationSink& sink, const Operand& operand, bool closeFigures = true) {
+    sink.BeginOperand();
+    sink.SetFillRule(operand.rule);
+    for (const Polygon& polygon : operand.figures) {
+        sink.BeginFigure(polygon[0]);
+        for (size_t i = 1; i < polygon.size(); ++i) sink.LineTo(polygon[i]);
+        if (closeFigures) {
+            sink.EndFigureClose();
+        } else {
+            sink.EndFigure();
+        }
+    }
+    sink.EndOperand();
+}
+
+struct Result {
+    std::vector<Polygon> polygons;
+    bool valid = true;  // Validate held after every event
+};
+
+Result Combine(const Operand& a, const Operand& b, int op, float precision = 0.25f,
+               bool validate = true) {
+    auto sink = std::make_shared<RecordingSink>();
+    Boolean boolean(precision, op, sink);
+    Result result;
+    if (validate) {
+        boolean.SetEventObserver(
+            [&](const Scanner& s) { result.valid = result.valid && s.Validate(); });
+    }
+    Feed(boolean, a);
+    Feed(boolean, b);
+    EXPECT_EQ(sink->fillRules, 0);
+    EXPECT_EQ(sink->openEnds, 0);
+    EXPECT_EQ(sink->closedEnds, static_cast<int>(sink->polygons.size()));
+    result.polygons = std::move(sink->polygons);
+    return result;
+}
+
+Polygon Rect(float l, float t, float r, float b) {
+    return {{l, t}, {r, t}, {r, b}, {l, b}};
+}
+
+double Area(const Polygon& p) {
+    double a = 0;
+    for (size_t i = 0; i < p.size(); ++i) {
+        const GXPoint& u = p[i];
+        const GXPoint& v = p[(i + 1) % p.size()];
+        a += static_cast<double>(u.x) * v.y - static_cast<double>(v.x) * u.y;
+    }
+    return a / 2;
+}
+
+bool HasPoint(const Polygon& p, float x, float y) {
+    return std::any_of(p.begin(), p.end(), [&](const GXPoint& q) { return q.x == x && q.y == y; });
+}
+
+// No polygon may turn back on itself (a spike) or run through the same point twice in a
+// row; all polygons share one orientation, so holes come out reversed only as holes.
+void ExpectClean(const std::vector<Polygon>& polygons) {
+    for (const Polygon& p : polygons) {
+        ASSERT_GE(p.size(), 3u);
+        for (size_t i = 0; i < p.size(); ++i) {
+            const GXPoint& a = p[i];
+            const GXPoint& b = p[(i + 1) % p.size()];
+            const GXPoint& c = p[(i + 2) % p.size()];
+            EXPECT_FALSE(a.x == b.x && a.y == b.y);
+            const double cross =
+                (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.y) - b.y) -
+                (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.x) - b.x);
+            const double dot = (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.x) - b.x) +
+                               (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.y) - b.y);
+            EXPECT_FALSE(cross == 0 && dot < 0) << "spike at " << b.x << "," << b.y;
+        }
+    }
+}
+
+TEST(BooleanTest, UnionOfOverlappingSquaresPassesThroughCornersAndCrossings) {
+    const Operand a{{Rect(0, 0, 10, 10)}, 0};
+    const Operand b{{Rect(5, 5, 15, 15)}, 0};
+    const Result r = Combine(a, b, 1);
+    EXPECT_TRUE(r.valid);
+    ASSERT_EQ(r.polygons.size(), 1u);
+    const Polygon& p = r.polygons[0];
+    EXPECT_EQ(p.size(), 8u);
+    for (auto [x, y] :
+         {std::pair{0, 0}, {10, 0}, {10, 5}, {15, 5}, {15, 15}, {5, 15}, {5, 10}, {0, 10}}) {
+        EXPECT_TRUE(HasPoint(p, x, y)) << x << "," << y;
+    }
+    EXPECT_DOUBLE_EQ(std::fabs(Area(p)), 175.0);
+}
+
+TEST(BooleanTest, OperationsOnOverlappingSquaresHaveExactAreas) {
+    const Operand a{{Rect(0, 0, 10, 10)}, 0};
+    const Operand b{{Rect(5, 5, 15, 15)}, 0};
+    const double expected[5] = {25, 175, 150, 75, 75};
+    for (int op = 0; op < 5; ++op) {
+        const Result r = Combine(a, b, op);
+        double area = 0;
+        for (const Polygon& p : r.polygons) area += Area(p);
+        EXPECT_DOUBLE_EQ(std::fabs(area), expected[op]) << "op " << op;
+        ExpectClean(r.polygons);
+    }
+}
+
+TEST(BooleanTest, ExclusiveOrWithItselfIsEmpty) {
+    const Operand a{{{{0, 0}, {7, 1}, {3, 9}, {8, 4}, {-2, 5}}}, 0};
+    EXPECT_TRUE(Combine(a, a, 2).polygons.empty());
+    EXPECT_TRUE(Combine(a, a, 3).polygons.empty());
+    EXPECT_TRUE(Combine(a, a, 4).polygons.empty());
+    // Union and intersection with itself give the shape back, without doubled edges.
+    for (int op : {0, 1}) {
+        const Result r = Combine(a, a, op);
+        ExpectClean(r.polygons);
+        for (double y = 0.1; y < 9; y += 0.37) {
+            for (double x = -2; x < 8; x += 0.41) {
+                if (DistanceToEdges(a, x, y) < 1e-3) continue;
+                EXPECT_EQ(Winding(r.polygons, x, y) != 0, Inside(a, x, y));
+            }
+        }
+    }
+}
+
+TEST(BooleanTest, SharedEdgesMergeWithoutSlivers) {
+    // Two squares sharing an edge and a third touching at a corner.
+    const Operand a{{Rect(0, 0, 4, 4)}, 0};
+    const Operand b{{Rect(4, 0, 8, 4), Rect(8, 4, 10, 6)}, 0};
+    const Result r = Combine(a, b, 1);
+    EXPECT_TRUE(r.valid);
+    ExpectClean(r.polygons);
+    ASSERT_EQ(r.polygons.size(), 2u);  // the corner-touching square stays a polygon of its own
+    double area = 0;
+    for (const Polygon& p : r.polygons) area += std::fabs(Area(p));
+    EXPECT_DOUBLE_EQ(area, 36.0);
+    // Overlapping collinear edges in opposite directions, and a difference along them.
+    const Result d = Combine(Operand{{Rect(0, 0, 6, 2)}, 0}, Operand{{Rect(2, 0, 4, 2)}, 0}, 3);
+    ExpectClean(d.polygons);
+    ASSERT_EQ(d.polygons.size(), 2u);
+    EXPECT_DOUBLE_EQ(std::fabs(Area(d.polygons[0])) + std::fabs(Area(d.polygons[1])), 8.0);
+}
+
+TEST(BooleanTest, DegenerateFiguresContributeNothing) {
+    // Repeated points, a zero-area figure folding back on itself, a single point and a
+    // figure left open (filled as closed).
+    Operand a{{{{0, 0}, {0, 0}, {6, 0}, {6, 0}, {6, 6}, {0, 6}, {0, 0}},
+               {{1, 1}, {5, 5}, {3, 3}, {2, 2}},
+               {{2, 2}}},
+              0};
+    const Operand b{{Rect(3, 3, 9, 9)}, 0};
+    for (int op = 0; op < 5; ++op) {
+        const Result r = Combine(a, b, op);
+        EXPECT_TRUE(r.valid);
+        ExpectClean(r.polygons);
+        double area = 0;
+        for (const Polygon& p : r.polygons) area += Area(p);
+        const double expected[5] = {9, 63, 54, 27, 27};
+        EXPECT_DOUBLE_EQ(std::fabs(area), expected[op]) << op;
+    }
+    auto sink = std::make_shared<RecordingSink>();
+    Boolean open(0.25f, 1, sink);
+    Feed(open, Operand{{Rect(0, 0, 2, 2)}, 0}, false);
+    Feed(open, Operand{{}, 0});
+    ASSERT_EQ(sink->polygons.size(), 1u);
+    EXPECT_DOUBLE_EQ(std::fabs(Area(sink->polygons[0])), 4.0);
+}
+
+TEST(BooleanTest, NonFiniteFiguresAreLeftOut) {
+    const float nan = std::nanf(""), inf = INFINITY;
+    const Operand a{{Rect(0, 0, 4, 4), {{1, 1}, {nan, 2}, {3, 3}}, {{0, 0}, {inf, 0}, {0, 9}}}, 0};
+    const Operand b{{Rect(2, 2, 6, 6)}, 0};
+    const Result r = Combine(a, b, 1);
+    ASSERT_EQ(r.polygons.size(), 1u);
+    EXPECT_DOUBLE_EQ(std::fabs(Area(r.polygons[0])), 28.0);
+}
+
+TEST(BooleanTest, HugeAndTinyCoordinatesStayExact) {
+    for (float scale : {1e-30f, 1e-3f, 1e20f, 3e38f}) {
+        const Operand a{{Rect(0, 0, scale, scale)}, 0};
+        const Operand b{{Rect(scale / 2, scale / 2, scale * 0.75f, scale * (2.0f / 3))}, 0};
+        const Result r = Combine(a, b, 3, scale / 1000);
+        EXPECT_TRUE(r.valid);
+        ASSERT_EQ(r.polygons.size(), 2u) << scale;  // outer boundary and hole
+        EXPECT_LT(Area(r.polygons[0]) * Area(r.polygons[1]), 0);
+    }
+}
+
+TEST(BooleanTest, ManyLinesThroughOnePointMeetInOneVertex) {
+    // Thin triangles around a common apex region: their edges cross in a fan of exact
+    // crossings, several of them through the same point.
+    Operand a{{}, 0}, b{{}, 1};
+    for (int i = 0; i < 6; ++i) {
+        const float angle = static_cast<float>(i) * 0.5f;
+        const float cx = std::cos(angle) * 10, cy = std::sin(angle) * 10;
+        Operand& o = i % 2 ? a : b;
+        o.figures.push_back(
+            {{-cx, -cy}, {cx + cy * 0.1f, cy - cx * 0.1f}, {cx - cy * 0.1f, cy + cx * 0.1f}});
+    }
+    for (int op = 0; op < 5; ++op) {
+        const Result r = Combine(a, b, op);
+        EXPECT_TRUE(r.valid);
+        ExpectClean(r.polygons);
+    }
+}
+
+// Random operand pairs: polygons with holes, self-intersecting stars, figures on a coarse
+// lattice (shared edges, shared vertices, collinear overlaps), both fill rules, all five
+// operations. Away from the edges, the result under non-zero must agree with the operation
+// applied to the operands.
+TEST(BooleanTest, RandomOperandsAgreeWithPointClassification) {
+    std::mt19937 rng(20260417);
+    auto uniform = [&](float lo, float hi) {
+        return std::uniform_real_distribution<float>(lo, hi)(rng);
+    };
+    auto integer = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto makeOperand = [&]() {
+        Operand o;
+        o.rule = integer(0, 1);
+        const int figures = integer(1, 3);
+        const bool lattice = integer(0, 1) == 1;
+        for (int f = 0; f < figures; ++f) {
+            Polygon p;
+            const int kind = integer(0, 2);
+            const int n = integer(3, 9);
+            if (kind == 0) {  // random (self-intersecting) polygon
+                for (int i = 0; i < n; ++i) {
+                    p.push_back(lattice ? GXPoint{static_cast<float>(integer(0, 6)),
+                                                  static_cast<float>(integer(0, 6))}
+                                        : GXPoint{uniform(0, 6), uniform(0, 6)});
+                }
+            } else if (kind == 1) {  // rectangle, possibly reversed (a hole under non-zero)
+                float l = static_cast<float>(integer(0, 5)), t = static_cast<float>(integer(0, 5));
+                float r = l + static_cast<float>(integer(1, 4)),
+                      b = t + static_cast<float>(integer(1, 4));
+                p = Rect(l, t, r, b);
+                if (integer(0, 1)) std::reverse(p.begin(), p.end());
+            } else {  // star around a centre
+                const float cx = uniform(1, 5), cy = uniform(1, 5);
+                for (int i = 0; i < n; ++i) {
+                    const float angle = 6.2831853f * static_cast<float>(i) / static_cast<float>(n);
+                    const float radius = uniform(0.3f, 3);
+                    GXPoint q{cx + radius * std::cos(angle), cy + radius * std::sin(angle)};
+                    if (lattice) q = {std::round(q.x), std::round(q.y)};
+                    p.push_back(q);
+                }
+            }
+            o.figures.push_back(p);
+        }
+        return o;
+    };
+    int checked = 0;
+    for (int c = 0; c < 3000; ++c) {
+        const Operand a = makeOperand();
+        const Operand b = integer(0, 4) == 0 ? a : makeOperand();
+        const int op = c % 5;
+        const Result r = Combine(a, b, op, uniform(0.01f, 2), c % 10 == 0);
+        ASSERT_TRUE(r.valid) << "case " << c;
+        ExpectClean(r.polygons);
+        for (int s = 0; s < 40; ++s) {
+            const double x = uniform(-1, 10), y = uniform(-1, 10);
+            if (DistanceToEdges(a, x, y) < 1e-3 || DistanceToEdges(b, x, y) < 1e-3) continue;
+            const bool expected = Expected(op, Inside(a, x, y), Inside(b, x, y));
+            ASSERT_EQ(Winding(r.polygons, x, y) != 0, expected)
+                << "case " << c << " op " << op << " at " << x << "," << y;
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 100000);
+}
+
+}  // namespace
+}  // namespace Graphics
