@@ -129,17 +129,49 @@ void Boolean::EmitEdges(int32_t vertex, std::span<const EndingEdge> ending,
     }
 }
 
+namespace {
+
+bool Same(const GXPoint& a, const GXPoint& b) {
+    return a.x == b.x && a.y == b.y;
+}
+
+// b is the tip of a zero-width spike a -> b -> c: the three are collinear and the path turns
+// back at b (or a and c coincide).
+bool IsSpike(const GXPoint& a, const GXPoint& b, const GXPoint& c) {
+    const double ux = static_cast<double>(b.x) - a.x, uy = static_cast<double>(b.y) - a.y;
+    const double vx = static_cast<double>(c.x) - b.x, vy = static_cast<double>(c.y) - b.y;
+    return Same(a, c) || (ux * vy - uy * vx == 0 && ux * vx + uy * vy < 0);
+}
+
+}  // namespace
+
 void Boolean::Send(int32_t piece) {
+    // Exactly, the polygon has no repeated point and no spike; rounding its crossings to
+    // single precision can make a tiny feature collapse into one, which is removed here.
     polygon_.clear();
     for (int32_t i = pieces_[piece].head; i >= 0; i = nodes_[i].next) {
         const GXPoint& p = nodes_[i].point;
-        if (polygon_.empty() || p.x != polygon_.back().x || p.y != polygon_.back().y) {
-            polygon_.push_back(p);
+        if (!polygon_.empty() && Same(p, polygon_.back())) continue;
+        polygon_.push_back(p);
+        while (polygon_.size() >= 3 &&
+               IsSpike(polygon_[polygon_.size() - 3], polygon_[polygon_.size() - 2], p)) {
+            polygon_.erase(polygon_.end() - 2);
+            if (Same(polygon_[polygon_.size() - 2], p)) polygon_.pop_back();
         }
     }
-    while (polygon_.size() > 1 && polygon_.back().x == polygon_.front().x &&
-           polygon_.back().y == polygon_.front().y) {
-        polygon_.pop_back();
+    // Around the closing point as well.
+    for (bool changed = true; changed && polygon_.size() >= 3;) {
+        const size_t n = polygon_.size();
+        changed = true;
+        if (Same(polygon_[n - 1], polygon_[0])) {
+            polygon_.pop_back();
+        } else if (IsSpike(polygon_[n - 2], polygon_[n - 1], polygon_[0])) {
+            polygon_.pop_back();
+        } else if (IsSpike(polygon_[n - 1], polygon_[0], polygon_[1])) {
+            polygon_.erase(polygon_.begin());
+        } else {
+            changed = false;
+        }
     }
     // Crossings that round onto the same float point can leave nothing to enclose.
     if (polygon_.size() < 3) return;
