@@ -1,9 +1,13 @@
 #include "graphics/geometry/boolean.h"
 
+#include "graphics/geometry/geometry.h"
+#include "graphics/geometry/transformer.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace Graphics {
@@ -154,7 +158,7 @@ void ExpectClean(const std::vector<Polygon>& polygons) {
                 (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.x) - b.x);
             const double dot = (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.x) - b.x) +
                                (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.y) - b.y);
-            EXPECT_FALSE(cross == 0 && dot < 0) << "spike at " << b.x << "," << b.y;
+            EXPECT_FALSE(cross == 0 && dot < 0) << "spike at " << b.x << "," << b.y << " from " << a.x << "," << a.y << " to " << c.x << "," << c.y << " size " << p.size();
         }
     }
 }
@@ -349,6 +353,218 @@ TEST(BooleanTest, RandomOperandsAgreeWithPointClassification) {
         }
     }
     EXPECT_GT(checked, 100000);
+}
+
+// Records everything a replay sends, curves and rule included.
+std::vector<std::string> Calls(const Geometry& g) {
+    struct Text : GeometrySink {
+        std::vector<std::string> calls;
+        static std::string P(const GXPoint& p) {
+            return std::to_string(p.x) + "," + std::to_string(p.y);
+        }
+        void SetFillRule(int32_t r) override { calls.push_back("rule " + std::to_string(r)); }
+        void BeginFigure(const GXPoint& p) override { calls.push_back("M " + P(p)); }
+        void EndFigure() override { calls.push_back("end"); }
+        void EndFigureClose() override { calls.push_back("close"); }
+        void LineTo(const GXPoint& p) override { calls.push_back("L " + P(p)); }
+        void CubicCurveTo(const GXPoint& a, const GXPoint& b, const GXPoint& e) override {
+            calls.push_back("C " + P(a) + " " + P(b) + " " + P(e));
+        }
+    } text;
+    g.SendToSink(&text);
+    return text.calls;
+}
+
+std::vector<Polygon> Polygons(const Geometry& g) {
+    RecordingSink sink;
+    g.SendToSink(&sink);
+    EXPECT_EQ(sink.cubics, 0);
+    return sink.polygons;
+}
+
+// A geometry's figures as dense polylines (64 segments per cubic): the reference boundary
+// that the combination's own flattening must stay within its tolerance of.
+Operand Dense(const Geometry& g) {
+    struct Densify : GeometrySink {
+        Operand operand;
+        void SetFillRule(int32_t r) override { operand.rule = r; }
+        void BeginFigure(const GXPoint& p) override { operand.figures.push_back({p}); }
+        // The closing segment is implied: a last point back on the start is dropped.
+        void EndFigure() override {
+            Polygon& f = operand.figures.back();
+            if (f.size() > 1 && f.back().x == f[0].x && f.back().y == f[0].y) f.pop_back();
+        }
+        void EndFigureClose() override { EndFigure(); }
+        void LineTo(const GXPoint& p) override { operand.figures.back().push_back(p); }
+        void CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& e) override {
+            const GXPoint p0 = operand.figures.back().back();
+            for (int i = 1; i <= 64; ++i) {
+                const float t = static_cast<float>(i) / 64, u = 1 - t;
+                operand.figures.back().push_back({u * u * u * p0.x + 3 * u * u * t * c1.x +
+                                                      3 * u * t * t * c2.x + t * t * t * e.x,
+                                                  u * u * u * p0.y + 3 * u * u * t * c1.y +
+                                                      3 * u * t * t * c2.y + t * t * t * e.y});
+            }
+        }
+    } dense;
+    g.SendToSink(&dense);
+    return dense.operand;
+}
+
+TEST(GeometryCombineTest, DisjointAndEmptyOperandsAreReplayedUnchanged) {
+    Geometry a, b, empty, result;
+    a.SetFillRule(1);
+    a.Ellipse({0, 0, 4, 4});
+    b.SetFillRule(1);
+    b.Rectangle({4, 0, 8, 4});  // touches a's box only along x = 4
+    const GXMatrix shift{1, 0, 0, 1, 10, 0};
+    const auto sink = [] { return std::make_shared<Geometry>(); };
+    // Union and exclusive or: both, curves and rules kept (the last rule wins).
+    for (int op : {1, 2}) {
+        auto r = sink();
+        a.Combine(b, kIdentityMatrix, op, 0.25f, r);
+        // One rule, the last replayed; then a's figures, then b's.
+        std::vector<std::string> expected = Calls(a);
+        const std::vector<std::string> second = Calls(b);
+        expected[0] = second[0];
+        expected.insert(expected.end(), second.begin() + 1, second.end());
+        EXPECT_EQ(Calls(*r), expected);
+        EXPECT_EQ(r->FillRule(), 1);
+    }
+    auto r = sink();
+    a.Combine(b, kIdentityMatrix, 0, 0.25f, r);
+    EXPECT_TRUE(r->IsEmpty());
+    r = sink();
+    a.Combine(b, kIdentityMatrix, 3, 0.25f, r);
+    EXPECT_EQ(Calls(*r), Calls(a));
+    r = sink();
+    a.Combine(b, shift, 4, 0.25f, r);  // reverse difference: b through the matrix
+    Geometry moved;
+    b.SendToSinkTransformed(shift, &moved);
+    EXPECT_EQ(Calls(*r), Calls(moved));
+    // Empty operands.
+    for (int op = 0; op < 5; ++op) {
+        auto onlyB = sink(), onlyA = sink();
+        empty.Combine(b, shift, op, 0.25f, onlyB);
+        a.Combine(empty, shift, op, 0.25f, onlyA);
+        EXPECT_EQ(Calls(*onlyB),
+                  op == 1 || op == 2 || op == 4 ? Calls(moved) : std::vector<std::string>{});
+        EXPECT_EQ(Calls(*onlyA),
+                  op == 1 || op == 2 || op == 3 ? Calls(a) : std::vector<std::string>{});
+    }
+    a.Combine(b, kIdentityMatrix, 1, 0.25f, nullptr);  // no target: nothing happens
+
+    // Under different fill rules one replay could not keep both: the union is swept into
+    // polygons under non-zero instead. A self-overlapping even-odd figure beside b.
+    Geometry evenOdd;
+    evenOdd.SetFillRule(1);
+    const Polygon star{{12, 0}, {14, 4}, {10, 1.5f}, {14, 1.5f}, {10, 4}};
+    evenOdd.BeginFigure(star[0]);
+    for (size_t i = 1; i < star.size(); ++i) evenOdd.LineTo(star[i]);
+    evenOdd.EndFigureClose();
+    Geometry nonZero;
+    nonZero.Rectangle({0, 0, 4, 4});
+    r = sink();
+    nonZero.Combine(evenOdd, kIdentityMatrix, 1, 0.25f, r);
+    EXPECT_EQ(r->FillRule(), 0);
+    const std::vector<Polygon> p = Polygons(*r);
+    EXPECT_NE(Winding(p, 2, 2), 0);
+    EXPECT_NE(Winding(p, 12, 1), 0);
+    EXPECT_EQ(Winding(p, 12, 2.5), 0);  // the star's centre is outside under even-odd
+}
+
+TEST(GeometryCombineTest, MatrixMovesOnlyTheSecondOperand) {
+    Geometry a, b;
+    a.Rectangle({0, 0, 10, 10});
+    b.Rectangle({0, 0, 10, 10});
+    auto r = std::make_shared<Geometry>();
+    a.Combine(b, GXMatrix{1, 0, 0, 1, 5, 5}, 1, 0.25f, r);
+    const std::vector<Polygon> p = Polygons(*r);
+    ASSERT_EQ(p.size(), 1u);
+    EXPECT_EQ(p[0].size(), 8u);
+    EXPECT_TRUE(HasPoint(p[0], 10, 5));
+    EXPECT_TRUE(HasPoint(p[0], 5, 10));
+    EXPECT_DOUBLE_EQ(std::fabs(Area(p[0])), 175.0);
+    EXPECT_EQ(r->FillRule(), 0);
+}
+
+TEST(GeometryCombineTest, TangentCirclesTouchWithoutSlivers) {
+    // Circles touching at (10, 5) from outside (boxes only touch: replayed as they are),
+    // touching along the diagonal (boxes overlap: swept), and a circle inside another
+    // touching it at (10, 5).
+    Geometry a, b, diagonal, inner;
+    a.Ellipse({0, 0, 10, 10});
+    b.Ellipse({10, 0, 20, 10});
+    const float d = 5 * std::sqrt(2.0f);
+    diagonal.Ellipse({d, d, d + 10, d + 10});
+    inner.Ellipse({5, 2.5f, 10, 7.5f});
+    for (const Geometry* other : {&b, &diagonal, &inner}) {
+        for (int op = 0; op < 5; ++op) {
+            auto r = std::make_shared<Geometry>();
+            a.Combine(*other, kIdentityMatrix, op, 0.01f, r);
+            const std::vector<Polygon> p = Dense(*r).figures;
+            ExpectClean(p);
+            const Operand da = Dense(a), db = Dense(*other);
+            for (double y = 0.05; y < 20; y += 0.45) {
+                for (double x = 0.05; x < 20; x += 0.45) {
+                    if (DistanceToEdges(da, x, y) < 0.05 || DistanceToEdges(db, x, y) < 0.05)
+                        continue;
+                    EXPECT_EQ(Winding(p, x, y) != 0,
+                              Expected(op, Inside(da, x, y), Inside(db, x, y)))
+                        << op << " at " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// Random curved and straight operands through Geometry::Combine, classified against dense
+// polylines of the curves, points kept a few tolerances away from every boundary.
+TEST(GeometryCombineTest, RandomCurvedOperandsAgreeWithPointClassification) {
+    std::mt19937 rng(77);
+    auto uniform = [&](float lo, float hi) {
+        return std::uniform_real_distribution<float>(lo, hi)(rng);
+    };
+    auto make = [&](Geometry& g) {
+        g.SetFillRule(static_cast<int32_t>(rng() % 2));
+        const int figures = 1 + static_cast<int>(rng() % 3);
+        for (int f = 0; f < figures; ++f) {
+            const float l = uniform(0, 6), t = uniform(0, 6);
+            const GXRect box{l, t, l + uniform(0.5f, 4), t + uniform(0.5f, 4)};
+            switch (rng() % 3) {
+                case 0:
+                    g.Ellipse(box);
+                    break;
+                case 1:
+                    g.RoundRectangle(box, uniform(0, 2), uniform(0, 2));
+                    break;
+                default:
+                    g.BeginFigure({uniform(0, 8), uniform(0, 8)});
+                    g.CubicCurveTo({uniform(0, 8), uniform(0, 8)}, {uniform(0, 8), uniform(0, 8)},
+                                   {uniform(0, 8), uniform(0, 8)});
+                    g.LineTo({uniform(0, 8), uniform(0, 8)});
+                    g.EndFigureClose();
+            }
+        }
+    };
+    for (int c = 0; c < 300; ++c) {
+        Geometry a, b;
+        make(a);
+        make(b);
+        const int op = c % 5;
+        auto r = std::make_shared<Geometry>();
+        a.Combine(b, kIdentityMatrix, op, 0.01f, r);
+        const std::vector<Polygon> p = Dense(*r).figures;
+        SCOPED_TRACE(c);
+        ExpectClean(p);
+        const Operand da = Dense(a), db = Dense(b);
+        for (int s = 0; s < 30; ++s) {
+            const double x = uniform(-1, 10), y = uniform(-1, 10);
+            if (DistanceToEdges(da, x, y) < 0.05 || DistanceToEdges(db, x, y) < 0.05) continue;
+            ASSERT_EQ(Winding(p, x, y) != 0, Expected(op, Inside(da, x, y), Inside(db, x, y)))
+                << "case " << c << " op " << op << " at " << x << "," << y;
+        }
+    }
 }
 
 }  // namespace
