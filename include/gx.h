@@ -278,6 +278,12 @@ GXAPI GXResult GXGeometrySendToSink(GXGeometryRec_* geometry,
 /* A new geometry: this one with every point mapped through matrix. */
 GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
                                    GXGeometryRec_** transformed);
+/* A new geometry of closed polygons: operation 0 intersect, 1 union, 2 exclusive or, 3 first
+   minus second, 4 second minus first; matrix (null: identity) moves only the second; precision
+   (positive) is the grid unit and curve tolerance. */
+GXAPI GXResult GXGeometryCombine(GXGeometryRec_* geometry, GXGeometryRec_* other,
+                                 const GXMatrix* matrix, int32_t operation, float precision,
+                                 GXGeometryRec_** combined);
 
 
 /* ---- Regions ------------------------------------------------------------------------- */

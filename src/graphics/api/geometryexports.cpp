@@ -1,10 +1,12 @@
 // Exports: geometry.
+#include <cmath>
 #include <memory>
 
 #include "graphics/api/exportguard.h"
 #include "graphics/api/handlerecord.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/geometrysinkadapter.h"
+#include "graphics/geometry/transformer.h"
 
 using namespace Graphics;
 
@@ -123,5 +125,19 @@ GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
         auto result = std::make_shared<Geometry>();
         Impl(geometry).SendToSinkTransformed(*matrix, result.get());
         *transformed = MakeHandle<GXGeometryRec_>(std::move(result));
+    });
+}
+
+GXResult GXGeometryCombine(GXGeometryRec_* geometry, GXGeometryRec_* other, const GXMatrix* matrix,
+                           int32_t operation, float precision, GXGeometryRec_** combined) {
+    if (AnyNull(geometry, other, combined)) return GXResultInvalidArg;
+    if (operation < 0 || operation > 4 || !std::isfinite(precision) || !(precision > 0)) {
+        return GXResultInvalidArg;
+    }
+    return ExportGuard([&] {
+        auto result = std::make_shared<Geometry>();
+        Impl(geometry).Combine(Impl(other), matrix ? *matrix : kIdentityMatrix, operation,
+                               precision, result);
+        *combined = MakeHandle<GXGeometryRec_>(std::move(result));
     });
 }
