@@ -178,6 +178,19 @@ TEST(BooleanTest, UnionOfOverlappingSquaresPassesThroughCornersAndCrossings) {
     EXPECT_DOUBLE_EQ(std::fabs(Area(p)), 175.0);
 }
 
+TEST(BooleanTest, BoundaryGetsNoVertexWhereItOnlyCrossesInnerEdges) {
+    // The square's sides cross the inner band's edges inside the intersection: the result
+    // is the plain rectangle (0, 2, 10, 8) with its four corners.
+    const Operand a{{Rect(0, 0, 10, 10)}, 0};
+    const Operand b{{Rect(-5, 2, 15, 8), Rect(-5, 4, 15, 6)}, 0};
+    const Result r = Combine(a, b, 0);
+    ASSERT_EQ(r.polygons.size(), 1u);
+    EXPECT_EQ(r.polygons[0].size(), 4u);
+    for (auto [x, y] : {std::pair{0, 2}, {10, 2}, {10, 8}, {0, 8}}) {
+        EXPECT_TRUE(HasPoint(r.polygons[0], x, y)) << x << "," << y;
+    }
+}
+
 TEST(BooleanTest, OperationsOnOverlappingSquaresHaveExactAreas) {
     const Operand a{{Rect(0, 0, 10, 10)}, 0};
     const Operand b{{Rect(5, 5, 15, 15)}, 0};

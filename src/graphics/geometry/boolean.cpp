@@ -72,10 +72,10 @@ void Boolean::EmitEdges(int32_t vertex, std::span<const EndingEdge> ending,
     // each interior wedge are joined there, so polygons that only touch at a vertex stay
     // separate.
     meetings_.clear();
-    for (const EndingEdge& e : ending) meetings_.push_back({e.chain, e.out, true});
+    for (const EndingEdge& e : ending) meetings_.push_back({e.chain, e.out, true, e.straight});
     for (size_t i = leaving.size(); i-- > 0;) {
         const Chain& chain = chains_[leaving[i]];
-        if (chain.out != 0) meetings_.push_back({leaving[i], chain.out, false});
+        if (chain.out != 0) meetings_.push_back({leaving[i], chain.out, false, false});
     }
     const size_t n = meetings_.size();
     if (n == 0) return;
@@ -109,7 +109,9 @@ void Boolean::EmitEdges(int32_t vertex, std::span<const EndingEdge> ending,
         } else {
             if (!a.ending) std::swap(a, b);
             const bool back = a.out < 0;
-            Append(chains_[a.chain].piece, back, point);
+            // A boundary edge running straight through a crossing of other edges gets no
+            // vertex there.
+            if (a.chain != b.chain || !a.straight) Append(chains_[a.chain].piece, back, point);
             handovers_.push_back({a.chain, b.chain, back, -1});
         }
     }

@@ -40,7 +40,8 @@ private:
     struct Meeting {
         int32_t chain;
         int8_t out;
-        bool ending;  // true when the edge ends at the vertex, false when it leaves it
+        bool ending;    // true when the edge ends at the vertex, false when it leaves it
+        bool straight;  // an ending edge whose chain goes on along the same segment
     };
 
     bool Inside(const std::array<int32_t, 2>& winding) const;

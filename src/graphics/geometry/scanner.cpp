@@ -230,10 +230,13 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
     for (int32_t i = lo; i < hi; ++i) {
         const int32_t c = active_[i];
         Chain& chain = chains_[c];
-        if (chain.out != 0) ending_.push_back({c, chain.out});
         // A chain passing through the event's position in mid-piece (a vertex of another
         // figure on it, or a third chain through a crossing) is cut there as well.
-        if (Compare(chain.bot, vertex) != 0) SplitAt(chain, vertex);
+        const bool passing = Compare(chain.bot, vertex) != 0;
+        if (chain.out != 0) {
+            ending_.push_back({c, chain.out, passing || chain.bot != chainVertices_[chain.cur]});
+        }
+        if (passing) SplitAt(chain, vertex);
         if (Advance(chain)) leaving_.push_back(c);
     }
     for (int32_t c : starting) {

@@ -79,6 +79,8 @@ protected:
     struct EndingEdge {
         int32_t chain;
         int8_t out;
+        bool straight;  // the chain goes on along the same segment: the vertex is a split
+                        // point, not a corner
     };
 
     // Decides winding and output side of the chains leaving the event, left to right;
