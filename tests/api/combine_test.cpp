@@ -77,6 +77,10 @@ TEST(CombineApi, InvalidArgumentsReturnThreeAndWriteNothing) {
         EXPECT_EQ(GXGeometryCombine(a, b, nullptr, 1, precision, &out), GXResultInvalidArg);
     }
     EXPECT_EQ(out, nullptr);
+    // A denormal precision is valid although its reciprocal overflows single precision.
+    ASSERT_EQ(GXGeometryCombine(a, b, nullptr, 0, 1e-45f, &out), GXResultSuccess);
+    EXPECT_DOUBLE_EQ(Area(Replay(out).polygons), 25.0);
+    Release(out);
     Release(a);
     Release(b);
 }

@@ -158,7 +158,9 @@ void ExpectClean(const std::vector<Polygon>& polygons) {
                 (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.x) - b.x);
             const double dot = (static_cast<double>(b.x) - a.x) * (static_cast<double>(c.x) - b.x) +
                                (static_cast<double>(b.y) - a.y) * (static_cast<double>(c.y) - b.y);
-            EXPECT_FALSE(cross == 0 && dot < 0) << "spike at " << b.x << "," << b.y << " from " << a.x << "," << a.y << " to " << c.x << "," << c.y << " size " << p.size();
+            EXPECT_FALSE(cross == 0 && dot < 0)
+                << "spike at " << b.x << "," << b.y << " from " << a.x << "," << a.y << " to "
+                << c.x << "," << c.y << " size " << p.size();
         }
     }
 }
@@ -263,6 +265,17 @@ TEST(BooleanTest, DegenerateFiguresContributeNothing) {
     Feed(open, Operand{{}, 0});
     ASSERT_EQ(sink->polygons.size(), 1u);
     EXPECT_DOUBLE_EQ(std::fabs(Area(sink->polygons[0])), 4.0);
+    // A figure still open when its operand ends stays in that operand.
+    sink = std::make_shared<RecordingSink>();
+    Boolean unended(0.25f, 3, sink);
+    unended.BeginOperand();
+    unended.BeginFigure({0, 0});
+    unended.LineTo({4, 0});
+    unended.LineTo({4, 4});
+    unended.EndOperand();
+    Feed(unended, Operand{{Rect(2, 0, 6, 4)}, 0});
+    ASSERT_EQ(sink->polygons.size(), 1u);
+    EXPECT_DOUBLE_EQ(std::fabs(Area(sink->polygons[0])), 2.0);  // the triangle left of x = 2
 }
 
 TEST(BooleanTest, NonFiniteFiguresAreLeftOut) {

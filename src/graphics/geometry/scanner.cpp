@@ -53,6 +53,8 @@ void Scanner::SetFillRule(int32_t rule) {
 }
 
 void Scanner::BeginOperand() {
+    // A figure left open belongs to the operand it was begun in.
+    if (figureOpen_) CloseFigure();
     operand_ = std::min(operand_ + 1, 2);
 }
 
@@ -346,11 +348,8 @@ int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     v.x = a.x + static_cast<double>(dx1) * tApprox;
     v.y = a.y + static_cast<double>(dy1) * tApprox;
     v.crossing = static_cast<int32_t>(crossings_.size() - 1);
-    const GXPoint user{
-        static_cast<float>((v.x * fixedToGrid_ - 0.5) * static_cast<double>(precision_)),
-        static_cast<float>((v.y * fixedToGrid_ - 0.5) * static_cast<double>(precision_))};
-    v.ux = user.x;
-    v.uy = user.y;
+    v.ux = static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_);
+    v.uy = static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_);
     vertices_.push_back(v);
     return static_cast<int32_t>(vertices_.size() - 1);
 }

@@ -127,8 +127,10 @@ private:
     int Orient(int32_t vertex, const Chain& chain) const;
     void ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const;
 
-    float precision_;     // user units per grid unit
-    double reciprocal_;   // grid units per user unit, from the single-precision reciprocal
+    float precision_;     // flattening tolerance, user units
+    double reciprocal_;   // grid units per user unit, from the single-precision reciprocal;
+                          // crossings go back to user space by dividing by it, the exact
+                          // inverse of the way in
     double fixedToGrid_;  // grid units per fixed-point unit (a power of two)
     std::array<int32_t, 2> rules_ = {0, 0};  // fill rule per operand
     int32_t operand_ = 0;                    // operand being fed, 1 or 2 (0 before the first)
