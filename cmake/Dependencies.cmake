@@ -3,8 +3,13 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(Boost 1.74 REQUIRED)
 
+# The host layer's fonts: FreeType outlines, fontconfig choosing the family.
+pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
+pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
+
 add_library(gx_dependencies INTERFACE)
-target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers)
+target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers
+                      PkgConfig::FREETYPE PkgConfig::FONTCONFIG)
 
 # Baselines that the benchmarks measure against in the same run.
 pkg_check_modules(CAIRO IMPORTED_TARGET cairo)

@@ -50,7 +50,9 @@ struct GXFontFaceRec_;
 struct GXGeometryRec_;
 struct GXRegionRec_;
 struct GXRenderTargetRec_;
-#define GX_HANDLE(handle) (handle)
+/* Only the library sees the records' definitions; to a caller they are incomplete, so the
+   conversion to the base is spelled out (every record starts with its GXOBase). */
+#define GX_HANDLE(handle) (reinterpret_cast<GXOBase*>(handle))
 #else
 typedef struct GXOBase GXOBase;
 typedef struct GXPaletteRec_ GXPaletteRec_;
@@ -232,9 +234,26 @@ typedef struct GXGeometrySinkCallbacks {
     void (*endFigure)(void* context);
     void (*endFigureClose)(void* context);
     void (*lineTo)(void* context, const GXPoint* point);
-    void (*cubicCurveTo)(void* context, const GXPoint* c1, const GXPoint* c2,
-                         const GXPoint* end);
+    void (*cubicCurveTo)(void* context, const GXPoint* c1, const GXPoint* c2, const GXPoint* end);
 } GXGeometrySinkCallbacks;
+
+/* Line joins; any other value bevels. */
+enum { GXLineJoinMiter = 0, GXLineJoinRound = 1, GXLineJoinBevel = 2 };
+
+/* Line caps; any other value is butt. */
+enum { GXLineCapButt = 0, GXLineCapRound = 1, GXLineCapSquare = 2 };
+
+/* How a stroke looks. Dashes alternate dash and gap lengths; with an odd count the second
+   pass swaps them. A dash count of 0 strokes solid, counts above 15 count as 15. */
+typedef struct GXStrokeStyle {
+    int32_t lineJoin;   /* GXLineJoin* */
+    int32_t lineCap;    /* GXLineCap* */
+    float miterLimit;   /* longest miter, in half line widths, that is not cut to a bevel */
+    int32_t reserved;   /* not read */
+    float dashOffset;   /* how far into the pattern the stroke starts */
+    float dashes[15];   /* dash and gap lengths */
+    uint64_t dashCount; /* valid entries in dashes */
+} GXStrokeStyle;
 
 /* Makes a new empty geometry with rule GXFillRuleNonZero. */
 GXAPI GXResult GXCreateGeometry(GXGeometryRec_** geometry);
@@ -278,6 +297,15 @@ GXAPI GXResult GXGeometrySendToSink(GXGeometryRec_* geometry,
 /* A new geometry: this one with every point mapped through matrix. */
 GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
                                    GXGeometryRec_** transformed);
+/* The box of every point the geometry received (control points too) through matrix (null:
+   identity); (0, 0, 0, 0) mapped when no figure is stored. */
+GXAPI GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GXRect* bound);
+/* A new geometry: the outline of the stroke (nonzero rule); tolerance is the flattening
+   tolerance. A bad dash pattern strokes solid. */
+GXAPI GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeStyle* style,
+                               float tolerance, GXGeometryRec_** outline);
+/* *inside = 1 when the point lies in the filled interior under the fill rule. */
+GXAPI GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point, uint8_t* inside);
 /* A new geometry of closed polygons: operation 0 intersect, 1 union, 2 exclusive or, 3 first
    minus second, 4 second minus first; matrix (null: identity) moves only the second; precision
    (positive) is the grid unit and curve tolerance. */
@@ -291,6 +319,99 @@ GXAPI GXResult GXGeometryCombine(GXGeometryRec_* geometry, GXGeometryRec_* other
 
 /* ---- Brushes and gradients ----------------------------------------------------------- */
 
+/* A colour with straight alpha, each channel nominally 0..1. */
+typedef struct GXColorF {
+    float red, green, blue, alpha;
+} GXColorF;
+
+typedef struct GXGradientStop {
+    float offset;   /* position along the ramp, nominally 0..1 */
+    uint32_t color; /* 0xAARRGGBB, straight alpha */
+} GXGradientStop;
+
+/* Stops sharing an offset keep their order (a hard step). extendStart and extendEnd are the
+   Extend flags of PDF shadings; a background of 0 means none. */
+typedef struct GXLinearGradientDesc {
+    const GXGradientStop* stops; /* count stops; may be null when count is 0 */
+    uint64_t count;
+    float x0, y0, x1, y1;
+    uint8_t extendStart, extendEnd;
+    uint8_t reserved[2];
+    uint32_t background;
+} GXLinearGradientDesc;
+
+typedef struct GXRadialGradientDesc {
+    const GXGradientStop* stops;
+    uint64_t count;
+    float x0, y0, r0, x1, y1, r1;
+    uint8_t extendStart, extendEnd;
+    uint8_t reserved[2];
+    uint32_t background;
+} GXRadialGradientDesc;
+
+typedef struct GXTriMeshVertex {
+    float x, y;
+    uint32_t color; /* 0xAARRGGBB, straight alpha */
+} GXTriMeshVertex;
+
+enum {
+    GXBitmapSamplingNearest = 0,
+    GXBitmapSamplingBilinear = 1,
+    GXBitmapSamplingBoxBilinear = 2 /* area-averaged reduction when shrinking */
+};
+
+enum { GXExtendClamp = 0, GXExtendRepeat = 1, GXExtendMirror = 2 };
+
+typedef struct GXBitmapBrushParams {
+    int32_t samplingMode; /* GXBitmapSampling*; others sample as nearest */
+    int32_t extendX;      /* GXExtend*; others clamp */
+    int32_t extendY;
+} GXBitmapBrushParams;
+
+/* A linear (axial) gradient from (x0, y0) to (x1, y1). */
+GXAPI GXResult GXCreateGradientLinear(const GXLinearGradientDesc* desc, GXGradientRec_** out);
+/* A radial gradient between the circles (x0, y0, r0) and (x1, y1, r1). */
+GXAPI GXResult GXCreateGradientRadial(const GXRadialGradientDesc* desc, GXGradientRec_** out);
+/* A triangle mesh with colours at the corners; count must not be 0. */
+GXAPI GXResult GXCreateGradientTriMesh(const GXTriMeshVertex* vertices, uint64_t count,
+                                       uint32_t background, GXGradientRec_** out);
+/* A solid brush; each channel is clamped to 0..1. */
+GXAPI GXResult GXCreateBrushSolid(const GXColorF* color, GXBrushRec_** out);
+/* A solid brush from 0xAARRGGBB. */
+GXAPI GXResult GXCreateBrushSolidARGB(uint32_t argb, GXBrushRec_** out);
+/* A brush sharing the bitmap; params null means bilinear and clamp, matrix null identity.
+   The matrix maps bitmap pixels straight to device pixels. */
+GXAPI GXResult GXCreateBrushBitmap(GXBitmapRec_* bitmap, float opacity,
+                                   const GXBitmapBrushParams* params, const GXMatrix* matrix,
+                                   GXBrushRec_** out);
+/* A brush sharing the gradient; matrix null means identity. */
+GXAPI GXResult GXCreateBrushGradient(GXGradientRec_* gradient, float opacity,
+                                     const GXMatrix* matrix, GXBrushRec_** out);
+
+
+/* ---- Font faces ---------------------------------------------------------------------- */
+
+/* Text is null-terminated UTF-16 (uint16_t units, interchangeable with char16_t). */
+
+enum {
+    GXFontStyleBold = 1,  /* weight 700 instead of 400 */
+    GXFontStyleItalic = 2 /* italic (or oblique) face */
+};
+
+/* The extent of a run of text: the sum of its glyphs' advances, and the face's size. */
+typedef struct GXTextBound {
+    float width;  /* pixels at 96 dpi */
+    float height; /* the face's size in points */
+} GXTextBound;
+
+/* A face of the family faceName (a missing family falls back on the system's choice), with
+   GXFontStyle* bits in style (others ignored) and a size in points from 0.75 to 7200
+   (anything else, NaN included, returns GXResultInvalidArg). */
+GXAPI GXResult GXCreateFontFace(const uint16_t* faceName, uint32_t style, float size,
+                                GXFontFaceRec_** out);
+/* Width and height of text set in face; an empty text has width 0. */
+GXAPI GXResult GXFontFaceCalculateTextBound(GXFontFaceRec_* face, const uint16_t* text,
+                                            GXTextBound* out);
 
 /* ---- Render targets ------------------------------------------------------------------ */
 

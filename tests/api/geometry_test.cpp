@@ -346,3 +346,43 @@ TEST_F(GeometryApi, BadNumbersAreStoredAsGiven) {
 }
 
 }  // namespace
+
+namespace {
+
+// A callback that builds onto the geometry being replayed and then releases it.
+struct Meddler {
+    GXGeometryRec_* g;
+    int lines = 0;
+};
+
+TEST(GeometryApiCallbacks, ReplayIsSafeWhenCallbacksModifyOrReleaseTheGeometry) {
+    Meddler m{nullptr};
+    ASSERT_EQ(GXCreateGeometry(&m.g), GXResultSuccess);
+    GXRect r{0, 0, 1, 1};
+    for (int i = 0; i < 3; ++i) GXGeometryRectangle(m.g, &r);
+    GXGeometrySinkCallbacks c{};
+    c.context = &m;
+    c.setFillRule = [](void*, int32_t) {};
+    c.beginFigure = [](void* x, const GXPoint*) {
+        auto* m = static_cast<Meddler*>(x);
+        GXRect more{5, 5, 6, 6};
+        for (int i = 0; i < 50; ++i) GXGeometryRectangle(m->g, &more);  // grows the array
+    };
+    c.endFigure = [](void*) {};
+    c.endFigureClose = [](void*) {};
+    c.lineTo = [](void* x, const GXPoint*) { static_cast<Meddler*>(x)->lines++; };
+    c.cubicCurveTo = [](void*, const GXPoint*, const GXPoint*, const GXPoint*) {};
+    EXPECT_EQ(GXGeometrySendToSink(m.g, &c), GXResultSuccess);
+    EXPECT_EQ(m.lines, 9);  // only the three rectangles stored when the replay began
+
+    c.endFigureClose = [](void* x) {
+        auto* m = static_cast<Meddler*>(x);
+        if (m->g) GXObjectRelease(reinterpret_cast<GXOBase*>(m->g));
+        m->g = nullptr;
+    };
+    GXGeometryRec_* g = m.g;
+    EXPECT_EQ(GXGeometrySendToSink(g, &c), GXResultSuccess);
+    EXPECT_EQ(m.g, nullptr);
+}
+
+}  // namespace

@@ -180,6 +180,15 @@ TEST(ColorF, ByteRoundTripAndHostileChannels) {
     EXPECT_EQ((ColorF{0.5f, -0.1f, 0.999f, 0.0f}.ToARGB()), 0x007F00FEu);
 }
 
+TEST(PixelFormat, BitsPerPixel) {
+    const int32_t expected[11] = {-1, 24, 32, 32, 32, 8, 8, 8, 1, 1, 1};
+    for (int32_t format = 0; format <= 10; ++format)
+        EXPECT_EQ(PixelFormat::GetBitsPerPixel(format), expected[format]);
+    EXPECT_EQ(PixelFormat::GetBitsPerPixel(11), -1);
+    EXPECT_EQ(PixelFormat::GetBitsPerPixel(-2), -1);
+    EXPECT_EQ(PixelFormat::GetRowBytes(PixelFormat::A1, 100), 13);
+}
+
 TEST(PixelBuffer, StrideAndRepresentableSizes) {
     EXPECT_EQ(PixelBuffer::GetStride(1, 1), 16);
     EXPECT_EQ(PixelBuffer::GetStride(100, 24), 304);

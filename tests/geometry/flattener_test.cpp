@@ -87,11 +87,14 @@ TEST(FigureFlattener, TheStepGrowsWhereTheCurveIsFlat) {
 }
 
 TEST(FigureFlattener, StepNeverFallsBelowTwoToTheMinus23) {
-    // Tolerance at the floor on a large curve: the step stops halving at 2^-23, so at most
-    // 2^23 segments; a small curve at that tolerance stays modest.
-    std::vector<GXPoint> pts = Flatten(1.1920929e-7f, {0, 0}, {0, 1}, {1, 1}, {1, 0});
-    EXPECT_GT(pts.size(), 1000u);
-    EXPECT_LT(pts.size(), size_t(1) << 23);
+    // Second differences of 6e8 against a limit of 6 * 2^-23 would want 2^25 steps; the
+    // step stops at 2^-23, so exactly 2^23 segments (2^23 - 1 interior points).
+    FigureFlattener f;
+    f.Init(1.1920929e-7f, {0, 0}, {0, 1e8f}, {1e8f, 1e8f}, {1e8f, 0});
+    uint32_t interior = 0;
+    GXPoint p;
+    while (f.Next(p)) ++interior;
+    EXPECT_EQ(interior, (1u << 23) - 1);
 }
 
 TEST(FigureFlattener, NonFiniteCubicsGiveOnlyTheirEndPoint) {

@@ -6,6 +6,7 @@
 #include "graphics/api/handlerecord.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/geometrysinkadapter.h"
+#include "graphics/geometry/strokestyle.h"
 #include "graphics/geometry/transformer.h"
 
 using namespace Graphics;
@@ -113,8 +114,10 @@ GXResult GXGeometrySendToSink(GXGeometryRec_* geometry, const GXGeometrySinkCall
         !callbacks->endFigureClose || !callbacks->lineTo || !callbacks->cubicCurveTo)
         return GXResultInvalidArg;
     return ExportGuard([&] {
+        // Callbacks may release the handle; the replay keeps the geometry alive.
+        std::shared_ptr<Geometry> keep = geometry->impl;
         GeometrySinkAdapter_ adapter(callbacks);
-        Impl(geometry).SendToSink(&adapter);
+        keep->SendToSink(&adapter);
     });
 }
 
@@ -125,6 +128,29 @@ GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
         auto result = std::make_shared<Geometry>();
         Impl(geometry).SendToSinkTransformed(*matrix, result.get());
         *transformed = MakeHandle<GXGeometryRec_>(std::move(result));
+    });
+}
+
+GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GXRect* bound) {
+    if (AnyNull(geometry, bound)) return GXResultInvalidArg;
+    const Geometry& g = Impl(geometry);
+    const GXRect box = g.IsEmpty() ? GXRect{0, 0, 0, 0} : g.Bound().Box();
+    *bound = TransformBounds(matrix ? *matrix : kIdentityMatrix, box);
+    return GXResultSuccess;
+}
+
+GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point, uint8_t* inside) {
+    if (AnyNull(geometry, point, inside)) return GXResultInvalidArg;
+    return ExportGuard([&] { *inside = Impl(geometry).HitTest(*point) ? 1 : 0; });
+}
+
+GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeStyle* style,
+                         float tolerance, GXGeometryRec_** outline) {
+    if (AnyNull(geometry, style, outline)) return GXResultInvalidArg;
+    return ExportGuard([&] {
+        auto result = std::make_shared<Geometry>();
+        Impl(geometry).Widen(width, StrokeStyle(style), tolerance, result);
+        *outline = MakeHandle<GXGeometryRec_>(std::move(result));
     });
 }
 

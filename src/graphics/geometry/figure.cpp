@@ -123,10 +123,15 @@ void Figure::PrependCubic(GXPoint start, GXPoint c1, GXPoint c2) {
 
 void Figure::Replay(GeometrySink& sink) const {
     if (pointCount_ < 1 || (verbCount_ == 0 && !closed_)) return;
+    // Read everything up front: the sink may add figures to the very shape being replayed
+    // (moving this record, never its block), and locals spare reloads after each call.
     const GXPoint* point = points_;
+    const uint8_t* verb = blockEnd_;
+    const uint8_t* const lastVerb = blockEnd_ - verbCount_;
+    const bool closed = closed_;
     sink.BeginFigure(*point++);
-    for (const uint8_t* verb = blockEnd_ - 1; verb >= blockEnd_ - verbCount_; --verb) {
-        if (*verb == FigureVerbLine) {
+    while (verb != lastVerb) {
+        if (*--verb == FigureVerbLine) {
             sink.LineTo(*point);
             point += 1;
         } else {
@@ -134,7 +139,7 @@ void Figure::Replay(GeometrySink& sink) const {
             point += 3;
         }
     }
-    if (closed_) {
+    if (closed) {
         sink.EndFigureClose();
     } else {
         sink.EndFigure();

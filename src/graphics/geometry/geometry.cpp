@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "graphics/geometry/boolean.h"
+#include "graphics/geometry/hittestproxy.h"
+#include "graphics/geometry/strokesink.h"
 #include "graphics/geometry/transformer.h"
 
 namespace Graphics {
@@ -130,6 +132,27 @@ bool Geometry::PointsEqual(const Geometry& other) const {
             return false;
     }
     return true;
+}
+
+bool Geometry::HitTest(const GXPoint& point) const {
+    if (IsEmpty()) return false;
+    const GXRect box = TransformBounds(kIdentityMatrix, Bound().Box());
+    // The box edges count as inside; the crossing count decides there.
+    if (point.x < box.left || point.x > box.right || point.y < box.top || point.y > box.bottom)
+        return false;
+    // Relative to the geometry, so a curve yields a few dozen edges whatever its size;
+    // the proxy raises a NaN or zero tolerance to what floats resolve.
+    const float width = box.right - box.left, height = box.bottom - box.top;
+    HitTestProxy proxy(point, (width > height ? width : height) * 0.001f);
+    shape_->Replay(proxy);
+    return proxy.IsInside();
+}
+
+void Geometry::Widen(float width, const StrokeStyle& style, float tolerance,
+                     const std::shared_ptr<GeometrySink>& target) const {
+    if (!target || IsEmpty()) return;
+    std::shared_ptr<GeometrySink> chain = MakeStrokeSink(tolerance, width, style, target);
+    shape_->Replay(*chain);
 }
 
 void Geometry::Combine(const Geometry& other, const GXMatrix& matrix, int32_t operation,

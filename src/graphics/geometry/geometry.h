@@ -8,6 +8,8 @@
 
 namespace Graphics {
 
+struct StrokeStyle;
+
 // The object behind a geometry handle: a path built point by point or by the library
 // (rectangles, ellipses, stroke outlines, transformed copies), consumed by replay. Being a
 // sink itself, a geometry can be the target of another geometry's replay.
@@ -47,6 +49,15 @@ public:
 
     // Same rule, same bound, same stored figures point for point and verb for verb.
     bool PointsEqual(const Geometry& other) const;
+
+    // Whether `point` lies in the filled interior, in the geometry's own coordinates. Every
+    // figure counts as closed; cubics are flattened to 1/1000 of the bound's larger side.
+    bool HitTest(const GXPoint& point) const;
+
+    // Replays the outline of this geometry's stroke into `target` (nothing when the target
+    // is null or no figure is stored); the fill rule is not passed on.
+    void Widen(float width, const StrokeStyle& style, float tolerance,
+               const std::shared_ptr<GeometrySink>& target) const;
 
     // Sends this geometry combined with `other` seen through `matrix` into `target` (nothing
     // when null): operation 0 intersect, 1 union, 2 exclusive or, 3 this minus other, 4

@@ -10,6 +10,9 @@ void Shape::BeginFigure(const GXPoint& start) {
     // Copy first: `start` may refer into the block that Reset hands back for reuse.
     GXPoint p = start;
     if (figureOpen_) EndFigure();
+    // Closed until the start point is in: a failed growth must not leave an open figure
+    // without points.
+    figureOpen_ = false;
     current_.Reset();
     current_.AppendStart(p);
     figureOpen_ = true;
@@ -49,7 +52,10 @@ void Shape::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& en
 void Shape::Replay(GeometrySink& sink) const {
     if (figures_.empty()) return;
     sink.SetFillRule(fillRule_);
-    for (const Figure& figure : figures_) figure.Replay(sink);
+    // By index over the figures stored now: a sink that builds onto this shape (a caller's
+    // callback, say) grows the array under us but never changes a stored figure.
+    const size_t count = figures_.size();
+    for (size_t i = 0; i < count; ++i) figures_[i].Replay(sink);
 }
 
 }  // namespace Graphics

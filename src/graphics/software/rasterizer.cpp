@@ -1,0 +1,465 @@
+#include "graphics/software/rasterizer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "graphics/api/exception.h"
+#include "graphics/geometry/figureflattener.h"
+#include "graphics/geometry/geometry.h"
+#include "graphics/geometry/transformer.h"
+#include "graphics/software/coveragebuffer.h"
+#include "graphics/software/rasterizationsink.h"
+#include "graphics/software/stripclipper.h"
+
+namespace Graphics {
+
+namespace {
+
+constexpr int32_t kMaxInt = std::numeric_limits<int32_t>::max();
+constexpr int32_t kMinInt = std::numeric_limits<int32_t>::min();
+
+// Fixed-point conversions; every unit change of the scan goes through these.
+constexpr int32_t SubFromRow(int32_t row) {
+    return row * 8;
+}
+constexpr int32_t RowFromSub(int32_t sub) {
+    return sub >> 3;
+}
+constexpr int32_t Px128FromPx(int32_t px) {
+    return px * 128;
+}
+// The first sub-scanline whose centre (16 sub + 8 in 1/128 px) is at or below y128.
+constexpr int32_t SubAtOrBelow(int32_t y128) {
+    return (y128 + 7) >> 4;
+}
+constexpr int32_t CentreY128(int32_t sub) {
+    return sub * 16 + 8;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+// px to whole-pixel clip bounds, clamped into the fixed-point range.
+int32_t ClipFloor(float v) {
+    return static_cast<int32_t>(
+        std::floor(std::clamp(v, -Rasterizer::kMaxCoordinate, Rasterizer::kMaxCoordinate)));
+}
+int32_t ClipCeil(float v) {
+    return static_cast<int32_t>(
+        std::ceil(std::clamp(v, -Rasterizer::kMaxCoordinate, Rasterizer::kMaxCoordinate)));
+}
+
+// Width of an edge's anti-aliasing fringe in 1/8 px per side of the gap between two edges,
+// rounded up: 4 x |slope| + 1, or exactly 4 x |step| for a slope without fraction.
+int64_t FringeX8(const RasterEdge& e) {
+    int64_t q = 4 * int64_t{e.increment} / e.den;
+    if (e.increment == 0) return 4 * std::abs(int64_t{e.step});
+    return e.step >= 0 ? q + 4 * int64_t{e.step} + 1 : 1 - (q + 4 * int64_t{e.step});
+}
+
+bool FlatterThan(const RasterEdge& f, const RasterEdge& e) {
+    if (f.step != e.step) return f.step < e.step;
+    return int64_t{f.increment} * e.den < int64_t{e.increment} * f.den;
+}
+
+}  // namespace
+
+Rasterizer::Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectangles,
+                       std::shared_ptr<RasterizationSink> sink)
+    : tolerance_(tolerance),
+      snapRectangles_(snapRectangles),
+      fillRule_(0),
+      figureStart_{0, 0},
+      currentPoint_{0, 0},
+      figureFinite_(true),
+      edgePool_(32),
+      endMarker_{nullptr, kMaxInt, kMaxInt, 0, 0, -1, 0, 1, 1},
+      active_(nullptr),
+      activeSub_(0),
+      hasSlopedEdge_(false),
+      clipX0_(0),
+      clipY0_(0),
+      clipX1_(0),
+      clipY1_(0),
+      firstSub_(kMaxInt),
+      endSub_(kMinInt),
+      sink_(std::move(sink)) {
+    bool finite = std::isfinite(clipRect.left) && std::isfinite(clipRect.top) &&
+                  std::isfinite(clipRect.right) && std::isfinite(clipRect.bottom);
+    // A clip that is not a finite box clips everything away.
+    if (finite) {
+        clipX0_ = ClipFloor(std::min(clipRect.left, clipRect.right));
+        clipX1_ = ClipCeil(std::max(clipRect.left, clipRect.right));
+        clipY0_ = ClipFloor(std::min(clipRect.top, clipRect.bottom));
+        clipY1_ = ClipCeil(std::max(clipRect.top, clipRect.bottom));
+    }
+}
+
+Rasterizer::~Rasterizer() = default;
+
+void Rasterizer::SetFillRule(int32_t rule) {
+    fillRule_ = rule;
+}
+
+void Rasterizer::BeginFigure(const GXPoint& start) {
+    // A figure left open by the caller fills as if it had been closed.
+    EndFigureClose();
+    figureFinite_ = true;
+    figureStart_ = start;
+    currentPoint_ = start;
+    AppendPoint(start);
+}
+
+void Rasterizer::EndFigure() {
+    EndFigureClose();
+}
+
+void Rasterizer::EndFigureClose() {
+    // A figure with a NaN or infinite point is dropped whole: there is no sensible polygon
+    // to fill, and its other figures still draw.
+    if (!points_.empty() && figureFinite_) BuildEdges();
+    points_.clear();
+}
+
+void Rasterizer::LineTo(const GXPoint& point) {
+    if (point.x == currentPoint_.x && point.y == currentPoint_.y) return;
+    AppendPoint(point);
+    currentPoint_ = point;
+}
+
+void Rasterizer::AppendPoint(const GXPoint& point) {
+    if (!std::isfinite(point.x) || !std::isfinite(point.y)) {
+        figureFinite_ = false;
+        return;
+    }
+    // Clamped before the conversion so no float reaches an int it does not fit.
+    float x = std::clamp(point.x, -kMaxCoordinate, kMaxCoordinate) * 128.0f;
+    float y = std::clamp(point.y, -kMaxCoordinate, kMaxCoordinate) * 128.0f;
+    points_.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
+}
+
+void Rasterizer::BeginRasterization() {
+    firstSub_ = kMaxInt;
+    endSub_ = kMinInt;
+    if (points_.capacity() < 256) points_.reserve(256);
+}
+
+void Rasterizer::BuildEdges() {
+    if (clipX0_ >= clipX1_ || clipY0_ >= clipY1_) return;
+    points_.push_back(points_.front());
+    const int32_t x0 = Px128FromPx(clipX0_);
+    const int32_t x1 = Px128FromPx(clipX1_);
+    const size_t last = points_.size() - 1;
+    Point128 kept = points_[0];
+    for (size_t i = 1; i <= last; ++i) {
+        const Point128& p = points_[i];
+        // A vertex between two neighbours on the same outer side of the clip box is dropped:
+        // the side that replaces the chain stays on that side too, and any path between
+        // the same two end points crosses each scanline with the same net winding.
+        if (i < last) {
+            const Point128& n = points_[i + 1];
+            if ((kept.x128 <= x0 && p.x128 <= x0 && n.x128 <= x0) ||
+                (kept.x128 >= x1 && p.x128 >= x1 && n.x128 >= x1)) {
+                continue;
+            }
+        }
+        AddSide(kept, p);
+        kept = p;
+    }
+}
+
+void Rasterizer::AddSide(const Point128& a, const Point128& b) {
+    const int32_t dy = b.y128 - a.y128;
+    if (dy == 0) return;
+    const Point128& top = dy > 0 ? a : b;
+    const Point128& bottom = dy > 0 ? b : a;
+    const int32_t topSub = SubAtOrBelow(top.y128);
+    const int32_t bottomSub = SubAtOrBelow(bottom.y128);
+    const int32_t clipFirstSub = SubFromRow(clipY0_);
+    const int32_t clipEndSub = SubFromRow(clipY1_);
+    // No sub-scanline centre between the end points, or none inside the clip rows.
+    if (topSub == bottomSub || topSub >= clipEndSub || bottomSub <= clipFirstSub) return;
+
+    // x on sub-scanline k, in 1/8 px and offset by half an eighth so that its floor is the
+    // nearest eighth: (top.x + 8 + dx (centre(k) - top.y) / |dy|) / 16 = N / (16 |dy|).
+    const int64_t ady = std::abs(dy);
+    const int64_t dx = int64_t{bottom.x128} - top.x128;
+    const int64_t den = 16 * ady;
+    const int64_t step = FloorDiv(dx, ady);
+    // Edges above the clip start on its first sub-scanline, already advanced.
+    const int32_t startSub = std::max(topSub, clipFirstSub);
+    const int64_t numerator =
+        (int64_t{top.x128} + 8) * ady + dx * (CentreY128(startSub) - top.y128);
+    const int64_t x = FloorDiv(numerator, den);
+
+    void* memory = edgePool_.malloc();
+    if (!memory) GX_RAISE("Not enough memory");
+    RasterEdge* edge = new (memory) RasterEdge{nullptr,
+                                               startSub,
+                                               bottomSub,
+                                               static_cast<int32_t>(x),
+                                               static_cast<int32_t>(step),
+                                               static_cast<int32_t>(numerator - x * den - den),
+                                               static_cast<int32_t>((dx - step * ady) * 16),
+                                               static_cast<int32_t>(den),
+                                               dy > 0 ? 1 : -1};
+    edges_.push_back(edge);
+    firstSub_ = std::min(firstSub_, startSub);
+    endSub_ = std::max(endSub_, bottomSub);
+    hasSlopedEdge_ = hasSlopedEdge_ || edge->step != 0 || edge->increment != 0;
+}
+
+void Rasterizer::EndRasterization() {
+    if (!edges_.empty()) {
+        endSub_ = std::min(endSub_, SubFromRow(clipY1_));
+        if (!TrySnapRectangle()) {
+            std::sort(edges_.begin(), edges_.end(), [](const RasterEdge* a, const RasterEdge* b) {
+                return a->topSub != b->topSub ? a->topSub < b->topSub : a->x < b->x;
+            });
+            edges_.push_back(&endMarker_);
+            CoverageBuffer coverage(clipX0_, clipX1_);
+            Scan(coverage);
+        }
+    }
+    edges_.clear();
+    active_ = nullptr;
+    hasSlopedEdge_ = false;
+}
+
+bool Rasterizer::TrySnapRectangle() {
+    if (!snapRectangles_ || hasSlopedEdge_ || edges_.size() != 2) return false;
+    const RasterEdge& a = *edges_[0];
+    const RasterEdge& b = *edges_[1];
+    if (a.topSub != b.topSub || a.bottomSub != b.bottomSub) return false;
+    // Each axis covers max(1, ceil(extent)) whole pixels; when the extent straddles one
+    // pixel more, the less covered boundary pixel is dropped.
+    const int32_t l = std::min(a.x, b.x), r = std::max(a.x, b.x);
+    int32_t px0 = l >> 3;
+    const int32_t w = (r - l + 7) >> 3;
+    int32_t px1 = ((r + 7) >> 3) + (w < 1 && px0 == (r + 7) >> 3 ? 1 : 0);
+    if (px1 - px0 >= std::max(w, 1) + 1) {
+        if (px1 * 8 - r < l - px0 * 8) {
+            ++px0;
+        } else {
+            --px1;
+        }
+    }
+    const int32_t t = a.topSub, bt = a.bottomSub;
+    int32_t py0 = RowFromSub(t);
+    const int32_t h = (bt - t + 7) >> 3;
+    int32_t py1 = RowFromSub(bt + 7) + (h < 1 && py0 == RowFromSub(bt + 7) ? 1 : 0);
+    if (py1 - py0 >= std::max(h, 1) + 1) {
+        if (py1 * 8 - bt < (t & 7)) {
+            ++py0;
+        } else {
+            --py1;
+        }
+    }
+    sink_->FillPixelRect(px0, py0, px1, py1);
+    return true;
+}
+
+void Rasterizer::Scan(CoverageBuffer& coverage) {
+    const bool trapezoids = sink_->AcceptsTrapezoids(firstSub_, endSub_);
+    size_t nextEdge = 0;
+    active_ = nullptr;
+    int32_t sub = firstSub_;
+    while (sub < endSub_) {
+        activeSub_ = sub;
+        // Edges starting here join the active list; they are in x order already.
+        RasterEdge** link = &active_;
+        while (edges_[nextEdge]->topSub == sub) {
+            RasterEdge* edge = edges_[nextEdge++];
+            while (*link && (*link)->x < edge->x) link = &(*link)->next;
+            edge->next = *link;
+            *link = edge;
+            link = &edge->next;
+        }
+        const int32_t nextStart = std::min(edges_[nextEdge]->topSub, endSub_);
+        if (!active_) {
+            // Nothing to scan up to the next starting edge; finish the row being left.
+            if (RowFromSub(nextStart) != RowFromSub(sub)) FlushRow(coverage, RowFromSub(sub));
+            sub = nextStart;
+            continue;
+        }
+        if (trapezoids && (sub & 7) == 0 && nextStart >= sub + 8) {
+            const int32_t limit = TrapezoidLimit(sub, nextStart);
+            if (limit >= sub + 8) {
+                EmitTrapezoids(sub, limit);
+                sub = limit;
+                continue;
+            }
+        }
+        AddSubScanline(coverage);
+        if ((sub & 7) == 7) FlushRow(coverage, RowFromSub(sub));
+        ++sub;
+        link = &active_;
+        while (RasterEdge* edge = *link) {
+            if (sub >= edge->bottomSub) {
+                *link = edge->next;
+                continue;
+            }
+            edge->Step();
+            link = &edge->next;
+        }
+        activeSub_ = sub;
+        // Edges that crossed are moved back into x order: one pass, each stray edge
+        // reinserted from the front (crossings are rare, so this is nearly linear).
+        RasterEdge* previous = active_;
+        while (previous && previous->next) {
+            RasterEdge* edge = previous->next;
+            if (edge->x >= previous->x) {
+                previous = edge;
+                continue;
+            }
+            previous->next = edge->next;
+            RasterEdge** at = &active_;
+            while ((*at)->x <= edge->x) at = &(*at)->next;
+            edge->next = *at;
+            *at = edge;
+        }
+    }
+    if (sub & 7) FlushRow(coverage, RowFromSub(sub));
+}
+
+void Rasterizer::AddSubScanline(CoverageBuffer& coverage) const {
+    // Intervals that touch are joined before they reach the buffer.
+    int32_t pendingStart = 0, pendingEnd = 0;
+    bool pending = false;
+    auto add = [&](int32_t a, int32_t b) {
+        if (pending && a == pendingEnd) {
+            pendingEnd = b;
+            return;
+        }
+        if (pending && pendingStart < pendingEnd) coverage.AddSpan(pendingStart, pendingEnd);
+        pendingStart = a;
+        pendingEnd = b;
+        pending = true;
+    };
+    if (fillRule_ == 0) {
+        int32_t winding = 0, start = 0;
+        for (const RasterEdge* e = active_; e; e = e->next) {
+            if (winding == 0) start = e->x;
+            winding += e->winding;
+            if (winding == 0) add(start, e->x);
+        }
+    } else {
+        for (const RasterEdge* e = active_; e && e->next; e = e->next->next) add(e->x, e->next->x);
+    }
+    if (pending && pendingStart < pendingEnd) coverage.AddSpan(pendingStart, pendingEnd);
+}
+
+int32_t Rasterizer::TrapezoidLimit(int32_t sub, int32_t nextStart) const {
+    // Trapezoids need the active edges to pair into simple bands: even-odd pairs always do,
+    // non-zero pairs only with opposite windings.
+    int32_t limit = nextStart;
+    for (const RasterEdge* e = active_; e; e = e->next->next) {
+        if (!e->next || (fillRule_ == 0 && e->winding == e->next->winding)) return sub;
+    }
+    for (const RasterEdge* e = active_; e; e = e->next) limit = std::min(limit, e->bottomSub);
+    // Neighbouring edges must stay apart by both fringes and a pixel over the whole band,
+    // or the sink's anti-aliasing ramps would overlap.
+    for (const RasterEdge* e = active_; e->next; e = e->next) {
+        const RasterEdge& f = *e->next;
+        const int64_t need = FringeX8(*e) + FringeX8(f) + 8;
+        int64_t sep = int64_t{f.x} - e->x;
+        if (int64_t{f.error} * e->den < int64_t{e->error} * f.den) --sep;
+        if (sep < need) return sub;
+        if (FlatterThan(f, *e)) {
+            // Converging: the band ends where the gap would shrink below the need.
+            RasterEdge eEnd = *e, fEnd = f;
+            eEnd.Advance(limit - sub);
+            fEnd.Advance(limit - sub);
+            const int64_t gap = int64_t{fEnd.x} - eEnd.x;
+            if (need >= gap) {
+                limit = static_cast<int32_t>(sub + (sep - need) * (limit - sub) / (sep - gap + 1));
+                if (limit < sub + 8) return sub;
+            }
+        }
+    }
+    return limit - (limit & 7);
+}
+
+void Rasterizer::EmitTrapezoids(int32_t sub, int32_t limit) {
+    // CentreX is x half a sub-scanline below the band's edge; the slope takes it back.
+    const int32_t count = limit - sub;
+    for (RasterEdge* left = active_; left; left = left->next->next) {
+        RasterEdge* right = left->next;
+        const double slopeL = left->Slope(), slopeR = right->Slope();
+        const double topL = left->CentreX() - slopeL / 16.0;
+        const double topR = right->CentreX() - slopeR / 16.0;
+        left->Advance(count);
+        right->Advance(count);
+        sink_->AddTrapezoid(static_cast<float>(sub / 8.0), static_cast<float>(topL),
+                            static_cast<float>(topR), static_cast<float>(limit / 8.0),
+                            static_cast<float>(left->CentreX() - slopeL / 16.0),
+                            static_cast<float>(right->CentreX() - slopeR / 16.0),
+                            static_cast<float>(0.5 + 0.5 * std::abs(slopeL)),
+                            static_cast<float>(0.5 + 0.5 * std::abs(slopeR)));
+    }
+    RasterEdge** link = &active_;
+    while (RasterEdge* edge = *link) {
+        if (edge->bottomSub <= limit) {
+            *link = edge->next;
+        } else {
+            link = &edge->next;
+        }
+    }
+}
+
+void Rasterizer::FlushRow(CoverageBuffer& coverage, int32_t row) {
+    if (coverage.Empty()) return;
+    sink_->AddCoverageRow(row, coverage);
+    coverage.Reset();
+}
+
+bool Rasterizer::ValidateActiveList() const {
+    size_t count = 0;
+    const RasterEdge* previous = nullptr;
+    for (const RasterEdge* e = active_; e; e = e->next) {
+        if (++count > edges_.size()) return false;
+        if (e->topSub > activeSub_ || e->bottomSub <= activeSub_) return false;
+        if (e->den <= 0 || e->error < -e->den || e->error >= 0) return false;
+        if (e->increment < 0 || e->increment >= e->den) return false;
+        if (e->winding != 1 && e->winding != -1) return false;
+        if (previous && previous->x > e->x) return false;
+        previous = e;
+    }
+    return true;
+}
+
+void Rasterizer::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) {
+    FigureFlattener flattener;
+    flattener.Init(FigureFlattener::UsableTolerance(tolerance_, currentPoint_, c1, c2, end),
+                   currentPoint_, c1, c2, end);
+    GXPoint point;
+    while (flattener.Next(point)) LineTo(point);
+    LineTo(end);
+}
+
+void RasterizeGeometry(const Geometry& geometry, const GXMatrix& ctm, const GXRect& clipRect,
+                       bool snapRectangles, std::shared_ptr<RasterizationSink> sink) {
+    auto rasterizer =
+        std::make_shared<Rasterizer>(clipRect, 0.25f, snapRectangles, std::move(sink));
+    std::shared_ptr<GeometrySink> front = rasterizer;
+    // Geometry reaching past +-32535 px is cut to that strip first, so the rasterizer's
+    // fixed point never sees it. The tests are negated so that a NaN bound (a geometry
+    // holding a NaN point) also puts the clippers in place for its other, finite points.
+    const GXRect bound = TransformBounds(ctm, geometry.Bound().Box());
+    const float low = StripClipper::kDefaultLow, high = StripClipper::kDefaultHigh;
+    if (!(bound.left >= low) || !(bound.right < high)) {
+        front = std::make_shared<StripClipper>(StripClipper::kClipX, low, high, 0.25f, front);
+    }
+    if (!(bound.top >= low) || !(bound.bottom < high)) {
+        front = std::make_shared<StripClipper>(StripClipper::kClipY, low, high, 0.25f, front);
+    }
+    if (!IsIdentity(ctm)) front = std::make_shared<Transformer>(ctm, front);
+    rasterizer->BeginRasterization();
+    geometry.SendToSink(front.get());
+    rasterizer->EndRasterization();
+}
+
+}  // namespace Graphics

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <boost/pool/object_pool.hpp>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphics/geometry/geometrysink.h"
+#include "graphics/software/rasteredge.h"
+
+namespace Graphics {
+
+class CoverageBuffer;
+class Geometry;
+class RasterizationSink;
+
+// Turns filled paths into anti-aliased coverage: exact area on an 8 x 8 sub-pixel grid.
+//
+// Points arrive in px and are kept in 1/128 px; each pixel row is scanned as 8
+// sub-scanlines, sampled at their centres, with edge x in 1/8 px, so a pixel collects
+// 0..64 units of coverage. Use: BeginRasterization, stream a geometry, EndRasterization.
+class Rasterizer : public GeometrySink {
+public:
+    // clipRect: the pixels to fill (left, top, right, bottom in px; widened outward to whole
+    // pixels). snapRectangles: fill a lone axis-aligned rectangle as whole pixels.
+    Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectangles,
+               std::shared_ptr<RasterizationSink> sink);
+    ~Rasterizer() override;
+
+    void SetFillRule(int32_t rule) override;
+    void BeginFigure(const GXPoint& start) override;
+    void EndFigure() override;
+    void EndFigureClose() override;
+    void LineTo(const GXPoint& point) override;
+    void CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) override;
+
+    void BeginRasterization();
+    void EndRasterization();
+
+    // True when the active edge list is well formed for the sub-scanline being scanned:
+    // ordered by x, every edge active on it, DDA terms in range, no cycle. Meaningful while
+    // the sink is being called (tests call it from their sink).
+    bool ValidateActiveList() const;
+
+    // Limit of |coordinate| in px: points beyond it are clamped so that 1/128 px values
+    // and the DDA's 16 x |dy| stay in 32 bits. Far geometry is clipped before it gets here.
+    static constexpr float kMaxCoordinate = 262144.0f;
+
+private:
+    // A polygon vertex in 1/128 px.
+    struct Point128 {
+        int32_t x128;  // truncated toward zero from x x 128
+        int32_t y128;
+    };
+
+    void AppendPoint(const GXPoint& point);
+    void BuildEdges();
+    void AddSide(const Point128& a, const Point128& b);
+    bool TrySnapRectangle();
+    void Scan(CoverageBuffer& coverage);
+    void AddSubScanline(CoverageBuffer& coverage) const;
+    int32_t TrapezoidLimit(int32_t sub, int32_t nextStart) const;
+    void EmitTrapezoids(int32_t sub, int32_t limit);
+    void FlushRow(CoverageBuffer& coverage, int32_t row);
+
+    float tolerance_;                            // curve flattening tolerance, px
+    bool snapRectangles_;                        // snap a lone axis-aligned rectangle
+    int32_t fillRule_;                           // 0 non-zero winding, otherwise even-odd
+    GXPoint figureStart_;                        // px
+    GXPoint currentPoint_;                       // px, for curves and repeated-point tests
+    bool figureFinite_;                          // false once a NaN/infinite point arrived
+    std::vector<Point128> points_;               // vertices of the figure being collected
+    boost::object_pool<RasterEdge> edgePool_;    // every edge; blocks of 32, doubling
+    std::vector<RasterEdge*> edges_;             // edges of all figures so far
+    RasterEdge endMarker_;                       // topSub INT32_MAX, closes the sorted edges
+    RasterEdge* active_;                         // active list head, ordered by x
+    int32_t activeSub_;                          // sub-scanline the active list is on
+    bool hasSlopedEdge_;                         // some edge has a non-zero step or increment
+    int32_t clipX0_, clipY0_, clipX1_, clipY1_;  // clip box, whole pixels
+    int32_t firstSub_;                           // lowest topSub of the kept edges
+    int32_t endSub_;                             // highest bottomSub, capped at the clip
+    std::shared_ptr<RasterizationSink> sink_;    // receives rows, rectangles, trapezoids
+};
+
+// Fills `geometry` mapped by `ctm` into `sink`, inside clipRect (px): the one entry of the
+// pipelines and of clip-mask rendering. Strip clippers go in front of the rasterizer when the
+// mapped bound reaches past +-32535 px, and a transformer when ctm is not the identity.
+void RasterizeGeometry(const Geometry& geometry, const GXMatrix& ctm, const GXRect& clipRect,
+                       bool snapRectangles, std::shared_ptr<RasterizationSink> sink);
+
+}  // namespace Graphics

@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "gx.h"
+
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+void Release(GXGeometryRec_* g) {
+    GXObjectRelease(reinterpret_cast<GXOBase*>(g));
+}
+
+// Counts figures and points of a replay.
+struct Counts {
+    int rules = 0, figures = 0, closed = 0, points = 0;
+    int32_t rule = -1;
+};
+
+Counts Count(GXGeometryRec_* g) {
+    Counts c;
+    GXGeometrySinkCallbacks cb;
+    cb.context = &c;
+    cb.setFillRule = [](void* x, int32_t r) {
+        static_cast<Counts*>(x)->rules++;
+        static_cast<Counts*>(x)->rule = r;
+    };
+    cb.beginFigure = [](void* x, const GXPoint*) {
+        static_cast<Counts*>(x)->figures++;
+        static_cast<Counts*>(x)->points++;
+    };
+    cb.endFigure = [](void*) {};
+    cb.endFigureClose = [](void* x) { static_cast<Counts*>(x)->closed++; };
+    cb.lineTo = [](void* x, const GXPoint*) { static_cast<Counts*>(x)->points++; };
+    cb.cubicCurveTo = [](void* x, const GXPoint*, const GXPoint*, const GXPoint*) {
+        static_cast<Counts*>(x)->points += 3;
+    };
+    EXPECT_EQ(GXGeometrySendToSink(g, &cb), GXResultSuccess);
+    return c;
+}
+
+GXStrokeStyle Style(int32_t join, int32_t cap, std::vector<float> dashes = {}, float offset = 0) {
+    GXStrokeStyle s{};
+    s.lineJoin = join;
+    s.lineCap = cap;
+    s.miterLimit = 10;
+    s.dashOffset = offset;
+    for (size_t i = 0; i < dashes.size() && i < 15; ++i) s.dashes[i] = dashes[i];
+    s.dashCount = dashes.size();
+    return s;
+}
+
+class WidenApi : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(GXCreateGeometry(&g_), GXResultSuccess);
+        GXGeometrySetFillRule(g_, GXFillRuleEvenOdd);
+    }
+    void TearDown() override { Release(g_); }
+    void Line(float x0, float y0, float x1, float y1) {
+        GXPoint a{x0, y0}, b{x1, y1};
+        GXGeometryBeginFigure(g_, &a);
+        GXGeometryLineTo(g_, &b);
+        GXGeometryEndFigure(g_);
+    }
+    Counts Widen(float width, const GXStrokeStyle& style, float tolerance = 0.25f) {
+        GXGeometryRec_* out = nullptr;
+        EXPECT_EQ(GXGeometryWiden(g_, width, &style, tolerance, &out), GXResultSuccess);
+        Counts c = Count(out);
+        Release(out);
+        return c;
+    }
+    bool Hits(GXGeometryRec_* g, float x, float y) {
+        GXPoint p{x, y};
+        uint8_t inside = 0;
+        EXPECT_EQ(GXGeometryHitTest(g, &p, &inside), GXResultSuccess);
+        return inside == 1;
+    }
+
+    GXGeometryRec_* g_ = nullptr;
+};
+
+TEST_F(WidenApi, NullArgumentsAreRejected) {
+    GXStrokeStyle s = Style(0, 0);
+    GXGeometryRec_* out = nullptr;
+    EXPECT_EQ(GXGeometryWiden(nullptr, 1, &s, 0.25f, &out), GXResultInvalidArg);
+    EXPECT_EQ(GXGeometryWiden(g_, 1, nullptr, 0.25f, &out), GXResultInvalidArg);
+    EXPECT_EQ(GXGeometryWiden(g_, 1, &s, 0.25f, nullptr), GXResultInvalidArg);
+    EXPECT_EQ(out, nullptr);
+}
+
+TEST_F(WidenApi, OutlineFillsTheStrokeWithTheNonZeroRule) {
+    Line(0, 0, 10, 0);
+    GXStrokeStyle s = Style(0, 0);
+    GXGeometryRec_* out = nullptr;
+    ASSERT_EQ(GXGeometryWiden(g_, 2, &s, 0.25f, &out), GXResultSuccess);
+    Counts c = Count(out);
+    EXPECT_EQ(c.rule, 0);  // the source's even-odd rule is not passed on
+    EXPECT_EQ(c.figures, 1);
+    EXPECT_EQ(c.closed, 1);
+    EXPECT_EQ(c.points, 4);
+    GXRect r;
+    ASSERT_EQ(GXGeometryGetBound(out, nullptr, &r), GXResultSuccess);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, -1);
+    EXPECT_EQ(r.right, 10);
+    EXPECT_EQ(r.bottom, 1);
+    EXPECT_TRUE(Hits(out, 5, 0.5f));
+    EXPECT_FALSE(Hits(out, 5, 1.5f));
+    Release(out);
+
+    // An empty geometry widens to an empty one.
+    GXGeometryRec_* empty = nullptr;
+    GXCreateGeometry(&empty);
+    ASSERT_EQ(GXGeometryWiden(empty, 2, &s, 0.25f, &out), GXResultSuccess);
+    uint8_t isEmpty = 0;
+    GXGeometryEmpty(out, &isEmpty);
+    EXPECT_EQ(isEmpty, 1);
+    Release(out);
+    Release(empty);
+}
+
+TEST_F(WidenApi, DashesCutTheStrokeAndBadPatternsStrokeSolid) {
+    Line(0, 0, 10, 0);
+    EXPECT_EQ(Widen(2, Style(0, 0, {3})).figures, 2);
+    EXPECT_EQ(Widen(2, Style(0, 0, {2, 1, 1})).figures, 4);
+    EXPECT_EQ(Widen(2, Style(0, 0, {3, -1})).figures, 1);
+    EXPECT_EQ(Widen(2, Style(0, 0, {0, 0})).figures, 1);
+    EXPECT_EQ(Widen(2, Style(0, 0, {kNaN, 1})).figures, 1);
+    // Counts above 15 count as 15.
+    GXStrokeStyle many = Style(0, 0, std::vector<float>(15, 0.5f));
+    many.dashCount = 1000;
+    EXPECT_EQ(Widen(2, many).figures, 10);
+}
+
+TEST_F(WidenApi, BadNumbersGiveDefinedResultsQuickly) {
+    Line(0, 0, 10, 0);
+    GXRect circle{0, 0, 100, 100};
+    GXGeometryEllipse(g_, &circle);
+    auto started = std::chrono::steady_clock::now();
+    for (float width : {kNaN, kInf, -1.f}) EXPECT_EQ(Widen(width, Style(1, 1)).figures, 0);
+    for (float tolerance : {0.f, -1.f, kNaN, kInf}) {
+        Counts c = Widen(2, Style(1, 1, {1, 1}), tolerance);
+        EXPECT_GT(c.figures, 0);
+    }
+    GXPoint bad{kNaN, 3}, big{3e38f, -3e38f}, c1{0, 1e30f};
+    GXGeometryBeginFigure(g_, &bad);
+    GXGeometryLineTo(g_, &big);
+    GXGeometryEndFigure(g_);
+    GXGeometryBeginFigure(g_, &big);
+    GXGeometryCubicCurveTo(g_, &c1, &bad, &big);
+    GXGeometryLineTo(g_, &c1);
+    GXGeometryEndFigureClose(g_);
+    for (float width : {0.f, 2.f, 1e30f}) Widen(width, Style(0, 2, {1, 2}), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+}
+
+}  // namespace

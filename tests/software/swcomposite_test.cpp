@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "graphics/software/shapefillerop.h"
+#include "graphics/software/swbasiccompositenormalsse2op.h"
+#include "graphics/software/swbasiccompositeop.h"
+#include "graphics/software/swblend.h"
+#include "graphics/software/swsourceshapeop.h"
+
+using namespace Graphics;
+
+namespace {
+
+// A random premultiplied pixel, with the extremes of alpha and colour well represented.
+uint32_t RandomPremultiplied(std::mt19937& random) {
+    uint32_t pick = random() % 8;
+    uint32_t a = pick == 0 ? 0 : pick == 1 ? 255 : random() % 256;
+    auto channel = [&]() { return a == 0 ? 0u : static_cast<uint32_t>(random() % (a + 1)); };
+    return (a << 24) | (channel() << 16) | (channel() << 8) | channel();
+}
+
+uint8_t RandomShape(std::mt19937& random) {
+    uint32_t pick = random() % 6;
+    return static_cast<uint8_t>(pick == 0 ? 0 : pick == 1 ? 255 : random() % 256);
+}
+
+SwSpanState StateFor(uint32_t* target, uint32_t* source, uint8_t* shape, int32_t count,
+                     int32_t mode) {
+    SwSpanState state{};
+    state.targetColor = target;
+    state.sourceColor = source;
+    state.sourceShape = shape;
+    state.blendMode = mode;
+    state.span = {0, 0, count, 255};
+    return state;
+}
+
+}  // namespace
+
+TEST(SwBasicCompositeNormalSSE2Op, FourWideEqualsOnePixelFormOnRandomRows) {
+    std::mt19937 random(99);
+    for (int trial = 0; trial < 400; ++trial) {
+        const int32_t count = static_cast<int32_t>(random() % 38);  // 0..37
+        const size_t start = random() % 4;                          // unaligned starts
+        std::vector<uint32_t> target(count + start), source(count + start);
+        std::vector<uint8_t> shape(count + start);
+        for (int32_t i = 0; i < count; ++i) {
+            target[start + i] = RandomPremultiplied(random);
+            source[start + i] = RandomPremultiplied(random);
+            shape[start + i] = RandomShape(random);
+        }
+        std::vector<uint32_t> scalar = target;
+        SwBasicCompositeNormalSSE2Op::CompositeRowScalar(
+            scalar.data() + start, source.data() + start, shape.data() + start, count);
+        SwBasicCompositeNormalSSE2Op op;
+        SwSpanState state =
+            StateFor(target.data() + start, source.data() + start, shape.data() + start, count, 0);
+        op.Process(state);
+        ASSERT_EQ(target, scalar) << "trial " << trial << " count " << count;
+    }
+}
+
+TEST(SwBasicCompositeNormalSSE2Op, PinnedPixels) {
+    struct Case {
+        uint32_t target, source;
+        uint8_t shape;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        // One sub-sample (coverage 3) of opaque white over opaque black: 3 x 256 >> 8.
+        {0xFF000000, 0xFFFFFFFF, 3, 0xFF030303},
+        {0xFF123456, 0xFFABCDEF, 255, 0xFFABCDEF},  // full coverage replaces
+        {0xFF123456, 0xFFABCDEF, 0, 0xFF123456},    // no coverage keeps
+        {0x00000000, 0x80402010, 255, 0x80402010},  // transparent target takes the source
+        // Half-transparent red over opaque blue: 0x80 + blue x 128 >> 8.
+        {0xFF0000FF, 0x80800000, 255, 0xFF80007F},
+    };
+    for (const Case& c : cases) {
+        for (int wide = 0; wide < 2; ++wide) {
+            // Four equal pixels go through the vector loop, one through the scalar form.
+            std::vector<uint32_t> target(wide ? 4 : 1, c.target), source(target.size(), c.source);
+            std::vector<uint8_t> shape(target.size(), c.shape);
+            SwBasicCompositeNormalSSE2Op::CompositeRow(target.data(), source.data(), shape.data(),
+                                                       static_cast<int32_t>(target.size()));
+            for (uint32_t pixel : target)
+                EXPECT_EQ(pixel, c.expected) << std::hex << c.target << " " << c.source;
+        }
+    }
+}
+
+TEST(SwBasicCompositeOp, PinnedPixelsForEachAlphaCase) {
+    // Both opaque, full coverage: the blend result, opaque, for every mode.
+    for (int32_t mode = 0; mode < 16; ++mode) {
+        uint32_t cb = 0xFF336699, cs = 0xFF996633;
+        EXPECT_EQ(SwBasicCompositeOp::CompositePixel(mode, cb, cs, 255),
+                  SwBlendColors(mode, cb, cs) | 0xFF000000u)
+            << mode;
+    }
+    // Transparent target: the shape-scaled source, no blending.
+    EXPECT_EQ(SwBasicCompositeOp::CompositePixel(kSwBlendMultiply, 0x00000000, 0xFF804020, 128),
+              0x80402010u);
+    // Nothing to draw: no shape, or no source alpha.
+    EXPECT_EQ(SwBasicCompositeOp::CompositePixel(kSwBlendScreen, 0x80402010, 0xFFFFFFFF, 0),
+              0x80402010u);
+    EXPECT_EQ(SwBasicCompositeOp::CompositePixel(kSwBlendScreen, 0x80402010, 0x00000000, 255),
+              0x80402010u);
+    // Both half-transparent, Multiply: B = (127, 0, 0); colour = scale(cs, 128) +
+    // scale(cb, 128) + scale(B, 65); alpha = 128 + 128 - 64.
+    EXPECT_EQ(SwBasicCompositeOp::CompositePixel(kSwBlendMultiply, 0x80402010, 0x80800000, 255),
+              0xC0801008u);
+    // Opaque source over a half-transparent target, Screen: mix(cs, B, 129), opaque.
+    EXPECT_EQ(SwBasicCompositeOp::CompositePixel(kSwBlendScreen, 0x80404040, 0xFF0000FF, 255),
+              0xFF3F3FFFu);
+    // Quarter-transparent source over an opaque target, Darken: mix(cb, B, 65), opaque.
+    EXPECT_EQ(SwBasicCompositeOp::CompositePixel(kSwBlendDarken, 0xFF808080, 0x40400000, 255),
+              0xFF806060u);
+}
+
+TEST(SwBasicCompositeOp, SpansMatchThePixelFunctionAndStayPremultiplied) {
+    std::mt19937 random(5);
+    for (int32_t mode = 0; mode < 16; ++mode) {
+        const int32_t count = 64;
+        std::vector<uint32_t> target(count), source(count);
+        std::vector<uint8_t> shape(count);
+        for (int32_t i = 0; i < count; ++i) {
+            target[i] = RandomPremultiplied(random);
+            source[i] = RandomPremultiplied(random);
+            shape[i] = RandomShape(random);
+        }
+        std::vector<uint32_t> before = target;
+        SwBasicCompositeOp op;
+        SwSpanState state = StateFor(target.data(), source.data(), shape.data(), count, mode);
+        op.Process(state);
+        for (int32_t i = 0; i < count; ++i) {
+            EXPECT_EQ(target[i],
+                      SwBasicCompositeOp::CompositePixel(mode, before[i], source[i], shape[i]));
+            uint32_t a = target[i] >> 24;
+            EXPECT_LE((target[i] >> 16) & 0xFF, a) << "mode " << mode << " pixel " << i;
+            EXPECT_LE((target[i] >> 8) & 0xFF, a) << "mode " << mode << " pixel " << i;
+            EXPECT_LE(target[i] & 0xFF, a) << "mode " << mode << " pixel " << i;
+            // Source-over never lowers alpha.
+            EXPECT_GE(a, before[i] >> 24);
+        }
+    }
+}
+
+TEST(SwShapeOps, WriteTheSpanCoverage) {
+    std::vector<uint8_t> shape(8, 7), targetShape(8, 9);
+    SwSpanState state{};
+    state.sourceShape = shape.data();
+    state.targetShape = targetShape.data() + 2;
+    state.span = {3, 10, 14, 191};
+    SwSourceShapeOp source;
+    ShapeFillerOp filler;
+    EXPECT_EQ(source.OrderKey(), kSwOrderTargetAndShape);
+    EXPECT_EQ(filler.OrderKey(), kSwOrderComposite);
+    source.Process(state);
+    filler.Process(state);
+    EXPECT_EQ(shape, (std::vector<uint8_t>{191, 191, 191, 191, 7, 7, 7, 7}));
+    EXPECT_EQ(targetShape, (std::vector<uint8_t>{9, 9, 191, 191, 191, 191, 9, 9}));
+}
