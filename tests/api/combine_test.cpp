@@ -106,6 +106,23 @@ TEST(CombineApi, OverlappingSquaresUnderEveryOperation) {
     Release(b);
 }
 
+TEST(CombineApi, FiguresWithNonFinitePointsAreLeftOutOfTheSweep) {
+    GXGeometryRec_* a = Rect(0, 0, 10, 10);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const GXPoint bad[] = {{2, 2}, {nan, 3}, {4, 8}};
+    ASSERT_EQ(GXGeometryBeginFigure(a, &bad[0]), GXResultSuccess);
+    ASSERT_EQ(GXGeometryLineTo(a, &bad[1]), GXResultSuccess);
+    ASSERT_EQ(GXGeometryLineTo(a, &bad[2]), GXResultSuccess);
+    ASSERT_EQ(GXGeometryEndFigureClose(a), GXResultSuccess);
+    GXGeometryRec_* b = Rect(5, 5, 15, 15);
+    GXGeometryRec_* out = nullptr;
+    ASSERT_EQ(GXGeometryCombine(a, b, nullptr, 1, 0.25f, &out), GXResultSuccess);
+    EXPECT_DOUBLE_EQ(Area(Replay(out).polygons), 175.0);
+    Release(out);
+    Release(a);
+    Release(b);
+}
+
 TEST(CombineApi, ExclusiveOrOfAGeometryWithItselfIsEmpty) {
     GXGeometryRec_* a = nullptr;
     ASSERT_EQ(GXCreateGeometry(&a), GXResultSuccess);
