@@ -262,9 +262,14 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
         chains_[c].top = vertex;
         chains_[c].out = 0;
     }
+    // Most events pass one chain through: the run is overwritten in place then.
     const auto count = static_cast<int32_t>(leaving_.size());
-    active_.erase(active_.begin() + lo, active_.begin() + hi);
-    active_.insert(active_.begin() + lo, leaving_.begin(), leaving_.end());
+    if (count > hi - lo) {
+        active_.insert(active_.begin() + hi, count - (hi - lo), -1);
+    } else if (count < hi - lo) {
+        active_.erase(active_.begin() + lo + count, active_.begin() + hi);
+    }
+    std::copy(leaving_.begin(), leaving_.end(), active_.begin() + lo);
 
     ProcessEdges(lo > 0 ? active_[lo - 1] : -1, leaving_);
     EmitEdges(vertex, ending_, leaving_);
@@ -321,32 +326,37 @@ void Scanner::TestPair(int32_t left, int32_t right) {
     PushEvent(crossing);
 }
 
-int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
-    const Vertex& a = vertices_[chainVertices_[p.cur - 1]];
-    const Vertex& b = vertices_[chainVertices_[p.cur]];
-    const Vertex& c = vertices_[chainVertices_[q.cur - 1]];
-    const Vertex& d = vertices_[chainVertices_[q.cur]];
-    const int64_t dx1 = b.fx - a.fx, dy1 = b.fy - a.fy;
+// The crossing of segments a-b and c-d is a + (b - a) * t with t = tNum / l in (0, 1), l > 0.
+void Scanner::CrossingParameter(const Crossing& crossing, Int128& l, Int128& tNum) const {
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
+    const Vertex& c = vertices_[crossing.c];
+    const Vertex& d = vertices_[crossing.d];
     const int64_t dx2 = d.fx - c.fx, dy2 = d.fy - c.fy;
-    // Crossing = a + (b - a) * t with t = t_num / l in (0, 1).
-    Int128 l = Int128(dx1) * dy2 - Int128(dy1) * dx2;
-    Int128 tNum = Int128(c.fx - a.fx) * dy2 - Int128(c.fy - a.fy) * dx2;
+    l = Int128(b.fx - a.fx) * dy2 - Int128(b.fy - a.fy) * dx2;
+    tNum = Int128(c.fx - a.fx) * dy2 - Int128(c.fy - a.fy) * dx2;
     if (l < 0) {
         l = -l;
         tNum = -tNum;
     }
-    Crossing exact;
-    exact.l = ToExact(l);
-    const ExactInt t = ToExact(tNum);
-    exact.nx = ExactInt(a.fx) * exact.l + ExactInt(dx1) * t;
-    exact.ny = ExactInt(a.fy) * exact.l + ExactInt(dy1) * t;
-    crossings_.push_back(std::move(exact));
+}
+
+int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
+    // Only the two segments are kept: the exact rationals are rebuilt in the rare case that
+    // a range test cannot decide.
+    const Crossing crossing{chainVertices_[p.cur - 1], chainVertices_[p.cur],
+                            chainVertices_[q.cur - 1], chainVertices_[q.cur]};
+    crossings_.push_back(crossing);
+    Int128 l, tNum;
+    CrossingParameter(crossing, l, tNum);
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
     // t carries three roundings (2^-51 relative); |dx1 * t| < 2^47 so the product is off by
     // under 2^-4, the sum by one more half ulp of 2^46: well inside kCrossingSlack.
-    const double tApprox = static_cast<double>(tNum) / static_cast<double>(l);
+    const double t = static_cast<double>(tNum) / static_cast<double>(l);
     Vertex v{};
-    v.x = a.x + static_cast<double>(dx1) * tApprox;
-    v.y = a.y + static_cast<double>(dy1) * tApprox;
+    v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
+    v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
     v.crossing = static_cast<int32_t>(crossings_.size() - 1);
     v.ux = static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_);
     v.uy = static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_);
@@ -360,12 +370,17 @@ void Scanner::ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, Exact
         nx = v.fx;
         ny = v.fy;
         l = 1;
-    } else {
-        const Crossing& c = crossings_[v.crossing];
-        nx = c.nx;
-        ny = c.ny;
-        l = c.l;
+        return;
     }
+    const Crossing& crossing = crossings_[v.crossing];
+    Int128 l128, tNum;
+    CrossingParameter(crossing, l128, tNum);
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
+    l = ToExact(l128);
+    const ExactInt t = ToExact(tNum);
+    nx = ExactInt(a.fx) * l + ExactInt(b.fx - a.fx) * t;
+    ny = ExactInt(a.fy) * l + ExactInt(b.fy - a.fy) * t;
 }
 
 int Scanner::Compare(int32_t a, int32_t b) const {

@@ -56,9 +56,11 @@ protected:
         int32_t crossing;  // index into crossings_, -1 for an input vertex
         float ux, uy;      // user-space position handed to the output
     };
-    // A crossing as exact rationals (nx / l, ny / l) with l > 0.
+    // A crossing: the input vertices of the two segments that cross (a-b and c-d). Its exact
+    // position is the rational (nx / l, ny / l) rebuilt from them (ExactCoordinates).
     struct Crossing {
-        ExactInt nx, ny, l;
+        int32_t a, b;  // first segment, upper then lower end (input vertices)
+        int32_t c, d;  // second segment, the same way
     };
     struct Chain {
         int32_t begin, end;  // its vertices in chainVertices_, in sweep order, end - begin >= 2
@@ -118,6 +120,7 @@ private:
     void SplitAt(Chain& chain, int32_t vertex);
     void TestPair(int32_t left, int32_t right);
     int32_t MakeCrossing(const Chain& p, const Chain& q);
+    void CrossingParameter(const Crossing& crossing, __int128& l, __int128& tNum) const;
     void PushEvent(int32_t vertex);
 
     // Sweep order of two vertices: negative when a comes first, 0 at the same position.
