@@ -322,6 +322,12 @@ GXAPI GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXSt
                                float tolerance, GXGeometryRec_** outline);
 /* *inside = 1 when the point lies in the filled interior under the fill rule. */
 GXAPI GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point, uint8_t* inside);
+/* A new geometry of closed polygons: operation 0 intersect, 1 union, 2 exclusive or, 3 first
+   minus second, 4 second minus first; matrix (null: identity) moves only the second; precision
+   (positive) is the grid unit and curve tolerance. */
+GXAPI GXResult GXGeometryCombine(GXGeometryRec_* geometry, GXGeometryRec_* other,
+                                 const GXMatrix* matrix, int32_t operation, float precision,
+                                 GXGeometryRec_** combined);
 
 
 /* ---- Regions ------------------------------------------------------------------------- */

@@ -1,4 +1,5 @@
 // Exports: geometry.
+#include <cmath>
 #include <memory>
 
 #include "graphics/api/exportguard.h"
@@ -150,5 +151,19 @@ GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeSt
         auto result = std::make_shared<Geometry>();
         Impl(geometry).Widen(width, StrokeStyle(style), tolerance, result);
         *outline = MakeHandle<GXGeometryRec_>(std::move(result));
+    });
+}
+
+GXResult GXGeometryCombine(GXGeometryRec_* geometry, GXGeometryRec_* other, const GXMatrix* matrix,
+                           int32_t operation, float precision, GXGeometryRec_** combined) {
+    if (AnyNull(geometry, other, combined)) return GXResultInvalidArg;
+    if (operation < 0 || operation > 4 || !std::isfinite(precision) || !(precision > 0)) {
+        return GXResultInvalidArg;
+    }
+    return ExportGuard([&] {
+        auto result = std::make_shared<Geometry>();
+        Impl(geometry).Combine(Impl(other), matrix ? *matrix : kIdentityMatrix, operation,
+                               precision, result);
+        *combined = MakeHandle<GXGeometryRec_>(std::move(result));
     });
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "graphics/geometry/boolean.h"
 #include "graphics/geometry/hittestproxy.h"
 #include "graphics/geometry/strokesink.h"
 #include "graphics/geometry/transformer.h"
@@ -152,6 +153,44 @@ void Geometry::Widen(float width, const StrokeStyle& style, float tolerance,
     if (!target || IsEmpty()) return;
     std::shared_ptr<GeometrySink> chain = MakeStrokeSink(tolerance, width, style, target);
     shape_->Replay(*chain);
+}
+
+void Geometry::Combine(const Geometry& other, const GXMatrix& matrix, int32_t operation,
+                       float precision, const std::shared_ptr<GeometrySink>& target) const {
+    if (!target) return;
+    GeometrySink* sink = target.get();
+    if (IsEmpty() || other.IsEmpty()) {
+        if (!other.IsEmpty() && (operation == 1 || operation == 2 || operation == 4)) {
+            other.SendToSinkTransformed(matrix, sink);
+        } else if (other.IsEmpty() && (operation == 1 || operation == 2 || operation == 3)) {
+            SendToSink(sink);
+        }
+        return;
+    }
+    const GXRect a = TransformBounds(kIdentityMatrix, Bound().Box());
+    const GXRect b = TransformBounds(matrix, other.Bound().Box());
+    // Boxes that only touch leave nothing to cut: the operands meet in no area. Replaying
+    // both into one target leaves it one fill rule, though, so operands under different
+    // rules are swept even then.
+    const bool overlap =
+        b.right > a.left && b.bottom > a.top && a.right > b.left && a.bottom > b.top;
+    const bool bothReplayed = operation == 1 || operation == 2;
+    if (overlap || (bothReplayed && FillRule() != other.FillRule())) {
+        Boolean boolean(precision, operation, target);
+        boolean.BeginOperand();
+        SendToSink(&boolean);
+        boolean.EndOperand();
+        boolean.BeginOperand();
+        other.SendToSinkTransformed(matrix, &boolean);
+        boolean.EndOperand();
+    } else if (bothReplayed) {
+        SendToSink(sink);
+        other.SendToSinkTransformed(matrix, sink);
+    } else if (operation == 3) {
+        SendToSink(sink);
+    } else if (operation == 4) {
+        other.SendToSinkTransformed(matrix, sink);
+    }
 }
 
 }  // namespace Graphics

@@ -59,6 +59,14 @@ public:
     void Widen(float width, const StrokeStyle& style, float tolerance,
                const std::shared_ptr<GeometrySink>& target) const;
 
+    // Sends this geometry combined with `other` seen through `matrix` into `target` (nothing
+    // when null): operation 0 intersect, 1 union, 2 exclusive or, 3 this minus other, 4
+    // other minus this; precision (positive) is the grid unit and flattening tolerance.
+    // Empty or disjoint operands are replayed unchanged, curves and rules included; a swept
+    // result is closed polygons under the non-zero rule and sets no rule.
+    void Combine(const Geometry& other, const GXMatrix& matrix, int32_t operation, float precision,
+                 const std::shared_ptr<GeometrySink>& target) const;
+
 private:
     // Begins a figure at the current point, or (0, 0), when none is open.
     void EnsureFigure();

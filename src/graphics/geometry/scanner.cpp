@@ -1,0 +1,475 @@
+#include "graphics/geometry/scanner.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "graphics/geometry/figureflattener.h"
+
+namespace Graphics {
+
+namespace {
+
+using Int128 = __int128;
+
+// Input vertices live on a fixed-point grid with magnitudes below 2^46, so coordinate
+// differences fit 47 bits, products of two differences 95 bits (Int128) and every exact
+// crossing test stays within ExactInt (see the bound there).
+constexpr int kFixedBits = 46;
+// Bound on the error of a crossing's double position, in fixed-point units (measured
+// bound is 1/8; see MakeCrossing).
+constexpr double kCrossingSlack = 0.25;
+
+int Sign(Int128 v) {
+    return (v > 0) - (v < 0);
+}
+int Sign(const ExactInt& v) {
+    return v.sign();
+}
+
+ExactInt ToExact(Int128 v) {
+    // Two's complement halves: v = hi * 2^64 + lo with lo unsigned.
+    ExactInt r = static_cast<int64_t>(v >> 64);
+    r <<= 64;
+    r += static_cast<uint64_t>(v);
+    return r;
+}
+
+bool IsFinite(const GXPoint& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+}  // namespace
+
+Scanner::Scanner(float precision) : precision_(precision) {
+    // The reciprocal of a denormal precision overflows single precision; any finite scale
+    // keeps the topology, so the largest one stands in.
+    const float reciprocal = 1.0f / precision;
+    reciprocal_ = std::isfinite(reciprocal) ? reciprocal : FLT_MAX;
+}
+
+void Scanner::SetFillRule(int32_t rule) {
+    if (operand_ > 0) rules_[operand_ - 1] = rule;
+}
+
+void Scanner::BeginOperand() {
+    // A figure left open belongs to the operand it was begun in.
+    if (figureOpen_) CloseFigure();
+    operand_ = std::min(operand_ + 1, 2);
+}
+
+void Scanner::EndOperand() {
+    if (figureOpen_) CloseFigure();
+    Sweep();
+}
+
+void Scanner::SetEventObserver(std::function<void(const Scanner&)> observer) {
+    observer_ = std::move(observer);
+}
+
+void Scanner::BeginFigure(const GXPoint& start) {
+    if (figureOpen_) CloseFigure();
+    figureOpen_ = true;
+    figureFinite_ = true;
+    figureStart_ = static_cast<int32_t>(vertices_.size());
+    AddPoint(start);
+}
+
+void Scanner::EndFigure() {
+    if (figureOpen_) CloseFigure();
+}
+
+// Open figures are filled as closed ones, so both ends close the polygon.
+void Scanner::EndFigureClose() {
+    EndFigure();
+}
+
+void Scanner::LineTo(const GXPoint& point) {
+    if (figureOpen_) AddPoint(point);
+}
+
+void Scanner::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) {
+    if (!figureOpen_) return;
+    // Flattened in user space, so the tolerance is the precision itself (raised where a
+    // float could not tell the points apart anyway).
+    FigureFlattener flattener;
+    flattener.Init(FigureFlattener::UsableTolerance(precision_, current_, c1, c2, end), current_,
+                   c1, c2, end);
+    GXPoint point;
+    while (flattener.Next(point)) AddPoint(point);
+    AddPoint(end);
+}
+
+void Scanner::AddPoint(const GXPoint& point) {
+    current_ = point;
+    if (!IsFinite(point)) {
+        figureFinite_ = false;
+        return;
+    }
+    Vertex v{};
+    v.x = static_cast<double>(point.x) * reciprocal_ + 0.5;
+    v.y = static_cast<double>(point.y) * reciprocal_ + 0.5;
+    v.crossing = -1;
+    v.ux = point.x;
+    v.uy = point.y;
+    vertices_.push_back(v);
+}
+
+void Scanner::CloseFigure() {
+    figureOpen_ = false;
+    const auto end = static_cast<int32_t>(vertices_.size());
+    // A figure with a NaN or infinite point has no meaningful interior: it is left out
+    // rather than letting garbage reach the exact arithmetic.
+    if (!figureFinite_ || operand_ == 0) {
+        vertices_.resize(figureStart_);
+        return;
+    }
+    figures_.push_back({figureStart_, end, static_cast<int8_t>(operand_)});
+}
+
+void Scanner::PrepareChains() {
+    // One power-of-two scale for all operands maps the largest coordinate just below
+    // 2^kFixedBits; relative to the extent, the grid step is 2^-46, far below float ulps.
+    double largest = 0;
+    for (const Vertex& v : vertices_) largest = std::max({largest, std::fabs(v.x), std::fabs(v.y)});
+    int exponent = 0;
+    if (largest > 0) std::frexp(largest, &exponent);
+    const int shift = kFixedBits - exponent;
+    fixedToGrid_ = std::ldexp(1.0, -shift);
+    for (Vertex& v : vertices_) {
+        v.fx = std::llround(std::ldexp(v.x, shift));
+        v.fy = std::llround(std::ldexp(v.y, shift));
+        v.x = static_cast<double>(v.fx);
+        v.y = static_cast<double>(v.fy);
+    }
+    for (const Figure& figure : figures_) BuildChains(figure);
+    starts_.resize(chains_.size());
+    for (size_t i = 0; i < starts_.size(); ++i) starts_[i] = static_cast<int32_t>(i);
+    std::sort(starts_.begin(), starts_.end(), [this](int32_t a, int32_t b) {
+        return Compare(chainVertices_[chains_[a].begin], chainVertices_[chains_[b].begin]) < 0;
+    });
+}
+
+void Scanner::BuildChains(const Figure& figure) {
+    // Distinct consecutive positions of the closed polygon.
+    std::vector<int32_t> ring;
+    ring.reserve(figure.end - figure.begin);
+    for (int32_t v = figure.begin; v < figure.end; ++v) {
+        if (ring.empty() || Compare(ring.back(), v) != 0) ring.push_back(v);
+    }
+    while (ring.size() > 1 && Compare(ring.back(), ring.front()) == 0) ring.pop_back();
+    // Fewer than three positions enclose nothing: the edges there and back cancel.
+    const auto n = static_cast<int32_t>(ring.size());
+    if (n < 3) return;
+    auto down = [&](int32_t i) { return Compare(ring[i % n], ring[(i + 1) % n]) < 0; };
+    // Start at a turn in sweep direction so that no chain wraps around the ring's start.
+    int32_t first = 0;
+    while (first < n && down((first + n - 1) % n) == down(first)) ++first;
+    for (int32_t i = first; i < first + n;) {
+        const bool isDown = down(i);
+        int32_t j = i + 1;
+        while (j < first + n && down(j) == isDown) ++j;
+        Chain chain{};
+        chain.begin = static_cast<int32_t>(chainVertices_.size());
+        for (int32_t k = i; k <= j; ++k) chainVertices_.push_back(ring[k % n]);
+        chain.end = static_cast<int32_t>(chainVertices_.size());
+        if (!isDown) std::reverse(chainVertices_.begin() + chain.begin, chainVertices_.end());
+        chain.direction = isDown ? 1 : -1;
+        chain.operand = figure.operand;
+        chain.pending = -1;
+        chain.piece = -1;
+        chains_.push_back(chain);
+        i = j;
+    }
+}
+
+void Scanner::PushEvent(int32_t vertex) {
+    events_.push_back(vertex);
+    std::push_heap(events_.begin(), events_.end(),
+                   [this](int32_t a, int32_t b) { return Compare(a, b) > 0; });
+}
+
+void Scanner::Sweep() {
+    PrepareChains();
+    auto later = [this](int32_t a, int32_t b) { return Compare(a, b) > 0; };
+    std::vector<int32_t> starting;
+    size_t nextStart = 0;
+    while (nextStart < starts_.size() || !events_.empty()) {
+        int32_t vertex;
+        if (nextStart == starts_.size()) {
+            vertex = events_.front();
+        } else {
+            vertex = chainVertices_[chains_[starts_[nextStart]].begin];
+            if (!events_.empty() && Compare(events_.front(), vertex) < 0) vertex = events_.front();
+        }
+        while (!events_.empty() && Compare(events_.front(), vertex) == 0) {
+            std::pop_heap(events_.begin(), events_.end(), later);
+            events_.pop_back();
+        }
+        starting.clear();
+        while (nextStart < starts_.size() &&
+               Compare(chainVertices_[chains_[starts_[nextStart]].begin], vertex) == 0) {
+            starting.push_back(starts_[nextStart++]);
+        }
+        ProcessEvent(vertex, starting);
+        if (observer_) observer_(*this);
+    }
+}
+
+void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
+    event_ = vertex;
+    // Every chain through the event position, ending there or passing it, forms one run of
+    // the active list: left of it the event is right of every chain, right of it left.
+    const auto first = std::partition_point(
+        active_.begin(), active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) < 0; });
+    const auto last = std::partition_point(
+        first, active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) == 0; });
+    const auto lo = static_cast<int32_t>(first - active_.begin());
+    const auto hi = static_cast<int32_t>(last - active_.begin());
+
+    ending_.clear();
+    leaving_.clear();
+    for (int32_t i = lo; i < hi; ++i) {
+        const int32_t c = active_[i];
+        Chain& chain = chains_[c];
+        // A chain passing through the event's position in mid-piece (a vertex of another
+        // figure on it, or a third chain through a crossing) is cut there as well.
+        const bool passing = Compare(chain.bot, vertex) != 0;
+        if (chain.out != 0) {
+            ending_.push_back({c, chain.out, passing || chain.bot != chainVertices_[chain.cur]});
+        }
+        if (passing) SplitAt(chain, vertex);
+        if (Advance(chain)) leaving_.push_back(c);
+    }
+    for (int32_t c : starting) {
+        Chain& chain = chains_[c];
+        chain.cur = chain.begin + 1;
+        chain.bot = chainVertices_[chain.cur];
+        PushEvent(chain.bot);
+        leaving_.push_back(c);
+    }
+    // Pieces leaving one vertex are ordered by direction: cross(u, w) < 0 puts u left.
+    std::sort(leaving_.begin(), leaving_.end(), [this](int32_t a, int32_t b) {
+        const Vertex& a0 = vertices_[chainVertices_[chains_[a].cur - 1]];
+        const Vertex& a1 = vertices_[chainVertices_[chains_[a].cur]];
+        const Vertex& b0 = vertices_[chainVertices_[chains_[b].cur - 1]];
+        const Vertex& b1 = vertices_[chainVertices_[chains_[b].cur]];
+        const Int128 cross =
+            Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) - Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
+        return cross < 0;
+    });
+    for (int32_t c : leaving_) {
+        chains_[c].top = vertex;
+        chains_[c].out = 0;
+    }
+    // Most events pass one chain through: the run is overwritten in place then.
+    const auto count = static_cast<int32_t>(leaving_.size());
+    if (count > hi - lo) {
+        active_.insert(active_.begin() + hi, count - (hi - lo), -1);
+    } else if (count < hi - lo) {
+        active_.erase(active_.begin() + lo + count, active_.begin() + hi);
+    }
+    std::copy(leaving_.begin(), leaving_.end(), active_.begin() + lo);
+
+    ProcessEdges(lo > 0 ? active_[lo - 1] : -1, leaving_);
+    EmitEdges(vertex, ending_, leaving_);
+
+    // Only chains that have just become neighbours can cross next.
+    const auto size = static_cast<int32_t>(active_.size());
+    if (count == 0) {
+        if (lo > 0 && lo < size) TestPair(active_[lo - 1], active_[lo]);
+    } else {
+        if (lo > 0) TestPair(active_[lo - 1], active_[lo]);
+        if (lo + count < size) TestPair(active_[lo + count - 1], active_[lo + count]);
+    }
+}
+
+bool Scanner::Advance(Chain& chain) {
+    if (chain.pending >= 0) {
+        chain.bot = splits_[chain.pending].vertex;
+        chain.pending = splits_[chain.pending].next;
+    } else if (chain.bot != chainVertices_[chain.cur]) {
+        chain.bot = chainVertices_[chain.cur];
+    } else if (chain.cur + 1 < chain.end) {
+        chain.bot = chainVertices_[++chain.cur];
+        PushEvent(chain.bot);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Every split point lies strictly above the chain's current bottom, so the old bottom is
+// the nearest pending point below the new one.
+void Scanner::SplitAt(Chain& chain, int32_t vertex) {
+    if (chain.bot != chainVertices_[chain.cur]) {
+        splits_.push_back({chain.bot, chain.pending});
+        chain.pending = static_cast<int32_t>(splits_.size() - 1);
+    }
+    chain.bot = vertex;
+}
+
+void Scanner::TestPair(int32_t left, int32_t right) {
+    Chain& p = chains_[left];
+    Chain& q = chains_[right];
+    // p is left of q just below the event. Both are straight down to the earlier of their
+    // bottoms; they cross before it exactly when that bottom lies strictly on the wrong
+    // side of the other chain. A bottom exactly on the other chain is met by the other
+    // chain at that event, which cuts it there.
+    const int order = Compare(p.bot, q.bot);
+    if (order == 0) return;
+    const bool crosses = order < 0 ? Orient(p.bot, q) < 0 : Orient(q.bot, p) > 0;
+    if (!crosses) return;
+    const int32_t crossing = MakeCrossing(p, q);
+    SplitAt(p, crossing);
+    SplitAt(q, crossing);
+    PushEvent(crossing);
+}
+
+// The crossing of segments a-b and c-d is a + (b - a) * t with t = tNum / l in (0, 1), l > 0.
+void Scanner::CrossingParameter(const Crossing& crossing, Int128& l, Int128& tNum) const {
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
+    const Vertex& c = vertices_[crossing.c];
+    const Vertex& d = vertices_[crossing.d];
+    const int64_t dx2 = d.fx - c.fx, dy2 = d.fy - c.fy;
+    l = Int128(b.fx - a.fx) * dy2 - Int128(b.fy - a.fy) * dx2;
+    tNum = Int128(c.fx - a.fx) * dy2 - Int128(c.fy - a.fy) * dx2;
+    if (l < 0) {
+        l = -l;
+        tNum = -tNum;
+    }
+}
+
+int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
+    // Only the two segments are kept: the exact rationals are rebuilt in the rare case that
+    // a range test cannot decide.
+    const Crossing crossing{chainVertices_[p.cur - 1], chainVertices_[p.cur],
+                            chainVertices_[q.cur - 1], chainVertices_[q.cur]};
+    crossings_.push_back(crossing);
+    Int128 l, tNum;
+    CrossingParameter(crossing, l, tNum);
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
+    // t carries three roundings (2^-51 relative); |dx1 * t| < 2^47 so the product is off by
+    // under 2^-4, the sum by one more half ulp of 2^46: well inside kCrossingSlack.
+    const double t = static_cast<double>(tNum) / static_cast<double>(l);
+    Vertex v{};
+    v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
+    v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
+    v.crossing = static_cast<int32_t>(crossings_.size() - 1);
+    v.ux = static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_);
+    v.uy = static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_);
+    vertices_.push_back(v);
+    return static_cast<int32_t>(vertices_.size() - 1);
+}
+
+void Scanner::ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const {
+    const Vertex& v = vertices_[vertex];
+    if (v.crossing < 0) {
+        nx = v.fx;
+        ny = v.fy;
+        l = 1;
+        return;
+    }
+    const Crossing& crossing = crossings_[v.crossing];
+    Int128 l128, tNum;
+    CrossingParameter(crossing, l128, tNum);
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
+    l = ToExact(l128);
+    const ExactInt t = ToExact(tNum);
+    nx = ExactInt(a.fx) * l + ExactInt(b.fx - a.fx) * t;
+    ny = ExactInt(a.fy) * l + ExactInt(b.fy - a.fy) * t;
+}
+
+int Scanner::Compare(int32_t a, int32_t b) const {
+    if (a == b) return 0;
+    const Vertex& va = vertices_[a];
+    const Vertex& vb = vertices_[b];
+    if (va.crossing < 0 && vb.crossing < 0) {
+        if (va.fy != vb.fy) return va.fy < vb.fy ? -1 : 1;
+        if (va.fx != vb.fx) return va.fx < vb.fx ? -1 : 1;
+        return 0;
+    }
+    // Range test first: the double positions are within kCrossingSlack of the truth.
+    if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
+    ExactInt ax, ay, al, bx, by, bl;
+    ExactCoordinates(a, ax, ay, al);
+    ExactCoordinates(b, bx, by, bl);
+    const int y = (ay * bl).compare(by * al);
+    if (y != 0) return y < 0 ? -1 : 1;
+    if (std::fabs(va.x - vb.x) > 2 * kCrossingSlack) return va.x < vb.x ? -1 : 1;
+    const int x = (ax * bl).compare(bx * al);
+    return (x > 0) - (x < 0);
+}
+
+int Scanner::Orient(int32_t vertex, const Chain& chain) const {
+    const Vertex& a = vertices_[chainVertices_[chain.cur - 1]];
+    const Vertex& b = vertices_[chainVertices_[chain.cur]];
+    const Vertex& v = vertices_[vertex];
+    const int64_t dx = b.fx - a.fx, dy = b.fy - a.fy;
+    if (v.crossing < 0) {
+        return Sign(Int128(dx) * (v.fy - a.fy) - Int128(dy) * (v.fx - a.fx));
+    }
+    const double p1 = static_cast<double>(dx) * (v.y - a.y);
+    const double p2 = static_cast<double>(dy) * (v.x - a.x);
+    // Position error times the direction, plus the rounding of the products and difference.
+    const double bound =
+        (std::fabs(static_cast<double>(dx)) + std::fabs(static_cast<double>(dy))) * kCrossingSlack +
+        (std::fabs(p1) + std::fabs(p2)) * 0x1p-50;
+    const double approx = p1 - p2;
+    if (approx > bound) return 1;
+    if (approx < -bound) return -1;
+    ExactInt nx, ny, l;
+    ExactCoordinates(vertex, nx, ny, l);
+    return Sign(ExactInt(dx) * (ny - ExactInt(a.fy) * l) -
+                ExactInt(dy) * (nx - ExactInt(a.fx) * l));
+}
+
+bool Scanner::SameDirection(int32_t a, int32_t b) const {
+    const Chain& p = chains_[a];
+    const Chain& q = chains_[b];
+    const Vertex& a0 = vertices_[chainVertices_[p.cur - 1]];
+    const Vertex& a1 = vertices_[chainVertices_[p.cur]];
+    const Vertex& b0 = vertices_[chainVertices_[q.cur - 1]];
+    const Vertex& b1 = vertices_[chainVertices_[q.cur]];
+    // Both point down or right in sweep order, so parallel means the same direction.
+    return Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) == Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
+}
+
+GXPoint Scanner::UserPoint(int32_t vertex) const {
+    return {vertices_[vertex].ux, vertices_[vertex].uy};
+}
+
+bool Scanner::Validate() const {
+    for (const Chain& chain : chains_) {
+        for (int32_t i = chain.begin + 1; i < chain.end; ++i) {
+            if (Compare(chainVertices_[i - 1], chainVertices_[i]) >= 0) return false;
+        }
+    }
+    for (size_t i = 0; i < active_.size(); ++i) {
+        const Chain& chain = chains_[active_[i]];
+        if (Compare(chain.top, event_) > 0) return false;
+        if (Compare(chain.bot, event_) <= 0) return false;
+        if (Orient(chain.top, chain) != 0 || Orient(chain.bot, chain) != 0) return false;
+        int32_t above = chain.bot;
+        for (int32_t s = chain.pending; s >= 0; s = splits_[s].next) {
+            if (Compare(above, splits_[s].vertex) >= 0) return false;
+            above = splits_[s].vertex;
+        }
+        if (Compare(above, chainVertices_[chain.cur]) > 0) return false;
+        if (i == 0) continue;
+        // Adjacent chains may touch but never cross: at the later top and at the earlier
+        // bottom the left one is not right of the right one.
+        const Chain& left = chains_[active_[i - 1]];
+        const bool leftTopLater = Compare(left.top, chain.top) > 0;
+        if (leftTopLater ? Orient(left.top, chain) < 0 : Orient(chain.top, left) > 0) return false;
+        const bool leftBotEarlier = Compare(left.bot, chain.bot) < 0;
+        if (leftBotEarlier ? Orient(left.bot, chain) < 0 : Orient(chain.bot, left) > 0)
+            return false;
+    }
+    return true;
+}
+
+}  // namespace Graphics
