@@ -61,10 +61,6 @@ void ExpectMatrix(const GXMatrix& m, float a, float b, float c, float d, float e
     EXPECT_FLOAT_EQ(m.f, f);
 }
 
-bool IsIdentityCTM(const GXMatrix& m) {
-    return IsIdentity(m);
-}
-
 struct Fixture : ::testing::Test {
     std::shared_ptr<RecordingRenderer> renderer = std::make_shared<RecordingRenderer>();
     RenderTarget target{renderer};
@@ -133,7 +129,7 @@ TEST_F(RenderTargetFill, SnapsInDeviceSpaceAndRestoresTheCTM) {
     ASSERT_EQ(renderer->calls.size(), 3u);
     EXPECT_EQ(renderer->calls[0].op, "SetCTM");
     EXPECT_EQ(renderer->calls[1].op, "FillGeometry");
-    EXPECT_TRUE(IsIdentityCTM(renderer->calls[1].ctm));
+    EXPECT_TRUE(IsIdentity(renderer->calls[1].ctm));
     // Device box x [-7.75, -1.75] -> [-8, -2], y [2, 6].
     ExpectRectGeometry(*renderer->calls[1].geometry, -8, 2, -2, 6);
     EXPECT_EQ(renderer->calls[2].op, "SetCTM");
@@ -176,7 +172,7 @@ TEST_F(RenderTargetFill, LeavesOtherShapesAndStatesAlone) {
     EXPECT_EQ(drawn[2].geometry, twoRects);
     ExpectRectGeometry(*drawn[3].geometry, 0.3f, 0.3f, 10.6f, 10.2f);
     ExpectRectGeometry(*drawn[4].geometry, 0.3f, 0.3f, 10.6f, 10.2f);
-    EXPECT_FALSE(IsIdentityCTM(drawn[4].ctm));
+    EXPECT_FALSE(IsIdentity(drawn[4].ctm));
 }
 
 TEST_F(RenderTargetFill, NonFiniteRectanglesAreDrawnUnsnapped) {
@@ -186,7 +182,7 @@ TEST_F(RenderTargetFill, NonFiniteRectanglesAreDrawnUnsnapped) {
     target.FillEllipse({0, 0, 4, 2}, red);
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 3u);
-    for (const auto& call : drawn) EXPECT_TRUE(IsIdentityCTM(call.ctm));
+    for (const auto& call : drawn) EXPECT_TRUE(IsIdentity(call.ctm));
     EXPECT_EQ(Figures(*drawn[2].geometry)[0].size(), 13u);  // start + four cubics
 }
 
@@ -228,8 +224,11 @@ TEST_F(RenderTargetStroke, WidthRules) {
     const float expected[] = {0.375f, 0.375f, 0.25f, 0.25f, 3, 0.25f};
     for (size_t i = 0; i < 6; ++i) EXPECT_NEAR(DeviceHalfWidth(drawn[i]), expected[i], 1e-5f) << i;
     // Hairlines are widened in device space and filled under the identity; the CTM returns.
-    EXPECT_TRUE(IsIdentityCTM(drawn[0].ctm));
-    EXPECT_FALSE(IsIdentityCTM(drawn[2].ctm) && IsIdentityCTM(drawn[4].ctm));
+    EXPECT_TRUE(IsIdentity(drawn[0].ctm));
+    EXPECT_TRUE(IsIdentity(drawn[1].ctm));
+    // Other widths are widened in user space and filled under the CTM.
+    ExpectMatrix(drawn[3].ctm, 0.5f, 0, 0, 0.5f, 0, 0);
+    ExpectMatrix(drawn[4].ctm, 2, 0, 0, 2, 0, 0);
     ExpectMatrix(target.GetCTM(), 2, 0, 0, 2, 0, 0);
 }
 
@@ -296,7 +295,7 @@ TEST_F(RenderTargetImages, DrawBitmapFitsTheBrushToTheSnappedRectangle) {
     ASSERT_EQ(drawn.size(), 1u);
     // Device (0, 0, 10.4, 6) snaps to (0, 0, 11, 6); pixel (4, 3) lands on its corner.
     ExpectRectGeometry(*drawn[0].geometry, 0, 0, 11, 6);
-    EXPECT_TRUE(IsIdentityCTM(drawn[0].ctm));
+    EXPECT_TRUE(IsIdentity(drawn[0].ctm));
     auto brush = std::dynamic_pointer_cast<BitmapBrush>(drawn[0].brush);
     ASSERT_TRUE(brush);
     EXPECT_EQ(brush->GetBitmap(), bitmap);
@@ -317,7 +316,6 @@ TEST_F(RenderTargetImages, DrawBitmapWithoutSnapping) {
     Scale(0, 2);  // collapses the bitmap: nothing to draw
     target.DrawBitmap(bitmap, 1, 0);
     EXPECT_TRUE(renderer->Drawn().empty());
-    target.RotateCTM(0);
     target.SetCTM(nullptr);
     target.RotateCTM(0.5f);
     target.DrawBitmap(bitmap, 1, 0);
@@ -355,7 +353,7 @@ TEST_F(RenderTargetImages, DrawGradientCoversTheTargetInUserSpace) {
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 1u);
     ExpectRectGeometry(*drawn[0].geometry, 0, 0, 100, 50);
-    EXPECT_TRUE(IsIdentityCTM(drawn[0].ctm));
+    EXPECT_TRUE(IsIdentity(drawn[0].ctm));
     auto brush = std::dynamic_pointer_cast<GradientBrush>(drawn[0].brush);
     ASSERT_TRUE(brush);
     EXPECT_EQ(brush->GetGradient(), gradient);
@@ -402,7 +400,7 @@ TEST_F(RenderTargetImages, FillMaskSetsAnInverseShapeMaskInsideItsOwnState) {
     target.FillMask(mask, red, 0);
     ASSERT_EQ(renderer->calls.size(), 4u);
     ExpectRectGeometry(*renderer->calls[2].geometry, 0, 0, 4, 3);
-    EXPECT_FALSE(IsIdentityCTM(renderer->calls[1].brush->GetMatrix()));
+    EXPECT_FALSE(IsIdentity(renderer->calls[1].brush->GetMatrix()));
 }
 
 TEST_F(RenderTargetImages, InvertRectDrawsWhiteInDifferenceMode) {

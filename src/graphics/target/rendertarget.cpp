@@ -380,9 +380,10 @@ void RenderTarget::StretchBitmap(const std::shared_ptr<Bitmap>& bitmap, const GX
 
 void RenderTarget::DrawGradient(const std::shared_ptr<Gradient>& gradient, float opacity) {
     if (!painting_ || !gradient || !(opacity > 0)) return;
+    const GXIntSize size = impl_->GetSize();
+    if (size.width <= 0 || size.height <= 0) return;
     const GXMatrix ctm = impl_->GetCTM();
     auto brush = std::make_shared<GradientBrush>(gradient, opacity, ctm);
-    const GXIntSize size = impl_->GetSize();
     auto target = RectangleGeometry({0, 0, float(size.width), float(size.height)});
     impl_->SetCTM(kIdentityMatrix);
     WithRestore([&] { FillOrClip(target, brush); }, [&] { impl_->SetCTM(ctm); });
