@@ -27,11 +27,11 @@ public:
         int32_t value = 0;                   // blend mode or mask type
     };
     struct State {
-        GXMatrix ctm = kIdentityMatrix;
-        int32_t blendMode = 0;
-        int32_t stateValue = 0;
-        bool strokeAdjustment = true;
-        bool layer = false;  // opened by BeginLayer rather than PushState
+        GXMatrix ctm = kIdentityMatrix;  // user space to device pixels
+        int32_t blendMode = 0;           // as set, unvalidated
+        int32_t stateValue = 0;          // as set
+        bool strokeAdjustment = true;    // snapping requested
+        bool layer = false;              // opened by BeginLayer rather than PushState
     };
 
     std::vector<Call> calls;
