@@ -486,6 +486,33 @@ GXAPI GXResult GXFontFaceCalculateTextBound(GXFontFaceRec_* face, const uint16_t
 
 /* ---- Render targets ------------------------------------------------------------------ */
 
+/* Blend modes of the PDF imaging model. Colour burn is 6 and colour dodge 7. */
+enum {
+    GXBlendModeNormal = 0,
+    GXBlendModeMultiply = 1,
+    GXBlendModeScreen = 2,
+    GXBlendModeOverlay = 3,
+    GXBlendModeDarken = 4,
+    GXBlendModeLighten = 5,
+    GXBlendModeColorBurn = 6,
+    GXBlendModeColorDodge = 7,
+    GXBlendModeHardLight = 8,
+    GXBlendModeSoftLight = 9,
+    GXBlendModeDifference = 10,
+    GXBlendModeExclusion = 11,
+    GXBlendModeHue = 12,
+    GXBlendModeSaturation = 13,
+    GXBlendModeColor = 14,
+    GXBlendModeLuminosity = 15
+};
+
+/* A transparency group (layer). */
+typedef struct GXLayerParams {
+    GXRect bounds;    /* user space; nothing outside is drawn into the layer */
+    float opacity;    /* multiplies the layer's contribution when it is composited */
+    uint8_t isolated; /* 0 or 1: the group starts transparent rather than from the backdrop */
+    uint8_t knockout; /* 0 or 1: each object composites with the group's initial backdrop */
+} GXLayerParams;
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,450 @@
+#include "graphics/target/rendertarget.h"
+
+#include <cmath>
+#include <utility>
+
+#include "graphics/bitmap/bitmap.h"
+#include "graphics/geometry/geometry.h"
+#include "graphics/geometry/strokestyle.h"
+#include "graphics/geometry/transformer.h"
+#include "graphics/paint/bitmapbrush.h"
+#include "graphics/paint/font.h"
+#include "graphics/paint/gradientbrush.h"
+#include "graphics/paint/solidbrush.h"
+#include "graphics/target/pixelsnapping.h"
+
+namespace Graphics {
+
+namespace {
+
+// 2*pi as the nearest float; RotateCTM reduces angles from here on.
+constexpr float kTwoPi = 6.2831855f;
+// Below this |determinant| the CTM is treated as having no inverse.
+constexpr float kSingularDeterminant = 1.0f / 8388608.0f;  // 2^-23
+constexpr int32_t kBlendModeDifference = 10;
+// Shape-mask type whose value is 255 - alpha: the brush shows where the mask is clear.
+constexpr int32_t kMaskTypeInverseAlpha = 1;
+
+// Applying `first`, then `second` (row vectors: first x second).
+GXMatrix Multiply(const GXMatrix& first, const GXMatrix& second) {
+    return GXMatrix{
+        first.a * second.a + first.b * second.c,
+        first.a * second.b + first.b * second.d,
+        first.c * second.a + first.d * second.c,
+        first.c * second.b + first.d * second.d,
+        first.e * second.a + first.f * second.c + second.e,
+        first.e * second.b + first.f * second.d + second.f,
+    };
+}
+
+GXMatrix InverseOrIdentity(const GXMatrix& m) {
+    const float det = m.a * m.d - m.b * m.c;
+    // The negated test also sends a NaN determinant to the identity.
+    if (!(std::fabs(det) >= kSingularDeterminant)) return kIdentityMatrix;
+    return GXMatrix{m.d / det,
+                    -m.b / det,
+                    -m.c / det,
+                    m.a / det,
+                    (m.c * m.f - m.d * m.e) / det,
+                    (m.b * m.e - m.a * m.f) / det};
+}
+
+// The scale and offset that carry the exact device box onto its snapped one.
+GXMatrix FitMatrix(const GXRect& exact, const GXRect& snapped) {
+    const float sx = (snapped.right - snapped.left) / (exact.right - exact.left);
+    const float sy = (snapped.bottom - snapped.top) / (exact.bottom - exact.top);
+    return GXMatrix{sx, 0, 0, sy, snapped.left - exact.left * sx, snapped.top - exact.top * sy};
+}
+
+// A rectangle with left = right or top = bottom covers nothing; NaN sides count as area,
+// as the geometry stage would draw them.
+bool HasNoArea(const GXRect& r) {
+    return r.left == r.right || r.top == r.bottom;
+}
+
+// Runs `body`, then `restore` on every path. When the body throws, its exception is the
+// one that leaves; a failure of the restore itself is then dropped.
+template <class Body, class Restore>
+void WithRestore(Body&& body, Restore&& restore) {
+    try {
+        body();
+    } catch (...) {
+        try {
+            restore();
+        } catch (...) {
+        }
+        throw;
+    }
+    restore();
+}
+
+std::shared_ptr<Geometry> RectangleGeometry(const GXRect& r) {
+    auto geometry = std::make_shared<Geometry>();
+    geometry->Rectangle(r);
+    return geometry;
+}
+
+std::shared_ptr<Geometry> EllipseGeometry(const GXRect& r) {
+    auto geometry = std::make_shared<Geometry>();
+    geometry->Ellipse(r);
+    return geometry;
+}
+
+// The corners of a geometry that is exactly one figure of straight segments through four
+// corners: three segments over four points, or four over five that return to the start.
+bool FourCorners(const Geometry& geometry, GXPoint (&corners)[4]) {
+    const std::vector<Figure>& figures = geometry.GetShape().Figures();
+    if (figures.size() != 1) return false;
+    const Figure& figure = figures[0];
+    const int32_t points = figure.PointCount(), verbs = figure.VerbCount();
+    const bool open = points == 4 && verbs == 3;
+    const bool returning = points == 5 && verbs == 4 &&
+                           figure.LastPoint().x == figure.StartPoint().x &&
+                           figure.LastPoint().y == figure.StartPoint().y;
+    if (!open && !returning) return false;
+    for (int32_t i = 0; i < verbs; ++i)
+        if (figure.Verb(i) != FigureVerbLine) return false;
+    for (int i = 0; i < 4; ++i) corners[i] = figure.Points()[i];
+    return true;
+}
+
+}  // namespace
+
+RenderTarget::RenderTarget(std::shared_ptr<RenderTargetBase> renderer)
+    : ImplementationHolder(std::move(renderer)) {}
+
+bool RenderTarget::IsValidStrokeStyle(const GXStrokeStyle* style) {
+    if (!style || style->dashCount == 0) return true;
+    const uint64_t count = style->dashCount < 15 ? style->dashCount : 15;
+    for (uint64_t i = 0; i < count; ++i)
+        if (style->dashes[i] != 0) return true;
+    return false;
+}
+
+void RenderTarget::Clear(uint32_t argb) {
+    if (painting_) impl_->Clear(ColorF::FromARGB(argb));
+}
+
+void RenderTarget::BeginPaint() {
+    if (painting_) return;
+    impl_->BeginPaint();
+    painting_ = true;
+}
+
+bool RenderTarget::EndPaint() {
+    if (!painting_) return true;
+    // The renderer ends its levels with the pass, even when it fails to finish it.
+    painting_ = false;
+    levels_.clear();
+    return impl_->EndPaint();
+}
+
+void RenderTarget::PushState() {
+    levels_.push_back(Level::State);
+    try {
+        impl_->PushState();
+    } catch (...) {
+        levels_.pop_back();
+        throw;
+    }
+}
+
+void RenderTarget::PopState() {
+    // Only a level PushState opened: the first state stays, and a layer ends by EndLayer.
+    if (levels_.empty() || levels_.back() != Level::State) return;
+    levels_.pop_back();
+    impl_->PopState();
+}
+
+void RenderTarget::SetCTM(const GXMatrix* matrix) {
+    impl_->SetCTM(matrix ? *matrix : kIdentityMatrix);
+}
+
+void RenderTarget::ConcatCTM(const GXMatrix& matrix) {
+    impl_->SetCTM(Multiply(matrix, impl_->GetCTM()));
+}
+
+void RenderTarget::RotateCTM(float radians) {
+    if (radians >= kTwoPi) radians = std::fmod(radians, kTwoPi);
+    const float cosine = std::cos(radians), sine = std::sin(radians);
+    ConcatCTM(GXMatrix{cosine, sine, -sine, cosine, 0, 0});
+}
+
+void RenderTarget::ScaleCTM(float sx, float sy) {
+    ConcatCTM(GXMatrix{sx, 0, 0, sy, 0, 0});
+}
+
+void RenderTarget::TranslateCTM(float tx, float ty) {
+    ConcatCTM(GXMatrix{1, 0, 0, 1, tx, ty});
+}
+
+void RenderTarget::SetOpacityMask(int32_t type, std::shared_ptr<Brush> brush) {
+    if (painting_) impl_->SetOpacityMask(std::move(brush), type);
+}
+
+void RenderTarget::SetShapeMask(int32_t type, std::shared_ptr<Brush> brush) {
+    if (painting_) impl_->SetShapeMask(std::move(brush), type);
+}
+
+void RenderTarget::BeginLayer(const GXLayerParams& params) {
+    if (!painting_) return;
+    levels_.push_back(Level::Layer);
+    try {
+        impl_->BeginLayer(params);
+    } catch (...) {
+        levels_.pop_back();
+        throw;
+    }
+}
+
+void RenderTarget::EndLayer() {
+    if (!painting_ || levels_.empty() || levels_.back() != Level::Layer) return;
+    levels_.pop_back();
+    impl_->EndLayer();
+}
+
+void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
+                              const std::shared_ptr<Brush>& brush) {
+    if (geometry->IsEmpty()) return;
+    GXPoint corners[4];
+    if (impl_->GetStrokeAdjustment() && FourCorners(*geometry, corners)) {
+        const GXMatrix ctm = impl_->GetCTM();
+        for (GXPoint& corner : corners) corner = TransformPoint(ctm, corner);
+        GXRect device, snapped;
+        if (AxisAlignedBox(corners, device) && SnapRect(device, snapped)) {
+            auto rect = RectangleGeometry(snapped);
+            impl_->SetCTM(kIdentityMatrix);
+            WithRestore(
+                [&] {
+                    if (brush)
+                        impl_->FillGeometry(rect, brush);
+                    else
+                        impl_->ClipGeometry(rect);
+                },
+                [&] { impl_->SetCTM(ctm); });
+            return;
+        }
+    }
+    if (brush)
+        impl_->FillGeometry(geometry, brush);
+    else
+        impl_->ClipGeometry(geometry);
+}
+
+void RenderTarget::FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush) {
+    auto rect = RectangleGeometry(snapped);
+    const GXMatrix ctm = impl_->GetCTM();
+    impl_->SetCTM(kIdentityMatrix);
+    WithRestore([&] { impl_->FillGeometry(rect, brush); }, [&] { impl_->SetCTM(ctm); });
+}
+
+void RenderTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry,
+                                const std::shared_ptr<Brush>& brush) {
+    if (painting_ && geometry && brush) FillOrClip(geometry, brush);
+}
+
+void RenderTarget::FillTextGeometry(const std::shared_ptr<Geometry>& geometry,
+                                    const std::shared_ptr<Brush>& brush) {
+    // Glyphs are never snapped: their straight-edged outlines are not rectangles to align.
+    if (painting_ && geometry && brush && !geometry->IsEmpty())
+        impl_->FillTextGeometry(geometry, brush);
+}
+
+void RenderTarget::FillRect(const GXRect& rect, const std::shared_ptr<Brush>& brush) {
+    if (painting_ && brush) FillOrClip(RectangleGeometry(rect), brush);
+}
+
+void RenderTarget::FillEllipse(const GXRect& rect, const std::shared_ptr<Brush>& brush) {
+    if (painting_ && brush && !HasNoArea(rect)) FillOrClip(EllipseGeometry(rect), brush);
+}
+
+void RenderTarget::Stroke(const Geometry& geometry, const std::shared_ptr<Brush>& brush,
+                          float width, const GXStrokeStyle* style) {
+    if (geometry.IsEmpty() || std::isnan(width)) return;
+    const StrokeStyle strokeStyle(style);
+    const GXMatrix ctm = impl_->GetCTM();
+    auto outline = std::make_shared<Geometry>();
+    if (width != 0) {
+        // Flatten to a quarter device pixel, measured in user units through the CTM's mean
+        // scale; never thinner than two such tolerances, half a device pixel.
+        const float tolerance = 0.25f / std::sqrt(std::fabs(ctm.a * ctm.d - ctm.b * ctm.c));
+        const float thinnest = 2 * tolerance;
+        geometry.Widen(width > thinnest ? width : thinnest, strokeStyle, tolerance, outline);
+        FillOrClip(outline, brush);
+        return;
+    }
+    // A hairline is as wide in device pixels at any scale, so it is widened in device space.
+    Geometry device;
+    geometry.SendToSinkTransformed(ctm, &device);
+    device.Widen(0.75f, strokeStyle, 0.25f, outline);
+    impl_->SetCTM(kIdentityMatrix);
+    WithRestore([&] { FillOrClip(outline, brush); }, [&] { impl_->SetCTM(ctm); });
+}
+
+void RenderTarget::StrokeGeometry(const std::shared_ptr<Geometry>& geometry,
+                                  const std::shared_ptr<Brush>& brush, float width,
+                                  const GXStrokeStyle* style) {
+    if (painting_ && geometry && brush) Stroke(*geometry, brush, width, style);
+}
+
+void RenderTarget::StrokeLine(const GXPoint& from, const GXPoint& to,
+                              const std::shared_ptr<Brush>& brush, float width,
+                              const GXStrokeStyle* style) {
+    if (!painting_ || !brush) return;
+    Geometry line;
+    line.BeginFigure(from);
+    line.LineTo(to);
+    line.EndFigure();
+    Stroke(line, brush, width, style);
+}
+
+void RenderTarget::StrokeRect(const GXRect& rect, const std::shared_ptr<Brush>& brush, float width,
+                              const GXStrokeStyle* style) {
+    if (!painting_ || !brush || HasNoArea(rect)) return;
+    GXRect path = rect;
+    const GXMatrix ctm = impl_->GetCTM();
+    const bool keepsAxes = (ctm.b == 0 && ctm.c == 0) || (ctm.a == 0 && ctm.d == 0);
+    if (keepsAxes && impl_->GetStrokeAdjustment()) {
+        const GXRect box = TransformBounds(ctm, rect);
+        // Out-of-range or non-finite bounds are stroked where they are.
+        const float limit = kSnapLimit;
+        if (std::fabs(box.left) <= limit && std::fabs(box.top) <= limit &&
+            std::fabs(box.right) <= limit && std::fabs(box.bottom) <= limit) {
+            // Pixel centres, so that a one-pixel centre line covers whole pixels.
+            const GXMatrix inverse = InverseOrIdentity(ctm);
+            const GXPoint topLeft =
+                TransformPoint(inverse, {std::floor(box.left) + 0.5f, std::floor(box.top) + 0.5f});
+            const GXPoint bottomRight = TransformPoint(
+                inverse, {std::floor(box.right) + 0.5f, std::floor(box.bottom) + 0.5f});
+            path = GXRect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
+        }
+    }
+    Geometry geometry;
+    geometry.Rectangle(path);
+    Stroke(geometry, brush, width, style);
+}
+
+void RenderTarget::StrokeEllipse(const GXRect& rect, const std::shared_ptr<Brush>& brush,
+                                 float width, const GXStrokeStyle* style) {
+    if (painting_ && brush && !HasNoArea(rect)) Stroke(*EllipseGeometry(rect), brush, width, style);
+}
+
+void RenderTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
+    if (painting_ && geometry) FillOrClip(geometry, nullptr);
+}
+
+void RenderTarget::ClipRect(const GXRect& rect) {
+    if (painting_ && !HasNoArea(rect)) FillOrClip(RectangleGeometry(rect), nullptr);
+}
+
+void RenderTarget::ClipEllipse(const GXRect& rect) {
+    if (painting_ && !HasNoArea(rect)) FillOrClip(EllipseGeometry(rect), nullptr);
+}
+
+void RenderTarget::DrawBitmap(const std::shared_ptr<Bitmap>& bitmap, float opacity,
+                              int32_t samplingMode) {
+    if (!painting_ || !bitmap || !(opacity > 0)) return;
+    const GXIntSize size = bitmap->GetSize();
+    const GXRect rect{0, 0, float(size.width), float(size.height)};
+    const GXMatrix ctm = impl_->GetCTM();
+    GXRect device, snapped;
+    if (impl_->GetStrokeAdjustment() && MapRectAxisAligned(ctm, rect, device)) {
+        if (HasNoArea(device)) return;
+        if (SnapRect(device, snapped)) {
+            FillDeviceRect(snapped, std::make_shared<BitmapBrush>(
+                                        bitmap, opacity, Multiply(ctm, FitMatrix(device, snapped)),
+                                        samplingMode, BitmapExtendClamp, BitmapExtendClamp));
+            return;
+        }
+    }
+    FillOrClip(RectangleGeometry(rect),
+               std::make_shared<BitmapBrush>(bitmap, opacity, ctm, samplingMode, BitmapExtendClamp,
+                                             BitmapExtendClamp));
+}
+
+void RenderTarget::StretchBitmap(const std::shared_ptr<Bitmap>& bitmap, const GXRect& rect,
+                                 float opacity, int32_t samplingMode) {
+    if (!painting_ || !bitmap || !(opacity > 0)) return;
+    const GXIntSize size = bitmap->GetSize();
+    if (size.width <= 0 || size.height <= 0) return;
+    const float width = float(size.width), height = float(size.height);
+    const GXMatrix flip{1, 0, 0, -1, 0, height};
+    const GXMatrix scale{(rect.right - rect.left) / width,  0, 0,
+                         (rect.bottom - rect.top) / height, 0, 0};
+    const GXMatrix translate{1, 0, 0, 1, rect.left, rect.top};
+    const GXMatrix matrix = Multiply(Multiply(Multiply(flip, scale), translate), impl_->GetCTM());
+    FillOrClip(RectangleGeometry(rect),
+               std::make_shared<BitmapBrush>(bitmap, opacity, matrix, samplingMode,
+                                             BitmapExtendClamp, BitmapExtendClamp));
+}
+
+void RenderTarget::DrawGradient(const std::shared_ptr<Gradient>& gradient, float opacity) {
+    if (!painting_ || !gradient || !(opacity > 0)) return;
+    const GXIntSize size = impl_->GetSize();
+    if (size.width <= 0 || size.height <= 0) return;
+    const GXMatrix ctm = impl_->GetCTM();
+    auto brush = std::make_shared<GradientBrush>(gradient, opacity, ctm);
+    auto target = RectangleGeometry({0, 0, float(size.width), float(size.height)});
+    impl_->SetCTM(kIdentityMatrix);
+    WithRestore([&] { FillOrClip(target, brush); }, [&] { impl_->SetCTM(ctm); });
+}
+
+void RenderTarget::FillMask(const std::shared_ptr<Bitmap>& mask,
+                            const std::shared_ptr<Brush>& brush, int32_t samplingMode) {
+    if (!painting_ || !mask || !brush) return;
+    const GXIntSize size = mask->GetSize();
+    const GXRect rect{0, 0, float(size.width), float(size.height)};
+    const GXMatrix ctm = impl_->GetCTM();
+    auto maskBrush = [&](const GXMatrix& matrix) {
+        return std::make_shared<BitmapBrush>(mask, 1.0f, matrix, samplingMode, BitmapExtendClamp,
+                                             BitmapExtendClamp);
+    };
+    // The shape mask and the CTM change only inside this level, which PopState ends.
+    PushState();
+    WithRestore(
+        [&] {
+            GXRect device, snapped;
+            if (impl_->GetStrokeAdjustment() && MapRectAxisAligned(ctm, rect, device)) {
+                if (HasNoArea(device)) return;
+                if (SnapRect(device, snapped)) {
+                    impl_->SetShapeMask(maskBrush(Multiply(ctm, FitMatrix(device, snapped))),
+                                        kMaskTypeInverseAlpha);
+                    impl_->SetCTM(kIdentityMatrix);
+                    impl_->FillGeometry(RectangleGeometry(snapped), brush);
+                    return;
+                }
+            }
+            impl_->SetShapeMask(maskBrush(ctm), kMaskTypeInverseAlpha);
+            impl_->FillGeometry(RectangleGeometry(rect), brush);
+        },
+        [&] { PopState(); });
+}
+
+void RenderTarget::InvertRect(const GXRect& rect) {
+    if (!painting_) return;
+    auto white = std::make_shared<SolidBrush>(ColorF{1, 1, 1, 1}, 1.0f);
+    const int32_t mode = impl_->GetBlendMode();
+    impl_->SetBlendMode(kBlendModeDifference);
+    WithRestore([&] { FillRect(rect, white); }, [&] { impl_->SetBlendMode(mode); });
+}
+
+void RenderTarget::FillText(const std::shared_ptr<Font>& face, const uint16_t* text,
+                            const std::shared_ptr<Brush>& brush) {
+    if (!painting_ || !face || !text || !brush) return;
+    size_t length = 0;
+    while (text[length] != 0) ++length;
+    const std::vector<uint16_t> glyphs = face->GetGlyphIndices(text, length);
+    const GXMatrix ctm = impl_->GetCTM();
+    WithRestore(
+        [&] {
+            for (const uint16_t glyph : glyphs) {
+                auto outline = std::make_shared<Geometry>();
+                const GXPoint advance = face->GetGlyphOutline(glyph, outline.get());
+                FillTextGeometry(outline, brush);
+                ConcatCTM(GXMatrix{1, 0, 0, 1, advance.x, advance.y});
+            }
+        },
+        [&] { impl_->SetCTM(ctm); });
+}
+
+}  // namespace Graphics
