@@ -43,7 +43,9 @@ SwPipeLine::SwPipeLine(std::shared_ptr<Geometry> geometry, const GXIntRect& devi
       snapRectangles_(false),
       blendMode_(0),
       geometry_(std::move(geometry)) {
-    // At least one entry, so that an empty pipeline still owns real blocks.
+    // A rectangle empty on either axis draws nothing, and then needs no row buffers beyond
+    // one entry (so that every pipeline owns real blocks).
+    if (clipX1_ == 0 || clipY1_ == 0) clipX1_ = clipY1_ = 0;
     const size_t width = std::max<size_t>(size_t(clipX1_), 1);
     sourceShape_.reset(static_cast<uint8_t*>(ProcessHeap::AllocAligned(width)));
     sourceColor_.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(width * 4)));
