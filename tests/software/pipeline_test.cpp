@@ -260,3 +260,26 @@ TEST(SwPipeLine, ExecuteNeedsSharedOwnership) {
     SwPipeLine pipeline(RectGeometry({0, 0, 4, 4}), GXIntRect{0, 0, 4, 4});
     EXPECT_THROW(pipeline.Execute(), std::bad_weak_ptr);
 }
+
+TEST(SwPipeLine, SinkCallsAreCutToTheClipBox) {
+    // Rows and rectangles handed to the pipeline directly, wider than its clip box: the
+    // pipeline cuts them itself rather than trusting its caller.
+    auto shape = MakeBitmap(16, 8, GXPixelFormatA8, 0);
+    auto pipeline = std::make_shared<SwPipeLine>(nullptr, GXIntRect{0, 0, 16, 8});
+    pipeline->AddTargetShape(shape);
+    pipeline->AddShapeFiller();
+    pipeline->IntersectClipBox(GXIntRect{2, 1, 12, 4});
+    CoverageBuffer coverage(0, 16);
+    for (int32_t sub = 0; sub < 8; ++sub) coverage.AddSpan(4, 15 * 8);  // x 0 half, 1..14 full
+    pipeline->AddCoverageRow(0, coverage);                              // above the box
+    pipeline->AddCoverageRow(1, coverage);
+    pipeline->AddCoverageRow(4, coverage);  // below the box
+    pipeline->FillPixelRect(-100, 2, 100, 3);
+    pipeline->FillPixelRect(0, 3, 2, 4);  // left of the box
+    for (int32_t y = 0; y < 8; ++y) {
+        for (int32_t x = 0; x < 16; ++x) {
+            const bool inside = (y == 1 || y == 2) && x >= 2 && x < 12;
+            EXPECT_EQ(Pixel8(*shape, x, y), inside ? 255 : 0) << x << "," << y;
+        }
+    }
+}
