@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <random>
 #include <vector>
 
 #include "graphics/software/swpipeline.h"
@@ -171,24 +170,4 @@ TEST(SwClipping, BadGeometryAndMatricesStayDefined) {
     EXPECT_EQ(Pixel32(*DrawThrough(huge, 16), 8, 8), 0xFFFFFFFFu);
     SwClipping negative(GXIntSize{-5, 16}, 96, 96);
     EXPECT_EQ(negative.PixelBox().right, 0);
-}
-
-TEST(SwClipping, MultiplyRowMatchesItsScalarTwin) {
-    std::mt19937 random(7);
-    std::vector<uint8_t> mask(64), coverage(64), expected(64);
-    for (int32_t count = 0; count <= 37; ++count) {
-        for (int32_t start = 0; start < 4; ++start) {
-            for (auto& v : mask) v = uint8_t(random());
-            for (auto& v : coverage) v = uint8_t(random());
-            mask[size_t(start)] = 255;
-            coverage[size_t(start)] = 255;
-            expected = mask;
-            SwClipping::MultiplyRowScalar(expected.data() + start, coverage.data() + start, count);
-            SwClipping::MultiplyRow(mask.data() + start, coverage.data() + start, count);
-            ASSERT_EQ(mask, expected) << count << " from " << start;
-            if (count > 0) {
-                EXPECT_EQ(mask[size_t(start)], 255);
-            }
-        }
-    }
 }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "graphics/api/exception.h"
@@ -141,4 +142,37 @@ TEST(SwSoftMask, MasksApplyInsideThePipeline) {
     EXPECT_EQ(Pixel32(*target, 3, 1), 0x20202020u);
     EXPECT_THROW(pipeline->AddOpacityMask(std::make_shared<SwSoftMask>(Solid(0xFFFFFFFF, 7))),
                  Exception);
+}
+
+TEST(SwSoftMask, SSE2RowsMatchTheirScalarTwins) {
+    std::mt19937 random(7);
+    std::vector<uint8_t> shape(64), mask(64), expectedShape(64);
+    std::vector<uint32_t> color(64), expectedColor(64);
+    for (int32_t count = 0; count <= 37; ++count) {
+        for (int32_t start = 0; start < 4; ++start) {
+            for (auto& v : shape) v = uint8_t(random());
+            for (auto& v : mask) v = uint8_t(random());
+            for (auto& v : color) {
+                // Premultiplied: every colour channel at or below alpha.
+                const uint32_t a = random() & 0xFF;
+                v = a << 24 | (random() % (a + 1)) << 16 | (random() % (a + 1)) << 8 |
+                    (random() % (a + 1));
+            }
+            mask[size_t(start)] = 255;  // the fully open mask leaves its pixel alone
+            expectedShape = shape;
+            expectedColor = color;
+            SwSoftShapeMaskOp::MultiplyRowScalar(expectedShape.data() + start, mask.data() + start,
+                                                 count);
+            SwSoftShapeMaskOp::MultiplyRow(shape.data() + start, mask.data() + start, count);
+            ASSERT_EQ(shape, expectedShape) << count << " from " << start;
+            SwSoftOpacityMaskOp::ScaleRowScalar(expectedColor.data() + start, mask.data() + start,
+                                                count);
+            SwSoftOpacityMaskOp::ScaleRow(color.data() + start, mask.data() + start, count);
+            ASSERT_EQ(color, expectedColor) << count << " from " << start;
+        }
+    }
+    uint8_t one = 200;
+    const uint8_t open = 255;
+    SwSoftShapeMaskOp::MultiplyRow(&one, &open, 1);
+    EXPECT_EQ(one, 200);
 }

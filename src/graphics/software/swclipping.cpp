@@ -1,7 +1,5 @@
 #include "graphics/software/swclipping.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +8,7 @@
 #include "graphics/geometry/transformer.h"
 #include "graphics/software/swmatrix.h"
 #include "graphics/software/swpipeline.h"
+#include "graphics/software/swsoftshapemaskop.h"
 
 namespace Graphics {
 
@@ -148,39 +147,12 @@ void SwClipping::BuildMask() {
         const GXBitmapData& m = maskLock.Data();
         const GXBitmapData& c = coverageLock.Data();
         for (int32_t y = 0; y < size.height; ++y) {
-            MultiplyRow(static_cast<uint8_t*>(m.data) + ptrdiff_t(y) * m.stride,
-                        static_cast<const uint8_t*>(c.data) + ptrdiff_t(y) * c.stride, size.width);
+            SwSoftShapeMaskOp::MultiplyRow(
+                static_cast<uint8_t*>(m.data) + ptrdiff_t(y) * m.stride,
+                static_cast<const uint8_t*>(c.data) + ptrdiff_t(y) * c.stride, size.width);
         }
     }
     mask_ = std::move(mask);
-}
-
-void SwClipping::MultiplyRowScalar(uint8_t* mask, const uint8_t* coverage, int32_t count) {
-    // At most 256 x 255 >> 8 = 255: the product never needs clamping.
-    for (int32_t i = 0; i < count; ++i) {
-        mask[i] = static_cast<uint8_t>(((coverage[i] + 1u) * mask[i]) >> 8);
-    }
-}
-
-void SwClipping::MultiplyRow(uint8_t* mask, const uint8_t* coverage, int32_t count) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi16(1);
-    int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(mask + i));
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage + i));
-        // 16-bit lanes: (c + 1) x m <= 256 x 255 fits, and the shift brings it back to 0..255.
-        const __m128i lo =
-            _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(_mm_unpacklo_epi8(c, zero), one),
-                                           _mm_unpacklo_epi8(m, zero)),
-                           8);
-        const __m128i hi =
-            _mm_srli_epi16(_mm_mullo_epi16(_mm_add_epi16(_mm_unpackhi_epi8(c, zero), one),
-                                           _mm_unpackhi_epi8(m, zero)),
-                           8);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(mask + i), _mm_packus_epi16(lo, hi));
-    }
-    MultiplyRowScalar(mask + i, coverage + i, count - i);
 }
 
 }  // namespace Graphics

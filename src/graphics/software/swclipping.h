@@ -41,11 +41,6 @@ public:
     // Maps mask pixels to sub-target pixels (a translation to the mask's top-left).
     GXMatrix MaskMatrix() const { return maskMatrix_; }
 
-    // Multiplies mask[0 .. count) by coverage: ((coverage + 1) x mask) >> 8, 16 bytes per
-    // SSE2 step; the scalar twin below is what it is tested against.
-    static void MultiplyRow(uint8_t* mask, const uint8_t* coverage, int32_t count);
-    static void MultiplyRowScalar(uint8_t* mask, const uint8_t* coverage, int32_t count);
-
 private:
     struct Entry {
         GXMatrix matrix;                     // the drawing matrix of the clip
