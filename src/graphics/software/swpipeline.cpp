@@ -1,0 +1,166 @@
+#include "graphics/software/swpipeline.h"
+
+#include <algorithm>
+
+#include "graphics/api/exception.h"
+#include "graphics/bitmap/bitmapbase.h"
+#include "graphics/geometry/geometry.h"
+#include "graphics/software/coveragebuffer.h"
+#include "graphics/software/rasterizer.h"
+#include "graphics/software/shapefillerop.h"
+#include "graphics/software/swbasiccompositenormalsse2op.h"
+#include "graphics/software/swbasiccompositeop.h"
+#include "graphics/software/swbitmapcolorsource.h"
+#include "graphics/software/swclipping.h"
+#include "graphics/software/swsoftmask.h"
+#include "graphics/software/swsoftopacitymaskop.h"
+#include "graphics/software/swsoftshapemaskop.h"
+#include "graphics/software/swsourcecolorop.h"
+#include "graphics/software/swsourceshapeop.h"
+#include "graphics/software/swtargetcolorop.h"
+#include "graphics/software/swtargetshapeop.h"
+
+namespace Graphics {
+
+namespace {
+
+// Extent of [from, to) in 64 bits (no overflow for any two ints), cut to 0..INT32_MAX:
+// an inverted range is empty.
+int32_t Extent(int32_t from, int32_t to) {
+    return static_cast<int32_t>(std::clamp<int64_t>(int64_t(to) - from, 0, INT32_MAX));
+}
+
+}  // namespace
+
+SwPipeLine::SwPipeLine(std::shared_ptr<Geometry> geometry, const GXIntRect& deviceRect)
+    : state_{},
+      clipX0_(0),
+      clipY0_(0),
+      clipX1_(Extent(deviceRect.left, deviceRect.right)),
+      clipY1_(Extent(deviceRect.top, deviceRect.bottom)),
+      origin_{deviceRect.left, deviceRect.top},
+      ctm_{1, 0, 0, 1, 0, 0},
+      snapRectangles_(false),
+      blendMode_(0),
+      geometry_(std::move(geometry)) {
+    // A rectangle empty on either axis draws nothing, and then needs no row buffers beyond
+    // one entry (so that every pipeline owns real blocks).
+    if (clipX1_ == 0 || clipY1_ == 0) clipX1_ = clipY1_ = 0;
+    const size_t width = std::max<size_t>(size_t(clipX1_), 1);
+    sourceShape_.reset(static_cast<uint8_t*>(ProcessHeap::AllocAligned(width)));
+    sourceColor_.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(width * 4)));
+    state_.sourceShape = sourceShape_.get();
+    state_.sourceColor = sourceColor_.get();
+}
+
+SwPipeLine::~SwPipeLine() = default;
+
+void SwPipeLine::SetBlendMode(int32_t blendMode) {
+    blendMode_ = blendMode >= 0 && blendMode <= 15 ? blendMode : 0;
+    state_.blendMode = blendMode_;
+}
+
+void SwPipeLine::IntersectClipBox(const GXIntRect& rect) {
+    clipX0_ = std::max(clipX0_, rect.left);
+    clipY0_ = std::max(clipY0_, rect.top);
+    clipX1_ = std::min(clipX1_, rect.right);
+    clipY1_ = std::min(clipY1_, rect.bottom);
+}
+
+void SwPipeLine::Insert(std::shared_ptr<SwOperation> operation) {
+    // After every operation of the same key, so equal keys run in the order they came.
+    auto at = std::upper_bound(
+        operations_.begin(), operations_.end(), operation->OrderKey(),
+        [](int32_t key, const std::shared_ptr<SwOperation>& op) { return key < op->OrderKey(); });
+    operations_.insert(at, std::move(operation));
+}
+
+void SwPipeLine::AddTargetColor(std::shared_ptr<BitmapBase> target) {
+    if (!target || target->GetPixelFormat() != GXPixelFormatPARGB32) {
+        GX_RAISE("Unsuported pixel format");
+    }
+    const GXIntSize size = target->GetSize();
+    IntersectClipBox(GXIntRect{0, 0, size.width, size.height});
+    Insert(std::make_shared<SwTargetColorOp>(target));
+    targetBitmap_ = std::move(target);
+}
+
+void SwPipeLine::AddTargetShape(std::shared_ptr<BitmapBase> shape) {
+    auto operation = std::make_shared<SwTargetShapeOp>(shape);
+    const GXIntSize size = shape->GetSize();
+    IntersectClipBox(GXIntRect{0, 0, size.width, size.height});
+    Insert(std::move(operation));
+}
+
+void SwPipeLine::AddSourceColor(std::shared_ptr<SwColorSource> source) {
+    Insert(std::make_shared<SwSourceColorOp>(std::move(source)));
+}
+
+void SwPipeLine::AddShapeMask(const std::shared_ptr<SwSoftMask>& mask) {
+    if (mask) Insert(std::make_shared<SwSoftShapeMaskOp>(*mask));
+}
+
+void SwPipeLine::AddOpacityMask(const std::shared_ptr<SwSoftMask>& mask) {
+    if (mask) Insert(std::make_shared<SwSoftOpacityMaskOp>(*mask));
+}
+
+void SwPipeLine::AddClipMask(SwClipping& clipping) {
+    IntersectClipBox(clipping.PixelBox());
+    if (!clipping.HasGeometries()) return;
+    const std::shared_ptr<BitmapBase>& mask = clipping.Mask();
+    // No mask means an empty pixel box, which has emptied the clip box already.
+    if (!mask) return;
+    auto source = std::make_shared<SwBitmapColorSource>(mask, clipping.MaskMatrix(), 1.0f);
+    AddShapeMask(std::make_shared<SwSoftMask>(SwSoftMask{std::move(source), kSwSoftMaskAlpha}));
+}
+
+void SwPipeLine::AddBasicComposite() {
+    Insert(std::make_shared<SwSourceShapeOp>());
+    if (blendMode_ != 0) {
+        Insert(std::make_shared<SwBasicCompositeOp>());
+    } else {
+        Insert(std::make_shared<SwBasicCompositeNormalSSE2Op>());
+    }
+}
+
+void SwPipeLine::AddShapeFiller() {
+    Insert(std::make_shared<ShapeFillerOp>());
+}
+
+void SwPipeLine::Execute() {
+    std::shared_ptr<SwPipeLine> self = shared_from_this();
+    if (!geometry_ || clipX0_ >= clipX1_ || clipY0_ >= clipY1_) return;
+    std::unique_ptr<BitmapLock> lock;
+    if (targetBitmap_) {
+        lock = std::make_unique<BitmapLock>(*targetBitmap_, nullptr, LockMode::ReadWrite);
+        state_.targetLock = lock->Data();
+    }
+    const GXRect clip{float(clipX0_), float(clipY0_), float(clipX1_), float(clipY1_)};
+    RasterizeGeometry(*geometry_, ctm_, clip, snapRectangles_, std::move(self));
+    state_.targetLock = GXBitmapData{};
+}
+
+void SwPipeLine::RunSpan(int32_t row, int32_t x0, int32_t x1, uint8_t coverage) {
+    state_.span = SwSpan{row, x0, x1, coverage};
+    for (const auto& operation : operations_) operation->Process(state_);
+}
+
+void SwPipeLine::AddCoverageRow(int32_t row, const CoverageBuffer& coverage) {
+    if (row < clipY0_ || row >= clipY1_) return;
+    for (const CoverageRun* run = coverage.First(); run != coverage.End(); run = run->next) {
+        if (run->value == 0) continue;
+        // The last run has value 0, so a run with coverage always has a real successor.
+        const int32_t x0 = std::max(run->x, clipX0_);
+        const int32_t x1 = std::min(run->next->x, clipX1_);
+        if (x0 < x1) RunSpan(row, x0, x1, CoverageBuffer::CoverageByte(run->value));
+    }
+}
+
+void SwPipeLine::FillPixelRect(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
+    if (clipY0_ >= y1 || y0 >= clipY1_ || clipX0_ >= x1 || x0 >= clipX1_) return;
+    const int32_t left = std::max(x0, clipX0_), right = std::min(x1, clipX1_);
+    const int32_t bottom = std::min(y1, clipY1_);
+    for (int32_t row = std::max(y0, clipY0_); row < bottom; ++row) RunSpan(row, left, right, 255);
+}
+
+}  // namespace Graphics
