@@ -9,7 +9,7 @@ packages=(
   libboost-dev
   libcairo2-dev libpixman-1-dev libpolyclipping-dev
   libpng-dev libjpeg-dev libtiff-dev libgif-dev
-  libfreetype-dev libfontconfig-dev fonts-dejavu-core
+  libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
 )
 
 missing=()
