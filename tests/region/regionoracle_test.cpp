@@ -2,6 +2,8 @@
 // every query, checked pixel by pixel.
 #include <gtest/gtest.h>
 
+#include "propertycases.h"
+
 #include <algorithm>
 #include <array>
 #include <bitset>
@@ -155,7 +157,7 @@ std::pair<Region, Pixels> RandomRegion(std::mt19937& rng) {
 
 TEST(RegionOracle, OperationsAndQueriesMatchPixelSets) {
     std::mt19937 rng(20261208);
-    for (int c = 0; c < 3000; ++c) {
+    for (int c = 0, cases = PropertyCases(3000); c < cases; ++c) {
         SCOPED_TRACE(c);
         const auto [a, pa] = RandomRegion(rng);
         const auto [b, pb] = RandomRegion(rng);
