@@ -514,6 +514,100 @@ typedef struct GXLayerParams {
     uint8_t knockout; /* 0 or 1: each object composites with the group's initial backdrop */
 } GXLayerParams;
 
+/* A software render target painting bitmap; PARGB32 and RGB32 bitmaps are painted in place,
+   other formats through a PARGB32 copy converted back at each GXRenderTargetEndPaint. The
+   target keeps the bitmap alive. */
+GXAPI GXResult GXCreateRenderTargetBitmap(GXBitmapRec_* bitmap, GXRenderTargetRec_** out);
+/* The pixel format of the surface. */
+GXAPI GXResult GXRenderTargetGetPixelFormat(GXRenderTargetRec_* target, GXPixelFormat* out);
+/* The size of the surface in device pixels. */
+GXAPI GXResult GXRenderTargetGetSize(GXRenderTargetRec_* target, GXIntSize* out);
+/* Fills the whole target with an ARGB colour, ignoring clip, CTM, masks and blend mode. */
+GXAPI GXResult GXRenderTargetClear(GXRenderTargetRec_* target, uint32_t argb);
+/* Starts a paint; drawing, clipping and masks outside a paint do nothing. */
+GXAPI GXResult GXRenderTargetBeginPaint(GXRenderTargetRec_* target);
+/* Ends the paint and presents it; GXResultPaintFailed when the renderer could not finish. */
+GXAPI GXResult GXRenderTargetEndPaint(GXRenderTargetRec_* target);
+/* Saves the graphics state (CTM, blend mode, stroke adjustment, clip, masks). */
+GXAPI GXResult GXRenderTargetPushState(GXRenderTargetRec_* target);
+/* Restores the state saved by the matching push; nothing without one. */
+GXAPI GXResult GXRenderTargetPopState(GXRenderTargetRec_* target);
+/* The current transformation matrix. */
+GXAPI GXResult GXRenderTargetGetCTM(GXRenderTargetRec_* target, GXMatrix* out);
+/* Sets the CTM; null sets the identity. */
+GXAPI GXResult GXRenderTargetSetCTM(GXRenderTargetRec_* target, const GXMatrix* matrix);
+/* The new CTM applies matrix first, then the old CTM. */
+GXAPI GXResult GXRenderTargetConcatCTM(GXRenderTargetRec_* target, const GXMatrix* matrix);
+/* Concatenates a rotation by radians. */
+GXAPI GXResult GXRenderTargetRotateCTM(GXRenderTargetRec_* target, float radians);
+/* Concatenates a scale; GXResultInvalidArg when sx or sy is 0. */
+GXAPI GXResult GXRenderTargetScaleCTM(GXRenderTargetRec_* target, float sx, float sy);
+/* Concatenates a translation. */
+GXAPI GXResult GXRenderTargetTranslateCTM(GXRenderTargetRec_* target, float tx, float ty);
+/* Sets the blend mode (GXBlendMode...; other codes composite as Normal). */
+GXAPI GXResult GXRenderTargetSetBlendMode(GXRenderTargetRec_* target, int32_t mode);
+/* Non-zero snaps axis-aligned rectangles to whole device pixels. */
+GXAPI GXResult GXRenderTargetSetStrokeAdjustment(GXRenderTargetRec_* target, int32_t flag);
+/* Type 0 alpha, 1 inverse alpha, 2 luminosity, 3 inverse luminosity; null removes the mask. */
+GXAPI GXResult GXRenderTargetSetOpacityMask(GXRenderTargetRec_* target, int32_t type,
+                                            GXBrushRec_* brush);
+/* As GXRenderTargetSetOpacityMask, for the shape mask. */
+GXAPI GXResult GXRenderTargetSetShapeMask(GXRenderTargetRec_* target, int32_t type,
+                                          GXBrushRec_* brush);
+/* Fills the geometry under the CTM with its fill rule. */
+GXAPI GXResult GXRenderTargetFillGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry,
+                                          GXBrushRec_* brush);
+/* Fills glyph outlines; never snapped. */
+GXAPI GXResult GXRenderTargetFillTextGeometry(GXRenderTargetRec_* target,
+                                              GXGeometryRec_* geometry, GXBrushRec_* brush);
+/* Fills a rectangle. */
+GXAPI GXResult GXRenderTargetFillRect(GXRenderTargetRec_* target, const GXRect* rect,
+                                      GXBrushRec_* brush);
+/* Fills the ellipse inscribed in rect; nothing for an empty rect. */
+GXAPI GXResult GXRenderTargetFillEllipse(GXRenderTargetRec_* target, const GXRect* rect,
+                                         GXBrushRec_* brush);
+/* Strokes the geometry; width 0 is a hairline; style null means the defaults. A style whose
+   dash lengths are all 0 gives GXResultInvalidArg (also for the three strokes below). */
+GXAPI GXResult GXRenderTargetStrokeGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry,
+                                            GXBrushRec_* brush, float width,
+                                            const GXStrokeStyle* style);
+/* Strokes the line from one point to the other. */
+GXAPI GXResult GXRenderTargetStrokeLine(GXRenderTargetRec_* target, const GXPoint* from,
+                                        const GXPoint* to, GXBrushRec_* brush, float width,
+                                        const GXStrokeStyle* style);
+/* Strokes a rectangle. */
+GXAPI GXResult GXRenderTargetStrokeRect(GXRenderTargetRec_* target, const GXRect* rect,
+                                        GXBrushRec_* brush, float width,
+                                        const GXStrokeStyle* style);
+/* Strokes the ellipse inscribed in rect; nothing for an empty rect. */
+GXAPI GXResult GXRenderTargetStrokeEllipse(GXRenderTargetRec_* target, const GXRect* rect,
+                                           GXBrushRec_* brush, float width,
+                                           const GXStrokeStyle* style);
+/* Intersects the clip with the geometry's fill under the CTM. */
+GXAPI GXResult GXRenderTargetClipGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry);
+/* Intersects the clip with a rectangle; nothing for an empty rect. */
+GXAPI GXResult GXRenderTargetClipRect(GXRenderTargetRec_* target, const GXRect* rect);
+/* Intersects the clip with the inscribed ellipse; nothing for an empty rect. */
+GXAPI GXResult GXRenderTargetClipEllipse(GXRenderTargetRec_* target, const GXRect* rect);
+/* Draws bitmap pixel (i, j) at the CTM's image of (i, j). */
+GXAPI GXResult GXRenderTargetDrawBitmap(GXRenderTargetRec_* target, GXBitmapRec_* bitmap,
+                                        float opacity, int32_t samplingMode);
+/* Draws bitmap upside down into rect, as an image in a y-up page space. */
+GXAPI GXResult GXRenderTargetStretchBitmap(GXRenderTargetRec_* target, GXBitmapRec_* bitmap,
+                                           const GXRect* rect, float opacity,
+                                           int32_t samplingMode);
+/* Paints the gradient over the whole current clip. */
+GXAPI GXResult GXRenderTargetDrawGradient(GXRenderTargetRec_* target, GXGradientRec_* gradient,
+                                          float opacity);
+/* Paints brush where mask (placed as by GXRenderTargetDrawBitmap) is transparent. */
+GXAPI GXResult GXRenderTargetFillMask(GXRenderTargetRec_* target, GXBitmapRec_* mask,
+                                      GXBrushRec_* brush, int32_t samplingMode);
+/* Inverts the colours under rect. */
+GXAPI GXResult GXRenderTargetInvertRect(GXRenderTargetRec_* target, const GXRect* rect);
+/* Fills the glyphs of null-terminated UTF-16 text, the pen starting at the user origin. */
+GXAPI GXResult GXRenderTargetFillText(GXRenderTargetRec_* target, GXFontFaceRec_* face,
+                                      const uint16_t* text, GXBrushRec_* brush);
+
 #ifdef __cplusplus
 }
 #endif

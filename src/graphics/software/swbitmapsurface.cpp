@@ -1,0 +1,25 @@
+#include "graphics/software/swbitmapsurface.h"
+
+#include <mutex>
+
+#include "graphics/bitmap/bitmap.h"
+#include "graphics/software/swbitmapcacheentry.h"
+
+namespace Graphics {
+
+GXPixelFormat SwBitmapSurface::GetPixelFormat() const { return bitmap_->GetPixelFormat(); }
+GXIntSize SwBitmapSurface::GetSize() const { return bitmap_->GetSize(); }
+float SwBitmapSurface::GetDpiX() const { return bitmap_->GetDpiX(); }
+float SwBitmapSurface::GetDpiY() const { return bitmap_->GetDpiY(); }
+
+void SwBitmapSurface::Present() {
+    UpdateBitmap(*bitmap_);
+    std::lock_guard<std::recursive_mutex> guard(bitmap_->Mutex());
+    // Every other renderer's copy of the bitmap is stale now. The software drawable stays
+    // cached: it holds exactly the bitmap's pixels, so the next paint starts from it.
+    std::shared_ptr<CacheBase> drawable = bitmap_->FindCache(SwBitmapCacheEntry::OwnerKey());
+    bitmap_->NotifyChanged();
+    if (drawable) bitmap_->InsertCache(SwBitmapCacheEntry::OwnerKey(), std::move(drawable));
+}
+
+}  // namespace Graphics
