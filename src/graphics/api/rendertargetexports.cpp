@@ -98,8 +98,7 @@ GXResult GXRenderTargetSetStrokeAdjustment(GXRenderTargetRec_* target, int32_t f
 GXResult GXRenderTargetSetOpacityMask(GXRenderTargetRec_* target, int32_t type,
                                       GXBrushRec_* brush) {
     if (AnyNull(target)) return GXResultInvalidArg;
-    return ExportGuard(
-        [&] { target->impl->SetOpacityMask(type, brush ? brush->impl : nullptr); });
+    return ExportGuard([&] { target->impl->SetOpacityMask(type, brush ? brush->impl : nullptr); });
 }
 
 GXResult GXRenderTargetSetShapeMask(GXRenderTargetRec_* target, int32_t type, GXBrushRec_* brush) {
@@ -132,8 +131,7 @@ GXResult GXRenderTargetFillEllipse(GXRenderTargetRec_* target, const GXRect* rec
 }
 
 GXResult GXRenderTargetStrokeGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry,
-                                      GXBrushRec_* brush, float width,
-                                      const GXStrokeStyle* style) {
+                                      GXBrushRec_* brush, float width, const GXStrokeStyle* style) {
     if (AnyNull(target, geometry, brush) || !RenderTarget::IsValidStrokeStyle(style))
         return GXResultInvalidArg;
     return ExportGuard(
@@ -156,8 +154,7 @@ GXResult GXRenderTargetStrokeRect(GXRenderTargetRec_* target, const GXRect* rect
 }
 
 GXResult GXRenderTargetStrokeEllipse(GXRenderTargetRec_* target, const GXRect* rect,
-                                     GXBrushRec_* brush, float width,
-                                     const GXStrokeStyle* style) {
+                                     GXBrushRec_* brush, float width, const GXStrokeStyle* style) {
     if (AnyNull(target, rect, brush) || !RenderTarget::IsValidStrokeStyle(style))
         return GXResultInvalidArg;
     return ExportGuard([&] { target->impl->StrokeEllipse(*rect, brush->impl, width, style); });
@@ -197,8 +194,8 @@ GXResult GXRenderTargetDrawGradient(GXRenderTargetRec_* target, GXGradientRec_* 
     return ExportGuard([&] { target->impl->DrawGradient(gradient->impl, opacity); });
 }
 
-GXResult GXRenderTargetFillMask(GXRenderTargetRec_* target, GXBitmapRec_* mask,
-                                GXBrushRec_* brush, int32_t samplingMode) {
+GXResult GXRenderTargetFillMask(GXRenderTargetRec_* target, GXBitmapRec_* mask, GXBrushRec_* brush,
+                                int32_t samplingMode) {
     if (AnyNull(target, mask, brush)) return GXResultInvalidArg;
     return ExportGuard([&] { target->impl->FillMask(mask->impl, brush->impl, samplingMode); });
 }

@@ -7,8 +7,7 @@
 namespace Graphics {
 
 void SwBasicSubTarget::Fill(const std::shared_ptr<Geometry>& geometry,
-                            const std::shared_ptr<SwColorSource>& source,
-                            const GXMatrix& matrix) {
+                            const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix) {
     if (geometry->IsEmpty()) return;
     SwSubTarget::Fill(geometry, source, matrix);
     const State& state = Current();

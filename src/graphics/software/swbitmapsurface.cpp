@@ -7,10 +7,18 @@
 
 namespace Graphics {
 
-GXPixelFormat SwBitmapSurface::GetPixelFormat() const { return bitmap_->GetPixelFormat(); }
-GXIntSize SwBitmapSurface::GetSize() const { return bitmap_->GetSize(); }
-float SwBitmapSurface::GetDpiX() const { return bitmap_->GetDpiX(); }
-float SwBitmapSurface::GetDpiY() const { return bitmap_->GetDpiY(); }
+GXPixelFormat SwBitmapSurface::GetPixelFormat() const {
+    return bitmap_->GetPixelFormat();
+}
+GXIntSize SwBitmapSurface::GetSize() const {
+    return bitmap_->GetSize();
+}
+float SwBitmapSurface::GetDpiX() const {
+    return bitmap_->GetDpiX();
+}
+float SwBitmapSurface::GetDpiY() const {
+    return bitmap_->GetDpiY();
+}
 
 void SwBitmapSurface::Present() {
     UpdateBitmap(*bitmap_);

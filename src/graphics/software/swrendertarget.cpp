@@ -21,12 +21,22 @@ void SwRenderTarget::ResetCopies() {
     strokeAdjustment_ = true;
 }
 
-GXPixelFormat SwRenderTarget::GetPixelFormat() const { return surface_->GetPixelFormat(); }
-GXIntSize SwRenderTarget::GetSize() const { return surface_->GetSize(); }
-float SwRenderTarget::GetDpiX() const { return surface_->GetDpiX(); }
-float SwRenderTarget::GetDpiY() const { return surface_->GetDpiY(); }
+GXPixelFormat SwRenderTarget::GetPixelFormat() const {
+    return surface_->GetPixelFormat();
+}
+GXIntSize SwRenderTarget::GetSize() const {
+    return surface_->GetSize();
+}
+float SwRenderTarget::GetDpiX() const {
+    return surface_->GetDpiX();
+}
+float SwRenderTarget::GetDpiY() const {
+    return surface_->GetDpiY();
+}
 
-GXMatrix SwRenderTarget::GetCTM() const { return subTarget_ ? subTarget_->GetCTM() : ctm_; }
+GXMatrix SwRenderTarget::GetCTM() const {
+    return subTarget_ ? subTarget_->GetCTM() : ctm_;
+}
 
 void SwRenderTarget::SetCTM(const GXMatrix& matrix) {
     ctm_ = matrix;
@@ -67,9 +77,9 @@ void SwRenderTarget::BeginPaint() {
     // through a PARGB32 view of the same pixels.
     if (!bitmap || bitmap->GetPixelFormat() != GXPixelFormatPARGB32)
         GX_RAISE("Unsuported pixel format");
-    auto subTarget = std::make_shared<SwBasicSubTarget>(
-        GXIntRect{0, 0, size.width, size.height}, kIdentityMatrix, surface_->GetDpiX(),
-        surface_->GetDpiY());
+    auto subTarget = std::make_shared<SwBasicSubTarget>(GXIntRect{0, 0, size.width, size.height},
+                                                        kIdentityMatrix, surface_->GetDpiX(),
+                                                        surface_->GetDpiY());
     SwSubTarget::State& state = subTarget->Current();
     state.blendMode = blendMode_;
     subTarget->SetCTM(ctm_);
@@ -98,7 +108,9 @@ bool SwRenderTarget::EndPaint() {
     return true;
 }
 
-void SwRenderTarget::Flush() { surface_->Present(); }
+void SwRenderTarget::Flush() {
+    surface_->Present();
+}
 
 void SwRenderTarget::PushState() {
     if (subTarget_) subTarget_->PushState();
@@ -113,9 +125,13 @@ void SwRenderTarget::PopState() {
     strokeAdjustment_ = state.strokeAdjustment != 0;
 }
 
-void SwRenderTarget::BeginLayer(const GXLayerParams&) { GX_RAISE("Not implemented"); }
+void SwRenderTarget::BeginLayer(const GXLayerParams&) {
+    GX_RAISE("Not implemented");
+}
 
-void SwRenderTarget::EndLayer() { GX_RAISE("Not implemented"); }
+void SwRenderTarget::EndLayer() {
+    GX_RAISE("Not implemented");
+}
 
 void SwRenderTarget::Clear(const ColorF& color) {
     if (subTarget_) subTarget_->Clear(color);

@@ -74,10 +74,11 @@ void SwSubTarget::Fill(const std::shared_ptr<Geometry>& geometry,
     const GXRect cut{std::max(bound.left, 0.0f), std::max(bound.top, 0.0f),
                      std::min(bound.right, width), std::min(bound.bottom, height)};
     const bool empty = dirtyRect_.left >= dirtyRect_.right || dirtyRect_.top >= dirtyRect_.bottom;
-    dirtyRect_ = empty ? cut
-                       : GXRect{std::min(dirtyRect_.left, cut.left), std::min(dirtyRect_.top, cut.top),
-                                std::max(dirtyRect_.right, cut.right),
-                                std::max(dirtyRect_.bottom, cut.bottom)};
+    dirtyRect_ =
+        empty ? cut
+              : GXRect{std::min(dirtyRect_.left, cut.left), std::min(dirtyRect_.top, cut.top),
+                       std::max(dirtyRect_.right, cut.right),
+                       std::max(dirtyRect_.bottom, cut.bottom)};
 }
 
 GXMatrix SwSubTarget::DeviceMatrix() const {
@@ -87,7 +88,9 @@ GXMatrix SwSubTarget::DeviceMatrix() const {
     return m;
 }
 
-GXMatrix SwSubTarget::GetCTM() const { return MultiplyMatrix(Current().matrix, DeviceMatrix()); }
+GXMatrix SwSubTarget::GetCTM() const {
+    return MultiplyMatrix(Current().matrix, DeviceMatrix());
+}
 
 void SwSubTarget::SetCTM(const GXMatrix& ctm) {
     GXMatrix inverse = kIdentityMatrix;

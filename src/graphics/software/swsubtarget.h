@@ -22,10 +22,10 @@ class SwSubTarget {
 public:
     // One level of the state stack.
     struct State {
-        GXMatrix matrix;                         // user space -> sub-target pixels
-        int32_t blendMode;                       // blend-mode code; 1..15 blend, others Normal
-        int32_t stateValue;                      // kept for the caller, not used in drawing
-        int32_t strokeAdjustment;                // non-zero: lone rectangles fill whole pixels
+        GXMatrix matrix;                          // user space -> sub-target pixels
+        int32_t blendMode;                        // blend-mode code; 1..15 blend, others Normal
+        int32_t stateValue;                       // kept for the caller, not used in drawing
+        int32_t strokeAdjustment;                 // non-zero: lone rectangles fill whole pixels
         std::shared_ptr<SwSoftMask> shapeMask;    // empty: none
         std::shared_ptr<SwSoftMask> opacityMask;  // empty: none
         // Never empty; shared between levels until one of them clips (copy on write).

@@ -34,8 +34,7 @@ std::shared_ptr<BitmapBase> SwSurface::GetDrawable(Bitmap& bitmap) {
         drawable = std::make_shared<SysMemBitmap>(bitmap.GetSize(), GXPixelFormatPARGB32,
                                                   bitmap.GetDpiX(), bitmap.GetDpiY());
         drawable->CopyFromSource(
-            nullptr,
-            std::make_shared<PixelFormatConverter>(bitmap.GetImpl(), GXPixelFormatPARGB32),
+            nullptr, std::make_shared<PixelFormatConverter>(bitmap.GetImpl(), GXPixelFormatPARGB32),
             nullptr);
     }
     bitmap.InsertCache(SwBitmapCacheEntry::OwnerKey(),
@@ -54,9 +53,8 @@ void SwSurface::UpdateBitmap(Bitmap& bitmap) {
         if (!entry) GX_RAISE("Bitmap is not cached");
         drawable = entry->Drawable();
     }
-    bitmap.GetImpl()->CopyFromSource(nullptr,
-                                     std::make_shared<PixelFormatConverter>(drawable, format),
-                                     nullptr);
+    bitmap.GetImpl()->CopyFromSource(
+        nullptr, std::make_shared<PixelFormatConverter>(drawable, format), nullptr);
 }
 
 }  // namespace Graphics

@@ -1,0 +1,421 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "gx.h"
+
+namespace {
+
+constexpr uint32_t kRed = 0xFFFF0000u;
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+constexpr uint32_t kBlack = 0xFF000000u;
+
+// A bitmap, a render target over it and a solid brush, released together.
+class Canvas {
+public:
+    Canvas(int32_t width, int32_t height, GXPixelFormat format) : width_(width), height_(height) {
+        const GXBitmapDesc desc{width, height, format, 96, 96};
+        EXPECT_EQ(GXCreateBitmap(&desc, &bitmap_), GXResultSuccess);
+        EXPECT_EQ(GXBitmapColorFill(bitmap_, nullptr, 0), GXResultSuccess);
+        EXPECT_EQ(GXCreateRenderTargetBitmap(bitmap_, &target_), GXResultSuccess);
+        red_ = Solid(kRed);
+    }
+    ~Canvas() {
+        for (GXBrushRec_* brush : brushes_) GXObjectRelease(GX_HANDLE(brush));
+        GXObjectRelease(GX_HANDLE(target_));
+        GXObjectRelease(GX_HANDLE(bitmap_));
+    }
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    GXBrushRec_* Solid(uint32_t argb) {
+        GXBrushRec_* brush = nullptr;
+        EXPECT_EQ(GXCreateBrushSolidARGB(argb, &brush), GXResultSuccess);
+        brushes_.push_back(brush);
+        return brush;
+    }
+    // The bitmap's pixels, rows top-down, in its own format (four bytes a pixel).
+    std::vector<uint32_t> Pixels() const {
+        std::vector<uint32_t> pixels(size_t(width_) * height_);
+        const GXBitmapData memory{pixels.data(), width_ * 4, width_ * 4};
+        EXPECT_EQ(GXBitmapCopyToMemory(bitmap_, nullptr, &memory), GXResultSuccess);
+        return pixels;
+    }
+    uint32_t At(int32_t x, int32_t y) const { return Pixels()[size_t(y) * width_ + x]; }
+    // How many pixels are not 0.
+    int32_t Painted() const {
+        int32_t count = 0;
+        for (uint32_t p : Pixels()) count += p != 0;
+        return count;
+    }
+    void Begin() { ASSERT_EQ(GXRenderTargetBeginPaint(target_), GXResultSuccess); }
+    void End() { ASSERT_EQ(GXRenderTargetEndPaint(target_), GXResultSuccess); }
+    void FillRect(float l, float t, float r, float b, GXBrushRec_* brush) {
+        const GXRect rect{l, t, r, b};
+        ASSERT_EQ(GXRenderTargetFillRect(target_, &rect, brush), GXResultSuccess);
+    }
+
+    GXBitmapRec_* bitmap() const { return bitmap_; }
+    GXRenderTargetRec_* target() const { return target_; }
+    GXBrushRec_* red() const { return red_; }
+
+private:
+    int32_t width_, height_;
+    GXBitmapRec_* bitmap_ = nullptr;
+    GXRenderTargetRec_* target_ = nullptr;
+    GXBrushRec_* red_ = nullptr;
+    std::vector<GXBrushRec_*> brushes_;
+};
+
+uint32_t Alpha(uint32_t pixel) {
+    return pixel >> 24;
+}
+
+TEST(RenderTargetFill, RectangleOnPremultipliedBitmapIsExact) {
+    Canvas canvas(16, 16, GXPixelFormatPARGB32);
+    canvas.Begin();
+    canvas.FillRect(2, 3, 6, 7, canvas.red());
+    // Painted in place: visible before the paint ends.
+    EXPECT_EQ(canvas.At(2, 3), kRed);
+    canvas.End();
+    const std::vector<uint32_t> pixels = canvas.Pixels();
+    for (int32_t y = 0; y < 16; ++y)
+        for (int32_t x = 0; x < 16; ++x) {
+            const bool inside = x >= 2 && x < 6 && y >= 3 && y < 7;
+            EXPECT_EQ(pixels[size_t(y) * 16 + x], inside ? kRed : 0u) << x << "," << y;
+        }
+    GXIntSize size{};
+    GXPixelFormat format = GXPixelFormatA8;
+    EXPECT_EQ(GXRenderTargetGetSize(canvas.target(), &size), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetGetPixelFormat(canvas.target(), &format), GXResultSuccess);
+    EXPECT_EQ(size.width, 16);
+    EXPECT_EQ(size.height, 16);
+    EXPECT_EQ(format, GXPixelFormatPARGB32);
+}
+
+TEST(RenderTargetFill, EllipseCoversItsInsideOnly) {
+    Canvas canvas(16, 16, GXPixelFormatPARGB32);
+    canvas.Begin();
+    const GXRect rect{0, 0, 16, 16};
+    ASSERT_EQ(GXRenderTargetFillEllipse(canvas.target(), &rect, canvas.red()), GXResultSuccess);
+    canvas.End();
+    EXPECT_EQ(canvas.At(8, 8), kRed);
+    EXPECT_EQ(canvas.At(7, 1), kRed);
+    EXPECT_EQ(canvas.At(0, 0), 0u);
+    EXPECT_EQ(canvas.At(15, 15), 0u);
+    // The rim is anti-aliased: a partly covered pixel holds premultiplied red.
+    const uint32_t rim = canvas.At(2, 2);
+    EXPECT_GT(Alpha(rim), 0u);
+    EXPECT_LT(Alpha(rim), 255u);
+    EXPECT_EQ((rim >> 16) & 0xFF, Alpha(rim));
+}
+
+TEST(RenderTargetFill, StraightAlphaBitmapIsPaintedThroughACopy) {
+    Canvas canvas(8, 8, GXPixelFormatARGB32);
+    canvas.Begin();
+    canvas.FillRect(0, 0, 4, 8, canvas.Solid(0x80FF0000u));
+    // The paint goes into a premultiplied copy until it ends.
+    EXPECT_EQ(canvas.At(1, 1), 0u);
+    canvas.End();
+    EXPECT_EQ(canvas.At(1, 1), 0x80FF0000u);
+    EXPECT_EQ(canvas.At(5, 1), 0u);
+    // A second paint starts from what the first left.
+    canvas.Begin();
+    canvas.FillRect(4, 0, 8, 8, canvas.red());
+    canvas.End();
+    EXPECT_EQ(canvas.At(1, 1), 0x80FF0000u);
+    EXPECT_EQ(canvas.At(5, 1), kRed);
+}
+
+TEST(RenderTargetFill, RgbBitmapIsPaintedInPlaceAsOpaque) {
+    Canvas canvas(8, 8, GXPixelFormatRGB32);
+    canvas.Begin();
+    canvas.FillRect(0, 0, 8, 8, canvas.Solid(kWhite));
+    canvas.FillRect(0, 0, 4, 8, canvas.Solid(0x80000000u));
+    canvas.End();
+    // Half black over white; the fourth byte is the format's padding and is not compared.
+    EXPECT_EQ(canvas.At(1, 1) & 0xFFFFFFu, 0x7F7F7Fu);
+    EXPECT_EQ(canvas.At(5, 1) & 0xFFFFFFu, 0xFFFFFFu);
+}
+
+TEST(RenderTargetFill, StrokeAdjustmentSnapsRectanglesToWholePixels) {
+    Canvas canvas(16, 16, GXPixelFormatPARGB32);
+    canvas.Begin();
+    canvas.FillRect(2.3f, 2.3f, 5.6f, 5.6f, canvas.red());
+    ASSERT_EQ(GXRenderTargetSetStrokeAdjustment(canvas.target(), 0), GXResultSuccess);
+    canvas.FillRect(10.3f, 10.3f, 13.6f, 13.6f, canvas.red());
+    canvas.End();
+    EXPECT_EQ(canvas.At(2, 2), kRed);
+    EXPECT_EQ(canvas.At(5, 5), kRed);
+    EXPECT_EQ(canvas.At(6, 6), 0u);
+    EXPECT_EQ(canvas.At(1, 1), 0u);
+    // Unsnapped: the corner pixels are partly covered.
+    EXPECT_GT(Alpha(canvas.At(10, 10)), 0u);
+    EXPECT_LT(Alpha(canvas.At(10, 10)), 255u);
+    EXPECT_EQ(canvas.At(11, 11), kRed);
+}
+
+TEST(RenderTargetStroke, WidthSetsTheRowsCovered) {
+    for (const float width : {2.0f, 4.0f}) {
+        Canvas canvas(16, 16, GXPixelFormatPARGB32);
+        canvas.Begin();
+        const GXPoint from{2, 8}, to{14, 8};
+        ASSERT_EQ(
+            GXRenderTargetStrokeLine(canvas.target(), &from, &to, canvas.red(), width, nullptr),
+            GXResultSuccess);
+        canvas.End();
+        const int32_t half = int32_t(width / 2);
+        for (int32_t y = 0; y < 16; ++y) {
+            const bool inside = y >= 8 - half && y < 8 + half;
+            EXPECT_EQ(canvas.At(8, y), inside ? kRed : 0u) << "width " << width << " row " << y;
+        }
+        EXPECT_EQ(canvas.At(1, 8), 0u);
+        EXPECT_EQ(canvas.At(14, 8), 0u);
+    }
+}
+
+class RenderTargetBitmap : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const GXBitmapDesc desc{2, 2, GXPixelFormatPARGB32, 96, 96};
+        ASSERT_EQ(GXCreateBitmap(&desc, &source_), GXResultSuccess);
+        const GXBitmapData memory{const_cast<uint32_t*>(kSource), 8, 8};
+        ASSERT_EQ(GXBitmapCopyFromMemory(source_, nullptr, &memory), GXResultSuccess);
+    }
+    void TearDown() override { GXObjectRelease(GX_HANDLE(source_)); }
+
+    static constexpr uint32_t kSource[4] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, kWhite};
+    GXBitmapRec_* source_ = nullptr;
+};
+
+TEST_F(RenderTargetBitmap, DrawBitmapPlacesPixelsUnderTheCtm) {
+    Canvas canvas(16, 16, GXPixelFormatPARGB32);
+    canvas.Begin();
+    ASSERT_EQ(GXRenderTargetTranslateCTM(canvas.target(), 5, 6), GXResultSuccess);
+    ASSERT_EQ(GXRenderTargetDrawBitmap(canvas.target(), source_, 1, GXBitmapSamplingNearest),
+              GXResultSuccess);
+    canvas.End();
+    EXPECT_EQ(canvas.At(5, 6), kSource[0]);
+    EXPECT_EQ(canvas.At(6, 6), kSource[1]);
+    EXPECT_EQ(canvas.At(5, 7), kSource[2]);
+    EXPECT_EQ(canvas.At(6, 7), kSource[3]);
+    EXPECT_EQ(canvas.At(4, 6), 0u);
+    EXPECT_EQ(canvas.At(7, 7), 0u);
+    EXPECT_EQ(canvas.Painted(), 4);
+}
+
+TEST_F(RenderTargetBitmap, StretchBitmapFillsTheRectangleUpsideDown) {
+    Canvas canvas(16, 16, GXPixelFormatPARGB32);
+    canvas.Begin();
+    const GXRect rect{0, 0, 8, 8};
+    ASSERT_EQ(
+        GXRenderTargetStretchBitmap(canvas.target(), source_, &rect, 1, GXBitmapSamplingNearest),
+        GXResultSuccess);
+    canvas.End();
+    EXPECT_EQ(canvas.At(1, 1), kSource[2]);
+    EXPECT_EQ(canvas.At(6, 1), kSource[3]);
+    EXPECT_EQ(canvas.At(1, 6), kSource[0]);
+    EXPECT_EQ(canvas.At(6, 6), kSource[1]);
+    EXPECT_EQ(canvas.At(8, 8), 0u);
+    EXPECT_EQ(canvas.Painted(), 64);
+}
+
+TEST(RenderTargetGradient, LinearGradientRisesAcrossTheClip) {
+    Canvas canvas(16, 4, GXPixelFormatPARGB32);
+    const GXGradientStop stops[2] = {{0, kBlack}, {1, kWhite}};
+    GXLinearGradientDesc desc{};
+    desc.stops = stops;
+    desc.count = 2;
+    desc.x1 = 16;
+    GXGradientRec_* gradient = nullptr;
+    ASSERT_EQ(GXCreateGradientLinear(&desc, &gradient), GXResultSuccess);
+    canvas.Begin();
+    const GXRect clip{0, 0, 16, 2};
+    ASSERT_EQ(GXRenderTargetClipRect(canvas.target(), &clip), GXResultSuccess);
+    ASSERT_EQ(GXRenderTargetDrawGradient(canvas.target(), gradient, 1), GXResultSuccess);
+    canvas.End();
+    GXObjectRelease(GX_HANDLE(gradient));
+    for (int32_t x = 0; x < 16; ++x) {
+        const uint32_t pixel = canvas.At(x, 0);
+        EXPECT_EQ(Alpha(pixel), 255u);
+        EXPECT_EQ(pixel & 0xFF, (pixel >> 8) & 0xFF);  // grey
+        if (x > 0) {
+            EXPECT_GT(pixel & 0xFF, canvas.At(x - 1, 0) & 0xFF) << x;
+        }
+        EXPECT_EQ(canvas.At(x, 1), pixel);
+        EXPECT_EQ(canvas.At(x, 2), 0u);  // outside the clip
+    }
+    EXPECT_LT(canvas.At(0, 0) & 0xFF, 16u);
+    EXPECT_GT(canvas.At(15, 0) & 0xFF, 239u);
+}
+
+TEST(RenderTargetClip, ClipsNarrowFillsAndPopStateRestoresThem) {
+    Canvas canvas(16, 16, GXPixelFormatPARGB32);
+    canvas.Begin();
+    ASSERT_EQ(GXRenderTargetPushState(canvas.target()), GXResultSuccess);
+    const GXRect box{4, 4, 8, 8};
+    ASSERT_EQ(GXRenderTargetClipRect(canvas.target(), &box), GXResultSuccess);
+    canvas.FillRect(0, 0, 16, 16, canvas.red());
+    EXPECT_EQ(canvas.Painted(), 16);
+    EXPECT_EQ(canvas.At(4, 4), kRed);
+    EXPECT_EQ(canvas.At(8, 8), 0u);
+    ASSERT_EQ(GXRenderTargetPopState(canvas.target()), GXResultSuccess);
+    const GXRect circle{8, 8, 16, 16};
+    ASSERT_EQ(GXRenderTargetClipEllipse(canvas.target(), &circle), GXResultSuccess);
+    canvas.FillRect(0, 0, 16, 16, canvas.Solid(kWhite));
+    canvas.End();
+    EXPECT_EQ(canvas.At(12, 12), kWhite);
+    EXPECT_EQ(canvas.At(8, 8), 0u);    // corner of the ellipse's box
+    EXPECT_EQ(canvas.At(5, 5), kRed);  // the first clip no longer applies, the second excludes it
+    EXPECT_EQ(canvas.At(15, 15), 0u);
+}
+
+TEST(RenderTargetMask, OpacityMaskScalesAndShapeMaskCuts) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    canvas.Begin();
+    ASSERT_EQ(GXRenderTargetPushState(canvas.target()), GXResultSuccess);
+    ASSERT_EQ(GXRenderTargetSetOpacityMask(canvas.target(), 0, canvas.Solid(0x80000000u)),
+              GXResultSuccess);
+    canvas.FillRect(0, 0, 4, 8, canvas.red());
+    ASSERT_EQ(GXRenderTargetPopState(canvas.target()), GXResultSuccess);
+    // Inverted alpha of an opaque brush: the shape mask lets nothing through.
+    ASSERT_EQ(GXRenderTargetSetShapeMask(canvas.target(), 1, canvas.Solid(kWhite)),
+              GXResultSuccess);
+    canvas.FillRect(4, 0, 8, 8, canvas.red());
+    ASSERT_EQ(GXRenderTargetSetShapeMask(canvas.target(), 1, nullptr), GXResultSuccess);
+    canvas.FillRect(4, 4, 8, 8, canvas.red());
+    canvas.End();
+    const uint32_t half = canvas.At(1, 1);
+    EXPECT_GE(Alpha(half), 0x7Fu);
+    EXPECT_LE(Alpha(half), 0x81u);
+    EXPECT_EQ((half >> 16) & 0xFF, Alpha(half));
+    EXPECT_EQ(canvas.At(5, 1), 0u);
+    EXPECT_EQ(canvas.At(5, 5), kRed);
+}
+
+TEST(RenderTargetInvert, InvertRectFlipsColours) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    canvas.Begin();
+    ASSERT_EQ(GXRenderTargetClear(canvas.target(), kWhite), GXResultSuccess);
+    const GXRect rect{2, 2, 4, 4};
+    ASSERT_EQ(GXRenderTargetInvertRect(canvas.target(), &rect), GXResultSuccess);
+    canvas.End();
+    EXPECT_EQ(canvas.At(2, 2), kBlack);
+    EXPECT_EQ(canvas.At(3, 3), kBlack);
+    EXPECT_EQ(canvas.At(4, 4), kWhite);
+    EXPECT_EQ(canvas.At(1, 2), kWhite);
+}
+
+TEST(RenderTargetText, FillTextPaintsNearTheBaselineOnly) {
+    const uint16_t family[] = {'D', 'e', 'j', 'a', 'V', 'u', ' ', 'S', 'a', 'n', 's', 0};
+    GXFontFaceRec_* face = nullptr;
+    ASSERT_EQ(GXCreateFontFace(family, 0, 18, &face), GXResultSuccess);
+    Canvas canvas(64, 40, GXPixelFormatPARGB32);
+    canvas.Begin();
+    ASSERT_EQ(GXRenderTargetTranslateCTM(canvas.target(), 4, 30), GXResultSuccess);
+    const uint16_t text[] = {'H', 'i', 0};
+    ASSERT_EQ(GXRenderTargetFillText(canvas.target(), face, text, canvas.red()), GXResultSuccess);
+    canvas.End();
+    GXObjectRelease(GX_HANDLE(face));
+    const std::vector<uint32_t> pixels = canvas.Pixels();
+    int32_t painted = 0;
+    for (int32_t y = 0; y < 40; ++y)
+        for (int32_t x = 0; x < 64; ++x) {
+            const uint32_t p = pixels[size_t(y) * 64 + x];
+            if (p == 0) continue;
+            ++painted;
+            EXPECT_GE(x, 4);
+            EXPECT_LT(y, 31);
+            EXPECT_GE(y, 6);
+            EXPECT_EQ((p >> 16) & 0xFF, Alpha(p));  // red only
+        }
+    EXPECT_GT(painted, 40);
+}
+
+TEST(RenderTargetCalls, DrawingOutsideAPaintDoesNothing) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    const GXRect rect{0, 0, 8, 8};
+    EXPECT_EQ(GXRenderTargetFillRect(canvas.target(), &rect, canvas.red()), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetClear(canvas.target(), kWhite), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetInvertRect(canvas.target(), &rect), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetClipRect(canvas.target(), &rect), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetPopState(canvas.target()), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetEndPaint(canvas.target()), GXResultSuccess);
+    EXPECT_EQ(canvas.Painted(), 0);
+}
+
+TEST(RenderTargetCalls, CtmCarriesIntoThePaintAndResetsAfterIt) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    ASSERT_EQ(GXRenderTargetTranslateCTM(canvas.target(), 4, 0), GXResultSuccess);
+    canvas.Begin();
+    canvas.FillRect(0, 0, 1, 1, canvas.red());
+    GXMatrix ctm{};
+    ASSERT_EQ(GXRenderTargetGetCTM(canvas.target(), &ctm), GXResultSuccess);
+    EXPECT_EQ(ctm.e, 4);
+    canvas.End();
+    EXPECT_EQ(canvas.At(4, 0), kRed);
+    EXPECT_EQ(canvas.Painted(), 1);
+    ASSERT_EQ(GXRenderTargetGetCTM(canvas.target(), &ctm), GXResultSuccess);
+    EXPECT_EQ(ctm.e, 0);
+}
+
+TEST(RenderTargetCalls, FillsWhollyOutsideOrNanDrawNothing) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    canvas.Begin();
+    canvas.FillRect(20, 20, 30, 30, canvas.red());
+    canvas.FillRect(-30, 0, -20, 8, canvas.red());
+    const GXMatrix nan{std::numeric_limits<float>::quiet_NaN(), 0, 0, 1, 0, 0};
+    ASSERT_EQ(GXRenderTargetSetCTM(canvas.target(), &nan), GXResultSuccess);
+    canvas.FillRect(0, 0, 8, 8, canvas.red());
+    canvas.End();
+    EXPECT_EQ(canvas.Painted(), 0);
+}
+
+TEST(RenderTargetCalls, InvalidArgumentsReturnInvalidArg) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    GXRenderTargetRec_* target = canvas.target();
+    const GXRect rect{0, 0, 4, 4};
+    const GXPoint point{0, 0};
+    GXRenderTargetRec_* out = nullptr;
+    EXPECT_EQ(GXCreateRenderTargetBitmap(nullptr, &out), GXResultInvalidArg);
+    EXPECT_EQ(GXCreateRenderTargetBitmap(canvas.bitmap(), nullptr), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetBeginPaint(nullptr), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetGetSize(target, nullptr), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetGetCTM(target, nullptr), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetConcatCTM(target, nullptr), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetFillRect(target, nullptr, canvas.red()), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetFillRect(target, &rect, nullptr), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetFillGeometry(target, nullptr, canvas.red()), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetDrawBitmap(target, nullptr, 1, 0), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetFillText(target, nullptr, nullptr, canvas.red()), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetScaleCTM(target, 0, 1), GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetScaleCTM(target, 1, 0), GXResultInvalidArg);
+    GXStrokeStyle style{};
+    style.miterLimit = 10;
+    style.dashCount = 2;  // both lengths 0
+    EXPECT_EQ(GXRenderTargetStrokeLine(target, &point, &point, canvas.red(), 1, &style),
+              GXResultInvalidArg);
+    EXPECT_EQ(GXRenderTargetStrokeRect(target, &rect, canvas.red(), 1, &style), GXResultInvalidArg);
+    style.dashes[1] = 1;
+    EXPECT_EQ(GXRenderTargetStrokeRect(target, &rect, canvas.red(), 1, &style), GXResultSuccess);
+    GXMatrix ctm{};
+    ASSERT_EQ(GXRenderTargetGetCTM(target, &ctm), GXResultSuccess);
+    EXPECT_EQ(ctm.a, 1);  // the refused scale changed nothing
+}
+
+TEST(RenderTargetCalls, TargetKeepsItsBitmapAlive) {
+    const GXBitmapDesc desc{4, 4, GXPixelFormatPARGB32, 96, 96};
+    GXBitmapRec_* bitmap = nullptr;
+    ASSERT_EQ(GXCreateBitmap(&desc, &bitmap), GXResultSuccess);
+    GXRenderTargetRec_* target = nullptr;
+    ASSERT_EQ(GXCreateRenderTargetBitmap(bitmap, &target), GXResultSuccess);
+    GXObjectRelease(GX_HANDLE(bitmap));
+    ASSERT_EQ(GXRenderTargetBeginPaint(target), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetClear(target, kWhite), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetEndPaint(target), GXResultSuccess);
+    GXObjectRelease(GX_HANDLE(target));
+}
+
+}  // namespace
