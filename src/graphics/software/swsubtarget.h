@@ -41,7 +41,6 @@ public:
 
     // Fills the whole target bitmap; transform, clip, masks and blend mode do not apply.
     virtual void Clear(const ColorF& color);
-    virtual std::shared_ptr<BitmapBase> GetResultBitmap() { return targetBitmap_; }
     virtual void Attach(std::shared_ptr<BitmapBase> bitmap) = 0;
     // Extends the dirty rectangle by the geometry's bound under `matrix`, cut to the device
     // rectangle. Derived versions then draw.
