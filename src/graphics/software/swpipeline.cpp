@@ -51,6 +51,9 @@ SwPipeLine::SwPipeLine(std::shared_ptr<Geometry> geometry, const GXIntRect& devi
     sourceColor_.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(width * 4)));
     state_.sourceShape = sourceShape_.get();
     state_.sourceColor = sourceColor_.get();
+    // A draw has a handful of operations (target, shape, masks, source, compositor): room
+    // for eight up front spares the vector's regrowth on every draw.
+    operations_.reserve(8);
 }
 
 SwPipeLine::~SwPipeLine() = default;
