@@ -26,6 +26,7 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
       stops_(gradient_->GetStops().Stops().data()),
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(opacityWeight),
+      table_(stops_, stopCount_, opacityWeight_),
       extendStart_(gradient_->ExtendsStart()),
       extendEnd_(gradient_->ExtendsEnd()),
       constant_(1) {
@@ -70,7 +71,7 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
     constant_ = 0;
 }
 
-uint32_t RadialGradientFiller::PixelAt(float px, float py) const {
+uint32_t RadialGradientFiller::PixelAt(float px, float py, SwGradientStopTable::Cursor& cursor) {
     const float b = 2.0f * (px * fx_ + py * fy_ - k_);
     const float c = px * px + py * py - k2_;
     // Of the circles through the point, the one of largest s wins, as later circles paint
@@ -98,19 +99,20 @@ uint32_t RadialGradientFiller::PixelAt(float px, float py) const {
     if (!found) return background_;
     if (s < 0.0f) return startColor_;
     if (s > 1.0f) return endColor_;
-    return SwColorSource::ApplyOpacity(SwGradientColorSource::StopColor(stops_, stopCount_, s),
-                                       opacityWeight_);
+    return table_.Color(s, cursor);
 }
 
-void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out) const {
+void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out) {
     if (constant_) {
         std::fill(out, out + count, background_);
         return;
     }
     float px = inverse_.a * float(x0) + inverse_.c * float(y) + inverse_.e;
     float py = inverse_.b * float(x0) + inverse_.d * float(y) + inverse_.f;
+    // s changes little from one pixel to the next, so the cursor seldom searches.
+    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
     for (int32_t i = 0; i < count; ++i, px += inverse_.a, py += inverse_.b)
-        out[i] = PixelAt(px, py);
+        out[i] = PixelAt(px, py, cursor);
 }
 
 }  // namespace Graphics

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "graphics/paint/radialgradient.h"
+#include "graphics/software/swgradientstoptable.h"
 
 namespace Graphics {
 
@@ -21,11 +22,12 @@ public:
                          uint32_t opacityWeight);
 
     // Writes `count` pixels of row y from x0.
-    void Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out) const;
+    void Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out);
 
 private:
-    // The colour at position (px, py) of the normalised space.
-    uint32_t PixelAt(float px, float py) const;
+    // The colour at position (px, py) of the normalised space; `cursor` follows s from
+    // pixel to pixel.
+    uint32_t PixelAt(float px, float py, SwGradientStopTable::Cursor& cursor);
 
     std::shared_ptr<RadialGradient> gradient_;  // keeps the stop table alive
     GXMatrix inverse_;           // device pixel -> (g - c0) / dr, g the point in gradient space
@@ -42,6 +44,7 @@ private:
     const GradientStop* stops_;  // the searchable stops
     size_t stopCount_;           // >= 1 unless constant_
     uint32_t opacityWeight_;     // 1..256
+    SwGradientStopTable table_;  // stops_ prepared for lookup
     uint8_t extendStart_;        // non-zero: circles of s < 0 are painted
     uint8_t extendEnd_;          // non-zero: circles of s > 1 are painted
     uint8_t constant_;           // non-zero: every pixel is background_

@@ -144,6 +144,9 @@ void Rasterizer::BeginRasterization() {
     firstSub_ = kMaxInt;
     endSub_ = kMinInt;
     if (points_.capacity() < 256) points_.reserve(256);
+    // A small curved shape flattens to a few dozen edges; room for them up front spares
+    // each draw the vector's successive regrowths.
+    if (edges_.capacity() < 64) edges_.reserve(64);
 }
 
 void Rasterizer::BuildEdges() {

@@ -12,7 +12,9 @@ class Brush;
 
 // Where the pixel pipeline reads colour from: one horizontal run of premultiplied
 // 0xAARRGGBB pixels at a time, evaluated at integer device pixel coordinates. Sources are
-// built per draw and immutable afterwards; one virtual call per span, none per pixel.
+// built per draw and used by that draw alone: their result never changes, but gradients
+// fill stop lookup tables as spans first need them, so a source is not shared between
+// threads. One virtual call per span, none per pixel.
 class SwColorSource {
 public:
     SwColorSource() = default;

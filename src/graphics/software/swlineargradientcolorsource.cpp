@@ -15,6 +15,7 @@ SwLinearGradientColorSource::SwLinearGradientColorSource(std::shared_ptr<LinearG
       stops_(gradient_->GetStops().Stops().data()),
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(OpacityWeight(opacity)),
+      table_(stops_, stopCount_, opacityWeight_),
       startColor_(0),
       endColor_(0),
       background_(0),
@@ -66,6 +67,9 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
         return;
     }
     float t = t00_ + dtdx_ * float(x0) + dtdy_ * float(y);
+    // t moves monotonically along the row, so the cursor changes interval at most once per
+    // stop.
+    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
     for (int32_t i = 0; i < count; ++i, t += dtdx_) {
         // NaN (from sums of huge steps) reads as before the start.
         if (!(t >= 0.0f))
@@ -73,8 +77,7 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
         else if (t > 1.0f)
             out[i] = endColor_;
         else
-            out[i] = ApplyOpacity(SwGradientColorSource::StopColor(stops_, stopCount_, t),
-                                  opacityWeight_);
+            out[i] = table_.Color(t, cursor);
     }
 }
 

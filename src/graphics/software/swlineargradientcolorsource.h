@@ -6,6 +6,7 @@
 
 #include "graphics/paint/lineargradient.h"
 #include "graphics/software/swcolorsource.h"
+#include "graphics/software/swgradientstoptable.h"
 
 namespace Graphics {
 
@@ -25,6 +26,7 @@ private:
     const GradientStop* stops_;                 // the searchable stops of the gradient
     size_t stopCount_;                          // >= 1 unless constant_
     uint32_t opacityWeight_;                    // 1..256
+    SwGradientStopTable table_;                 // stops_ prepared for lookup
     uint32_t startColor_;  // premultiplied pixel for t < 0: stop colour at 0, or background
     uint32_t endColor_;    // premultiplied pixel for t > 1: stop colour at 1, or background
     uint32_t background_;  // premultiplied background with opacity; 0 without one

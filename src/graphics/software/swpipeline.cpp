@@ -44,13 +44,18 @@ SwPipeLine::SwPipeLine(std::shared_ptr<Geometry> geometry, const GXIntRect& devi
       blendMode_(0),
       geometry_(std::move(geometry)) {
     // A rectangle empty on either axis draws nothing, and then needs no row buffers beyond
-    // one entry (so that every pipeline owns real blocks).
+    // one entry (so that every pipeline owns a real block).
     if (clipX1_ == 0 || clipY1_ == 0) clipX1_ = clipY1_ = 0;
+    // Both rows share one block, the pixels first and the shape bytes from the next 16-byte
+    // boundary: one allocation per draw instead of two.
     const size_t width = std::max<size_t>(size_t(clipX1_), 1);
-    sourceShape_.reset(static_cast<uint8_t*>(ProcessHeap::AllocAligned(width)));
-    sourceColor_.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(width * 4)));
-    state_.sourceShape = sourceShape_.get();
-    state_.sourceColor = sourceColor_.get();
+    const size_t shapeOffset = (width * 4 + 15) & ~size_t(15);
+    rowBuffers_.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(shapeOffset + width)));
+    state_.sourceColor = rowBuffers_.get();
+    state_.sourceShape = reinterpret_cast<uint8_t*>(rowBuffers_.get()) + shapeOffset;
+    // A draw has a handful of operations (target, shape, masks, source, compositor): room
+    // for eight up front spares the vector's regrowth on every draw.
+    operations_.reserve(8);
 }
 
 SwPipeLine::~SwPipeLine() = default;

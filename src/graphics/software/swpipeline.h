@@ -82,8 +82,9 @@ private:
     // Sorted by order key; equal keys in insertion order.
     std::vector<std::shared_ptr<SwOperation>> operations_;
     std::shared_ptr<BitmapBase> targetBitmap_;  // PARGB32 locked by Execute; may be null
-    HeapBlock<uint8_t> sourceShape_;            // one byte per pipeline column
-    HeapBlock<uint32_t> sourceColor_;           // one pixel per pipeline column
+    // The source colour row (one pixel per pipeline column), then at a 16-byte boundary
+    // the source shape row (one byte per column); state_ points into it.
+    HeapBlock<uint32_t> rowBuffers_;
 };
 
 }  // namespace Graphics

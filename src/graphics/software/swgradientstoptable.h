@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "graphics/paint/gradientstopcollection.h"
+
+namespace Graphics {
+
+// The stop table of a gradient prepared for per-pixel lookup. Between two stops the colour
+// depends on the parameter only through the mix weight 1..256, so each interval keeps the
+// 256 finished pixels (mixed, premultiplied, opacity applied) once it is first used; a pixel
+// then costs the weight's division and one load. Callers keep the interval of the previous
+// pixel in a Cursor, so a parameter that moves smoothly rarely searches the table again.
+// Results equal SwColorSource::ApplyOpacity(SwGradientColorSource::StopColor(...)) exactly.
+class SwGradientStopTable {
+public:
+    // The interval a parameter fell in: where it is valid and what it paints.
+    struct Cursor {
+        float lower;             // the interval holds t with lower < t <= upper
+        float upper;             // (the lower_bound convention: a stop's offset belongs below it)
+        const uint32_t* colors;  // 256 pixels by weight - 1; null outside the stops
+        uint32_t color;  // the pixel when colors is null (before the first or past the last stop)
+    };
+
+    // `stops`: `count` searchable stops, offsets non-decreasing; they must outlive the
+    // table. Color() needs count >= 1. `opacityWeight`: 1..256.
+    SwGradientStopTable(const GradientStop* stops, size_t count, uint32_t opacityWeight);
+
+    // A cursor that holds no interval: the first Color() call searches.
+    static Cursor EmptyCursor() { return Cursor{1.0f, 0.0f, nullptr, 0}; }
+
+    // The pixel at t in 0..1, moving `cursor` to t's interval when t left it.
+    uint32_t Color(float t, Cursor& cursor) {
+        if (!(cursor.lower < t && t <= cursor.upper)) cursor = Locate(t);
+        if (!cursor.colors) return cursor.color;
+        // Infinite offsets can make the quotient NaN or leave 0..1; the comparisons keep
+        // every such value away from the integer conversion.
+        const float f = (cursor.upper - t) / (cursor.upper - cursor.lower);
+        const uint32_t weight = f >= 1.0f  ? 256u
+                                : f > 0.0f ? (uint32_t(f * 255.0f) & 0xFFu) + 1
+                                           : 1u;
+        return cursor.colors[weight - 1];
+    }
+
+private:
+    // The interval of t, building its pixels on first use.
+    Cursor Locate(float t);
+
+    const GradientStop* stops_;  // the searchable stops, offsets non-decreasing
+    size_t count_;               // 0 only for a table never asked for a colour
+    uint32_t opacityWeight_;     // 1..256
+    uint32_t firstColor_;        // the first stop's pixel with opacity
+    uint32_t lastColor_;         // the last stop's pixel with opacity
+    std::vector<std::unique_ptr<uint32_t[]>> intervals_;  // by upper stop index; null until used
+};
+
+}  // namespace Graphics

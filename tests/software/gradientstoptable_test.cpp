@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "graphics/software/swcolorsource.h"
+#include "graphics/software/swgradientcolorsource.h"
+#include "graphics/software/swgradientstoptable.h"
+
+using namespace Graphics;
+
+namespace {
+
+const float kInf = std::numeric_limits<float>::infinity();
+
+// The table against the direct arithmetic it stands for.
+uint32_t Direct(const std::vector<GradientStop>& stops, uint32_t weight, float t) {
+    return SwColorSource::ApplyOpacity(
+        SwGradientColorSource::StopColor(stops.data(), stops.size(), t), weight);
+}
+
+// Walks t over 0..1 in the given order through one cursor, as a span does, and compares
+// every pixel with the direct arithmetic.
+void ExpectTableMatches(const std::vector<GradientStop>& stops, uint32_t weight,
+                        const std::vector<float>& ts) {
+    SwGradientStopTable table(stops.data(), stops.size(), weight);
+    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
+    for (float t : ts) ASSERT_EQ(table.Color(t, cursor), Direct(stops, weight, t)) << "t " << t;
+}
+
+TEST(GradientStopTable, MatchesDirectArithmeticForwardBackwardAndScattered) {
+    const std::vector<std::vector<GradientStop>> tables = {
+        {{0.0f, 0xFFFF0000}, {0.4f, 0xC000FF00}, {1.0f, 0xFF0000FF}},
+        {{0.25f, 0x80102030}, {0.25f, 0xFF405060}, {0.75f, 0x00FFFFFF}},  // a hard edge, gaps
+        {{0.5f, 0x7F123456}},                                             // a single stop
+        {{-kInf, 0xFF000000}, {0.5f, 0x80FFFFFF}, {kInf, 0xFF00FF00}},    // infinite offsets
+    };
+    std::vector<float> forward;
+    for (int i = 0; i <= 4096; ++i) forward.push_back(float(i) / 4096.0f);
+    forward.push_back(0.4f);  // exact stop offsets
+    forward.push_back(0.25f);
+    const std::vector<float> backward(forward.rbegin(), forward.rend());
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> uniform(0.0f, 1.0f);
+    std::vector<float> scattered;
+    for (int i = 0; i < 2000; ++i) scattered.push_back(uniform(random));
+    for (const auto& stops : tables) {
+        for (uint32_t weight : {256u, 200u, 1u}) {
+            ExpectTableMatches(stops, weight, forward);
+            ExpectTableMatches(stops, weight, backward);
+            ExpectTableMatches(stops, weight, scattered);
+        }
+    }
+}
+
+TEST(GradientStopTable, ExactStopOffsetGivesThatStopAndCursorStaysValid) {
+    const std::vector<GradientStop> stops = {
+        {0.0f, 0xFF000000}, {0.5f, 0x80FF0000}, {1.0f, 0xFFFFFFFF}};
+    SwGradientStopTable table(stops.data(), stops.size(), 256);
+    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
+    EXPECT_EQ(table.Color(0.5f, cursor), 0x80800000u);  // the stop premultiplied
+    EXPECT_EQ(cursor.upper, 0.5f);                      // an offset belongs to the interval below
+    EXPECT_EQ(table.Color(0.0f, cursor), 0xFF000000u);
+    EXPECT_EQ(table.Color(1.0f, cursor), 0xFFFFFFFFu);
+}
+
+}  // namespace
