@@ -2,7 +2,8 @@
 // circles in solid colours on a 1024 x 1024 PARGB32 target, each one a pipeline of its own
 // (RasterizeGeometry into SwPipeLine: target, source colour, compositor), beside Cairo
 // filling the same shapes on an image surface of the same size. The scene runs in Normal,
-// Multiply (separable) and Hue (non-separable) blend modes.
+// Multiply (separable) and Hue (non-separable) blend modes. A second scene fills one
+// 10,000-vertex self-intersecting polygon over the whole target under both fill rules.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
@@ -137,8 +138,82 @@ void BM_SmallShapesHue_Cairo(benchmark::State& state) {
     RunCairo(state, CAIRO_OPERATOR_HSL_HUE);
 }
 
+constexpr int kPolygonVertices = 10000;
+
+// Random vertices over the whole target: a polygon crossing itself everywhere.
+const std::vector<GXPoint>& BigPolygon() {
+    static const std::vector<GXPoint> points = [] {
+        std::mt19937 random(12);
+        std::uniform_real_distribution<float> at(0, kSize);
+        std::vector<GXPoint> p;
+        for (int i = 0; i < kPolygonVertices; ++i) p.push_back({at(random), at(random)});
+        return p;
+    }();
+    return points;
+}
+
+void RunGxPolygon(benchmark::State& state, int32_t fillRule) {
+    const auto& points = BigPolygon();
+    auto geometry = std::make_shared<Geometry>();
+    geometry->SetFillRule(fillRule);
+    geometry->BeginFigure(points[0]);
+    for (size_t i = 1; i < points.size(); ++i) geometry->LineTo(points[i]);
+    geometry->EndFigureClose();
+    auto target =
+        std::make_shared<SysMemBitmap>(GXIntSize{kSize, kSize}, GXPixelFormatPARGB32, 96, 96);
+    const uint32_t color = SwColorSource::Premultiply(0xC0306090u);
+    for (auto _ : state) {
+        target->ColorFill(nullptr, ColorF{1, 1, 1, 1});
+        auto pipeline = std::make_shared<SwPipeLine>(geometry, GXIntRect{0, 0, kSize, kSize});
+        pipeline->SetBlendMode(kSwBlendNormal);
+        pipeline->AddTargetColor(target);
+        pipeline->AddSourceColor(std::make_shared<SwSolidColorSource>(color));
+        pipeline->AddBasicComposite();
+        pipeline->Execute();
+        benchmark::ClobberMemory();
+    }
+}
+
+void RunCairoPolygon(benchmark::State& state, cairo_fill_rule_t rule) {
+    const auto& points = BigPolygon();
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kSize, kSize);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_fill_rule(cr, rule);
+    for (auto _ : state) {
+        cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+        cairo_set_source_rgba(cr, 1, 1, 1, 1);
+        cairo_paint(cr);
+        cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
+        cairo_set_source_rgba(cr, 0x30 / 255.0, 0x60 / 255.0, 0x90 / 255.0, 0xC0 / 255.0);
+        cairo_move_to(cr, points[0].x, points[0].y);
+        for (size_t i = 1; i < points.size(); ++i) cairo_line_to(cr, points[i].x, points[i].y);
+        cairo_close_path(cr);
+        cairo_fill(cr);
+        cairo_surface_flush(surface);
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+}
+
+void BM_PolygonNonZero_Gx(benchmark::State& state) {
+    RunGxPolygon(state, GXFillRuleNonZero);
+}
+void BM_PolygonNonZero_Cairo(benchmark::State& state) {
+    RunCairoPolygon(state, CAIRO_FILL_RULE_WINDING);
+}
+void BM_PolygonEvenOdd_Gx(benchmark::State& state) {
+    RunGxPolygon(state, GXFillRuleEvenOdd);
+}
+void BM_PolygonEvenOdd_Cairo(benchmark::State& state) {
+    RunCairoPolygon(state, CAIRO_FILL_RULE_EVEN_ODD);
+}
+
 }  // namespace
 
+BENCHMARK(BM_PolygonNonZero_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolygonNonZero_Cairo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolygonEvenOdd_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PolygonEvenOdd_Cairo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SmallShapesNormal_Gx)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SmallShapesNormal_Cairo)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SmallShapesMultiply_Gx)->Unit(benchmark::kMillisecond);
