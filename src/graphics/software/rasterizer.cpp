@@ -308,20 +308,29 @@ void Rasterizer::Scan(CoverageBuffer& coverage) {
             link = &edge->next;
         }
         activeSub_ = sub;
-        // Edges that crossed are moved back into x order: one pass, each stray edge
-        // reinserted from the front (crossings are rare, so this is nearly linear).
-        RasterEdge* previous = active_;
-        while (previous && previous->next) {
-            RasterEdge* edge = previous->next;
-            if (edge->x >= previous->x) {
-                previous = edge;
-                continue;
+        // Edges that crossed are moved back into x order. A stable insertion sort over an
+        // array costs O(edges + crossings): a path that crosses itself thousands of times
+        // per sub-scanline stays linear in its crossings instead of rescanning the list
+        // from the front for each one.
+        bool ordered = true;
+        for (const RasterEdge* e = active_; e && e->next; e = e->next) {
+            if (e->next->x < e->x) {
+                ordered = false;
+                break;
             }
-            previous->next = edge->next;
-            RasterEdge** at = &active_;
-            while ((*at)->x <= edge->x) at = &(*at)->next;
-            edge->next = *at;
-            *at = edge;
+        }
+        if (!ordered) {
+            reorder_.clear();
+            for (RasterEdge* e = active_; e; e = e->next) reorder_.push_back(e);
+            for (size_t i = 1; i < reorder_.size(); ++i) {
+                RasterEdge* edge = reorder_[i];
+                size_t j = i;
+                for (; j > 0 && reorder_[j - 1]->x > edge->x; --j) reorder_[j] = reorder_[j - 1];
+                reorder_[j] = edge;
+            }
+            for (size_t i = 0; i + 1 < reorder_.size(); ++i) reorder_[i]->next = reorder_[i + 1];
+            reorder_.back()->next = nullptr;
+            active_ = reorder_.front();
         }
     }
     if (sub & 7) FlushRow(coverage, RowFromSub(sub));

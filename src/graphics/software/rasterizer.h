@@ -71,6 +71,7 @@ private:
     std::vector<Point128> points_;               // vertices of the figure being collected
     boost::object_pool<RasterEdge> edgePool_;    // every edge; blocks of 32, doubling
     std::vector<RasterEdge*> edges_;             // edges of all figures so far
+    std::vector<RasterEdge*> reorder_;           // scratch for re-sorting the active list
     RasterEdge endMarker_;                       // topSub INT32_MAX, closes the sorted edges
     RasterEdge* active_;                         // active list head, ordered by x
     int32_t activeSub_;                          // sub-scanline the active list is on
