@@ -554,6 +554,17 @@ GXAPI GXResult GXRenderTargetSetOpacityMask(GXRenderTargetRec_* target, int32_t 
 /* As GXRenderTargetSetOpacityMask, for the shape mask. */
 GXAPI GXResult GXRenderTargetSetShapeMask(GXRenderTargetRec_* target, int32_t type,
                                           GXBrushRec_* brush);
+/* Opens a transparency group: every later call draws into it until GXRenderTargetEndLayer,
+   which composites it into what encloses it under that level's blend mode, masks and clip.
+   The group starts from the CTM, with blend mode Normal, no masks and no clip of its own.
+   Nothing outside params->bounds (user space under the CTM) reaches the group. An isolated
+   group starts transparent, a non-isolated one from the pixels under it; in a knockout
+   group each object composites with the group's initial backdrop rather than the objects
+   before it. Does nothing outside a paint. */
+GXAPI GXResult GXRenderTargetBeginLayer(GXRenderTargetRec_* target, const GXLayerParams* params);
+/* Composites and closes the innermost open group; nothing when none is open. Groups still
+   open at GXRenderTargetEndPaint are dropped without being composited. */
+GXAPI GXResult GXRenderTargetEndLayer(GXRenderTargetRec_* target);
 /* Fills the geometry under the CTM with its fill rule. */
 GXAPI GXResult GXRenderTargetFillGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry,
                                           GXBrushRec_* brush);

@@ -120,11 +120,20 @@ TEST(SwRenderTargetFailures, RefusesADrawableOfAnotherFormat) {
     EXPECT_TRUE(target.EndPaint());
 }
 
-TEST(SwRenderTargetFailures, LayersAreRefused) {
+TEST(SwRenderTargetState, GroupsHaveTheirOwnStateAndCopiesFollowTheInnermost) {
     SwRenderTarget target(
         std::make_shared<SwBitmapSurface>(MakeBitmap(4, 4, GXPixelFormatPARGB32)));
     target.BeginPaint();
-    EXPECT_EQ(MessageOf([&] { target.BeginLayer(GXLayerParams{}); }), "Not implemented");
+    target.SetBlendMode(3);
+    target.SetCTM(GXMatrix{2, 0, 0, 2, 1, 0});
+    target.BeginLayer(GXLayerParams{GXRect{0, 0, 1, 1}, 1, 1, 0});
+    EXPECT_EQ(target.GetBlendMode(), 0);
+    EXPECT_EQ(target.GetCTM().a, 2);  // the group's pixels start at device (1, 0)
+    EXPECT_EQ(target.GetCTM().e, 1);
+    target.SetCTM(GXMatrix{1, 0, 0, 1, 0, 0});
+    target.EndLayer();
+    EXPECT_EQ(target.GetBlendMode(), 3);
+    EXPECT_EQ(target.GetCTM().a, 2);
     EXPECT_TRUE(target.EndPaint());
 }
 

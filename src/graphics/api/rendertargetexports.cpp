@@ -106,6 +106,17 @@ GXResult GXRenderTargetSetShapeMask(GXRenderTargetRec_* target, int32_t type, GX
     return ExportGuard([&] { target->impl->SetShapeMask(type, brush ? brush->impl : nullptr); });
 }
 
+GXResult GXRenderTargetBeginLayer(GXRenderTargetRec_* target, const GXLayerParams* params) {
+    if (AnyNull(target, params)) return GXResultInvalidArg;
+    const GXLayerParams copy = *params;
+    return ExportGuard([&] { target->impl->BeginLayer(copy); });
+}
+
+GXResult GXRenderTargetEndLayer(GXRenderTargetRec_* target) {
+    if (AnyNull(target)) return GXResultInvalidArg;
+    return ExportGuard([&] { target->impl->EndLayer(); });
+}
+
 GXResult GXRenderTargetFillGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry,
                                     GXBrushRec_* brush) {
     if (AnyNull(target, geometry, brush)) return GXResultInvalidArg;

@@ -12,9 +12,9 @@ public:
     using SwSubTarget::SwSubTarget;
 
     void Attach(std::shared_ptr<BitmapBase> bitmap) override { targetBitmap_ = std::move(bitmap); }
-    // Nothing for an empty geometry; else one pipeline through the current state.
-    void Fill(const std::shared_ptr<Geometry>& geometry,
-              const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix) override;
+
+protected:
+    void AddTargetAndCompositor(SwPipeLine& pipeline) const override;
 };
 
 }  // namespace Graphics

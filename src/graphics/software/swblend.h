@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "graphics/software/swpixel.h"
+
 namespace Graphics {
 
 // The sixteen blend functions B(Cb, Cs) of the software renderer, in exact 8-bit arithmetic.
@@ -114,6 +116,31 @@ inline uint32_t SwBlend(uint32_t backdrop, uint32_t source) {
         uint32_t b = Channel<Mode>(backdrop & 0xFF, source & 0xFF);
         return (r << 16) | (g << 8) | b;
     }
+}
+
+// The premultiplied source cs composited over the premultiplied backdrop cb under blend
+// mode Mode, with no shape weighting:
+//   result = (1 - ab) Cs + (1 - as) Cb + as ab B(Cb, Cs),  alpha = as + ab - as ab.
+// A backdrop of alpha 0 gives cs and a source of alpha 0 leaves cb: the blend function
+// never sees a colour that is not there.
+template <int32_t Mode>
+inline uint32_t SwBlendOver(uint32_t cb, uint32_t cs) {
+    const uint32_t ab = SwAlpha(cb);
+    if (ab == 0) return cs;
+    const uint32_t as = SwAlpha(cs);
+    if (as == 0) return cb;
+    const uint32_t blended = SwBlend<Mode>(SwUnpremultiply(cb), SwUnpremultiply(cs));
+    if (as == 255) {
+        if (ab == 255) return blended | 0xFF000000u;
+        return (SwMix(cs, blended, ab + 1) & 0x00FFFFFFu) | 0xFF000000u;
+    }
+    if (ab == 255) return (SwMix(cb, blended, as + 1) & 0x00FFFFFFu) | 0xFF000000u;
+    // Premultiplied inputs keep every channel of the sum at or below its alpha, so the
+    // three terms never carry into each other.
+    const uint32_t both = (as * (ab + 1)) >> 8;
+    const uint32_t color =
+        SwScale(cs, 256 - ab) + SwScale(cb, 256 - as) + SwScale(blended, both + 1);
+    return (color & 0x00FFFFFFu) | ((as + ab - both) << 24);
 }
 
 // Calls visit.template operator()<Mode>() with the compile-time mode for a run-time code,

@@ -12,11 +12,14 @@
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swclipping.h"
+#include "graphics/software/swgetbackdropcolorop.h"
+#include "graphics/software/swlayercompositeop.h"
 #include "graphics/software/swsoftmask.h"
 #include "graphics/software/swsoftopacitymaskop.h"
 #include "graphics/software/swsoftshapemaskop.h"
 #include "graphics/software/swsourcecolorop.h"
 #include "graphics/software/swsourceshapeop.h"
+#include "graphics/software/swtargetalphaop.h"
 #include "graphics/software/swtargetcolorop.h"
 #include "graphics/software/swtargetshapeop.h"
 
@@ -90,11 +93,25 @@ void SwPipeLine::AddTargetColor(std::shared_ptr<BitmapBase> target) {
     targetBitmap_ = std::move(target);
 }
 
-void SwPipeLine::AddTargetShape(std::shared_ptr<BitmapBase> shape) {
-    auto operation = std::make_shared<SwTargetShapeOp>(shape);
-    const GXIntSize size = shape->GetSize();
+template <class Operation>
+void SwPipeLine::InsertBitmapOperation(std::shared_ptr<BitmapBase> bitmap) {
+    // The operation checks the format (and that there is a bitmap) before it is measured.
+    auto operation = std::make_shared<Operation>(bitmap);
+    const GXIntSize size = bitmap->GetSize();
     IntersectClipBox(GXIntRect{0, 0, size.width, size.height});
     Insert(std::move(operation));
+}
+
+void SwPipeLine::AddTargetShape(std::shared_ptr<BitmapBase> shape) {
+    InsertBitmapOperation<SwTargetShapeOp>(std::move(shape));
+}
+
+void SwPipeLine::AddTargetAlpha(std::shared_ptr<BitmapBase> alpha) {
+    InsertBitmapOperation<SwTargetAlphaOp>(std::move(alpha));
+}
+
+void SwPipeLine::AddBackdropColor(std::shared_ptr<BitmapBase> backdrop) {
+    if (backdrop) InsertBitmapOperation<SwGetBackdropColorOp>(std::move(backdrop));
 }
 
 void SwPipeLine::AddSourceColor(std::shared_ptr<SwColorSource> source) {
@@ -125,6 +142,15 @@ void SwPipeLine::AddBasicComposite() {
         Insert(std::make_shared<SwBasicCompositeOp>());
     } else {
         Insert(std::make_shared<SwBasicCompositeNormalSSE2Op>());
+    }
+}
+
+void SwPipeLine::AddLayerComposite(bool knockout, bool isolated) {
+    Insert(std::make_shared<SwSourceShapeOp>());
+    if (blendMode_ != 0) {
+        Insert(std::make_shared<SwLayerCompositeOp>(knockout, isolated));
+    } else {
+        Insert(std::make_shared<SwLayerCompositeNormalOp>(knockout, isolated));
     }
 }
 

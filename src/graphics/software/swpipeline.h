@@ -38,6 +38,10 @@ public:
     // Raise "Unsuported pixel format" for a PARGB32 target / A8 shape of another format.
     void AddTargetColor(std::shared_ptr<BitmapBase> target);
     void AddTargetShape(std::shared_ptr<BitmapBase> shape);
+    // A group's A8 alpha bitmap, and its PARGB32 backdrop (null for an isolated group,
+    // whose backdrop is transparent: nothing is added then).
+    void AddTargetAlpha(std::shared_ptr<BitmapBase> alpha);
+    void AddBackdropColor(std::shared_ptr<BitmapBase> backdrop);
     void AddSourceColor(std::shared_ptr<SwColorSource> source);
     // Nothing for an absent mask; "Unsupported soft mask type." for a kind outside 0..3.
     void AddShapeMask(const std::shared_ptr<SwSoftMask>& mask);
@@ -47,6 +51,9 @@ public:
     void AddClipMask(SwClipping& clipping);
     // The source shape, then the compositor of the blend mode set so far.
     void AddBasicComposite();
+    // The source shape, then the group compositor of the blend mode set so far; needs the
+    // group's target colour, shape, alpha and (unless isolated) backdrop.
+    void AddLayerComposite(bool knockout, bool isolated);
     // Writes the coverage into the target shape (clip-mask rendering).
     void AddShapeFiller();
 
@@ -68,6 +75,9 @@ public:
 
 private:
     void Insert(std::shared_ptr<SwOperation> operation);
+    // Inserts an Operation made from `bitmap` and keeps the clip box inside the bitmap.
+    template <class Operation>
+    void InsertBitmapOperation(std::shared_ptr<BitmapBase> bitmap);
     // Runs every operation on [x0, x1) of `row` (pipeline pixels, x0 < x1, inside the
     // clip box).
     void RunSpan(int32_t row, int32_t x0, int32_t x1, uint8_t coverage);

@@ -34,40 +34,53 @@ float SwRenderTarget::GetDpiY() const {
     return surface_->GetDpiY();
 }
 
+SwSubTarget* SwRenderTarget::Innermost() const {
+    return subTarget_ ? &subTarget_->Innermost() : nullptr;
+}
+
+void SwRenderTarget::ReloadCopies() {
+    const SwSubTarget& innermost = *Innermost();
+    const SwSubTarget::State& state = innermost.Current();
+    blendMode_ = state.blendMode;
+    ctm_ = innermost.GetCTM();
+    stateValue_ = state.stateValue;
+    strokeAdjustment_ = state.strokeAdjustment != 0;
+}
+
 GXMatrix SwRenderTarget::GetCTM() const {
-    return subTarget_ ? subTarget_->GetCTM() : ctm_;
+    return subTarget_ ? Innermost()->GetCTM() : ctm_;
 }
 
 void SwRenderTarget::SetCTM(const GXMatrix& matrix) {
     ctm_ = matrix;
-    if (subTarget_) subTarget_->SetCTM(matrix);
+    if (subTarget_) Innermost()->SetCTM(matrix);
 }
 
 int32_t SwRenderTarget::GetBlendMode() const {
-    return subTarget_ ? subTarget_->Current().blendMode : blendMode_;
+    return subTarget_ ? Innermost()->Current().blendMode : blendMode_;
 }
 
 void SwRenderTarget::SetBlendMode(int32_t mode) {
     blendMode_ = mode;
-    if (subTarget_) subTarget_->Current().blendMode = mode;
+    if (subTarget_) Innermost()->Current().blendMode = mode;
 }
 
 int32_t SwRenderTarget::GetStateValue() const {
-    return subTarget_ ? subTarget_->Current().stateValue : stateValue_;
+    return subTarget_ ? Innermost()->Current().stateValue : stateValue_;
 }
 
 void SwRenderTarget::SetStateValue(int32_t value) {
     stateValue_ = value;
-    if (subTarget_) subTarget_->Current().stateValue = value;
+    if (subTarget_) Innermost()->Current().stateValue = value;
 }
 
 bool SwRenderTarget::GetStrokeAdjustment() const {
-    return subTarget_ ? subTarget_->Current().strokeAdjustment != 0 : strokeAdjustment_;
+    return subTarget_ ? Innermost()->Current().strokeAdjustment != 0 : strokeAdjustment_;
 }
 
 void SwRenderTarget::SetStrokeAdjustment(bool flag) {
     strokeAdjustment_ = flag;
-    if (subTarget_) subTarget_->Current().strokeAdjustment = flag ? 1 : 0;
+    if (subTarget_) Innermost()->Current().strokeAdjustment = flag ? 1 : 0;
 }
 
 void SwRenderTarget::BeginPaint() {
@@ -113,55 +126,61 @@ void SwRenderTarget::Flush() {
 }
 
 void SwRenderTarget::PushState() {
-    if (subTarget_) subTarget_->PushState();
+    if (subTarget_) Innermost()->PushState();
 }
 
 void SwRenderTarget::PopState() {
-    if (!subTarget_ || !subTarget_->PopState()) return;
-    const SwSubTarget::State& state = subTarget_->Current();
-    blendMode_ = state.blendMode;
-    ctm_ = subTarget_->GetCTM();
-    stateValue_ = state.stateValue;
-    strokeAdjustment_ = state.strokeAdjustment != 0;
+    if (!subTarget_ || !Innermost()->PopState()) return;
+    ReloadCopies();
 }
 
-void SwRenderTarget::BeginLayer(const GXLayerParams&) {
-    GX_RAISE("Not implemented");
+void SwRenderTarget::BeginLayer(const GXLayerParams& params) {
+    if (!subTarget_) return;
+    subTarget_->BeginLayer(params);
+    ReloadCopies();
 }
 
 void SwRenderTarget::EndLayer() {
-    GX_RAISE("Not implemented");
+    if (!subTarget_) return;
+    // The group is closed even when compositing it raises; the copies follow either way.
+    try {
+        subTarget_->EndLayer();
+    } catch (...) {
+        ReloadCopies();
+        throw;
+    }
+    ReloadCopies();
 }
 
 void SwRenderTarget::Clear(const ColorF& color) {
-    if (subTarget_) subTarget_->Clear(color);
+    if (subTarget_) Innermost()->Clear(color);
 }
 
 void SwRenderTarget::SetOpacityMask(std::shared_ptr<Brush> brush, int32_t type) {
-    if (subTarget_) subTarget_->SetOpacityMask(brush.get(), type);
+    if (subTarget_) Innermost()->SetOpacityMask(brush.get(), type);
 }
 
 void SwRenderTarget::SetShapeMask(std::shared_ptr<Brush> brush, int32_t type) {
-    if (subTarget_) subTarget_->SetShapeMask(brush.get(), type);
+    if (subTarget_) Innermost()->SetShapeMask(brush.get(), type);
 }
 
 void SwRenderTarget::ClipGeometry(std::shared_ptr<Geometry> geometry) {
-    if (subTarget_ && geometry) subTarget_->ClipGeometry(geometry);
+    if (subTarget_ && geometry) Innermost()->ClipGeometry(geometry);
 }
 
 void SwRenderTarget::ResetClip() {
-    if (subTarget_) subTarget_->ResetClip();
+    if (subTarget_) Innermost()->ResetClip();
 }
 
 void SwRenderTarget::FillGeometry(std::shared_ptr<Geometry> geometry,
                                   std::shared_ptr<Brush> brush) {
-    if (subTarget_ && geometry && brush) subTarget_->FillGeometry(geometry, *brush);
+    if (subTarget_ && geometry && brush) Innermost()->FillGeometry(geometry, *brush);
 }
 
 void SwRenderTarget::FillTextGeometry(std::shared_ptr<Geometry> geometry,
                                       std::shared_ptr<Brush> brush) {
     if (!subTarget_) return;
-    SwSubTarget::State& state = subTarget_->Current();
+    SwSubTarget::State& state = Innermost()->Current();
     const int32_t saved = state.strokeAdjustment;
     state.strokeAdjustment = 0;
     try {

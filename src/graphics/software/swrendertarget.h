@@ -9,6 +9,7 @@ namespace Graphics {
 
 class BitmapBase;
 class SwBasicSubTarget;
+class SwSubTarget;
 class SwSurface;
 
 // The software renderer: paints a surface's drawable bitmap through pixel pipelines. During
@@ -43,7 +44,8 @@ public:
 
     void PushState() override;
     void PopState() override;
-    // Transparency groups are not painted by this renderer yet: both raise "Not implemented".
+    // Opens a group in the innermost sub-target; it takes every later call until EndLayer
+    // composites it into its parent. Groups left open at EndPaint are dropped.
     void BeginLayer(const GXLayerParams& params) override;
     void EndLayer() override;
 
@@ -59,6 +61,10 @@ public:
 
 private:
     void ResetCopies();
+    // The sub-target every call of a paint goes to; null outside a paint.
+    SwSubTarget* Innermost() const;
+    // The copies follow the innermost current state after it changes wholesale.
+    void ReloadCopies();
 
     GXMatrix ctm_;                                 // authoritative outside a paint
     int32_t blendMode_;                            // authoritative outside a paint

@@ -8,9 +8,12 @@
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/transformer.h"
 #include "graphics/paint/brush.h"
+#include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swclipping.h"
 #include "graphics/software/swcolorsource.h"
+#include "graphics/software/swlayersubtarget.h"
 #include "graphics/software/swmatrix.h"
+#include "graphics/software/swpipeline.h"
 #include "graphics/software/swsoftmask.h"
 
 namespace Graphics {
@@ -18,21 +21,25 @@ namespace Graphics {
 namespace {
 
 // The box of `box`'s four corners under `m`; all NaN when a corner is NaN, so that every
-// comparison made with it fails.
+// comparison made with it fails. Infinite coordinates (a group "everywhere") are first cut
+// to a huge finite range and the products taken in double, so that no 0 x inf or inf - inf
+// turns an unbounded box into NaN.
 GXRect TransformBox(const GXRect& box, const GXMatrix& m) {
-    const float xs[2] = {box.left, box.right}, ys[2] = {box.top, box.bottom};
+    static constexpr double kHuge = 1e30;
+    auto cut = [](double v) { return std::clamp(v, -kHuge, kHuge); };
+    const double xs[2] = {cut(box.left), cut(box.right)}, ys[2] = {cut(box.top), cut(box.bottom)};
     const float inf = std::numeric_limits<float>::infinity();
     GXRect out{inf, inf, -inf, -inf};
-    for (float px : xs)
-        for (float py : ys) {
-            const float x = m.a * px + m.c * py + m.e;
-            const float y = m.b * px + m.d * py + m.f;
+    for (double px : xs)
+        for (double py : ys) {
+            const double x = cut(double(m.a) * px + double(m.c) * py + double(m.e));
+            const double y = cut(double(m.b) * px + double(m.d) * py + double(m.f));
             if (std::isnan(x) || std::isnan(y)) {
                 const float nan = std::numeric_limits<float>::quiet_NaN();
                 return GXRect{nan, nan, nan, nan};
             }
-            out = GXRect{std::min(out.left, x), std::min(out.top, y), std::max(out.right, x),
-                         std::max(out.bottom, y)};
+            out = GXRect{std::min(out.left, float(x)), std::min(out.top, float(y)),
+                         std::max(out.right, float(x)), std::max(out.bottom, float(y))};
         }
     return out;
 }
@@ -42,6 +49,16 @@ GXRect TransformBox(const GXRect& box, const GXMatrix& m) {
 template <class Round>
 int32_t ToPixel(float v, int32_t limit, Round round) {
     return int32_t(round(std::clamp(v, 0.0f, float(limit))));
+}
+
+// Colour sources and masks are evaluated in the sub-target's own pixels, brushes are placed
+// in device space: the translation from the one to the other.
+GXMatrix DeviceToOwnPixels(const GXIntRect& deviceRect) {
+    return GXMatrix{1, 0, 0, 1, -float(deviceRect.left), -float(deviceRect.top)};
+}
+
+bool IsEmpty(const GXIntRect& r) {
+    return r.left >= r.right || r.top >= r.bottom;
 }
 
 }  // namespace
@@ -67,18 +84,112 @@ void SwSubTarget::Clear(const ColorF& color) {
 }
 
 void SwSubTarget::Fill(const std::shared_ptr<Geometry>& geometry,
-                       const std::shared_ptr<SwColorSource>&, const GXMatrix& matrix) {
+                       const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix) {
+    SwClipping& clip = SyncClip();
+    if (!nonEmpty_ || geometry->IsEmpty()) return;
     const GXRect bound = TransformBox(geometry->Bound().Box(), matrix);
-    const float width = float(deviceRect_.right - deviceRect_.left);
-    const float height = float(deviceRect_.bottom - deviceRect_.top);
     const GXRect cut{std::max(bound.left, 0.0f), std::max(bound.top, 0.0f),
-                     std::min(bound.right, width), std::min(bound.bottom, height)};
+                     std::min(bound.right, float(Width())),
+                     std::min(bound.bottom, float(Height()))};
     const bool empty = dirtyRect_.left >= dirtyRect_.right || dirtyRect_.top >= dirtyRect_.bottom;
     dirtyRect_ =
         empty ? cut
               : GXRect{std::min(dirtyRect_.left, cut.left), std::min(dirtyRect_.top, cut.top),
                        std::max(dirtyRect_.right, cut.right),
                        std::max(dirtyRect_.bottom, cut.bottom)};
+    const State& state = Current();
+    auto pipeline = std::make_shared<SwPipeLine>(geometry, deviceRect_);
+    pipeline->SetCTM(matrix);
+    pipeline->SetBlendMode(state.blendMode);
+    pipeline->SetSnapRectangles(state.strokeAdjustment != 0);
+    pipeline->AddShapeMask(state.shapeMask);
+    pipeline->AddOpacityMask(state.opacityMask);
+    pipeline->AddShapeMask(layerShapeMask_);
+    pipeline->AddClipMask(clip);
+    pipeline->AddSourceColor(source);
+    AddTargetAndCompositor(*pipeline);
+    pipeline->Execute();
+}
+
+SwSubTarget& SwSubTarget::Innermost() {
+    SwSubTarget* innermost = this;
+    while (innermost->child_) innermost = innermost->child_.get();
+    return *innermost;
+}
+
+void SwSubTarget::BeginLayer(const GXLayerParams& params) {
+    SwSubTarget& parent = Innermost();
+    const GXMatrix drawing = MultiplyMatrix(parent.Current().matrix, parent.baseMatrix_);
+    const GXRect& bounds = params.bounds;
+    // Inverted bounds hold nothing; NaN ones fail the test too.
+    GXIntRect cover{0, 0, 0, 0};
+    if (bounds.left <= bounds.right && bounds.top <= bounds.bottom) {
+        cover = parent.PixelCover(TransformBox(bounds, drawing));
+        // Nothing outside the parent's clip can reach the parent, so the group need not
+        // hold it.
+        const GXIntRect clip = parent.Current().clipping->PixelBox();
+        cover = GXIntRect{std::max(cover.left, clip.left), std::max(cover.top, clip.top),
+                          std::min(cover.right, clip.right), std::min(cover.bottom, clip.bottom)};
+        if (IsEmpty(cover)) cover = GXIntRect{0, 0, 0, 0};
+    }
+    const GXIntRect deviceRect{
+        parent.deviceRect_.left + cover.left, parent.deviceRect_.top + cover.top,
+        parent.deviceRect_.left + cover.right, parent.deviceRect_.top + cover.bottom};
+    // The group's pixel (0, 0) is the parent's pixel at the cover's top-left.
+    GXMatrix base = drawing;
+    base.e -= float(cover.left);
+    base.f -= float(cover.top);
+    auto layer = std::make_shared<SwLayerSubTarget>(
+        deviceRect, GXIntPoint{cover.left, cover.top}, base, parent.dpiX_, parent.dpiY_,
+        params.opacity, params.isolated != 0, params.knockout != 0);
+    if (layer->nonEmpty_) layer->Attach(parent.ChildBackdrop());
+    parent.child_ = std::move(layer);
+}
+
+void SwSubTarget::EndLayer() {
+    if (!child_) return;
+    if (child_->child_) {
+        child_->EndLayer();
+        return;
+    }
+    // Detached first, so that the group is closed however compositing ends.
+    const std::shared_ptr<SwSubTarget> layer = std::move(child_);
+    if (!nonEmpty_ || !layer->nonEmpty_) return;
+    // Only what the group drew can show: elsewhere its shape is 0.
+    const GXIntRect drawn = layer->PixelCover(layer->dirtyRect_);
+    if (IsEmpty(drawn)) return;
+    const GXMatrix placement{1,
+                             0,
+                             0,
+                             1,
+                             float(layer->deviceRect_.left - deviceRect_.left),
+                             float(layer->deviceRect_.top - deviceRect_.top)};
+    auto result = std::make_shared<SwBitmapColorSource>(layer->GetResultBitmap(), placement,
+                                                        layer->GetOpacity());
+    auto shape = std::make_shared<SwBitmapColorSource>(layer->GetShapeBitmap(), placement, 1.0f);
+    auto area = std::make_shared<Geometry>();
+    area->Rectangle(GXRect{placement.e + float(drawn.left), placement.f + float(drawn.top),
+                           placement.e + float(drawn.right), placement.f + float(drawn.bottom)});
+    layerShapeMask_ = std::make_shared<SwSoftMask>(SwSoftMask{std::move(shape), kSwSoftMaskAlpha});
+    try {
+        Fill(area, result, kIdentityMatrix);
+    } catch (...) {
+        layerShapeMask_.reset();
+        throw;
+    }
+    layerShapeMask_.reset();
+}
+
+GXIntRect SwSubTarget::PixelCover(const GXRect& bound) const {
+    const int32_t width = Width(), height = Height();
+    // The negated test also refuses NaN bounds.
+    if (!(bound.left < float(width) && bound.top < float(height) && bound.right > 0 &&
+          bound.bottom > 0))
+        return GXIntRect{0, 0, 0, 0};
+    return GXIntRect{ToPixel(bound.left, width, [](float v) { return std::floor(v); }),
+                     ToPixel(bound.top, height, [](float v) { return std::floor(v); }),
+                     ToPixel(bound.right, width, [](float v) { return std::ceil(v); }),
+                     ToPixel(bound.bottom, height, [](float v) { return std::ceil(v); })};
 }
 
 GXMatrix SwSubTarget::DeviceMatrix() const {
@@ -105,11 +216,10 @@ bool SwSubTarget::PopState() {
 }
 
 std::shared_ptr<SwSoftMask> SwSubTarget::MakeMask(const Brush* brush, int32_t kind) const {
-    if (!brush) return nullptr;
-    GXMatrix offset = kIdentityMatrix;
-    offset.e = float(deviceRect_.left);
-    offset.f = float(deviceRect_.top);
-    auto source = SwColorSource::CreateFromBrush(*brush, deviceRect_, offset);
+    // An empty sub-target draws nothing, so it needs no mask either.
+    if (!brush || !nonEmpty_) return nullptr;
+    auto source = SwColorSource::CreateFromBrush(*brush, GXIntRect{0, 0, Width(), Height()},
+                                                 DeviceToOwnPixels(deviceRect_));
     return std::make_shared<SwSoftMask>(SwSoftMask{std::move(source), kind});
 }
 
@@ -144,25 +254,12 @@ SwClipping& SwSubTarget::SyncClip() {
 }
 
 void SwSubTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry, const Brush& brush) {
-    SyncClip();
     if (!nonEmpty_) return;
     const GXMatrix matrix = MultiplyMatrix(Current().matrix, baseMatrix_);
-    const GXRect bound = TransformBox(geometry->Bound().Box(), matrix);
-    const int32_t width = deviceRect_.right - deviceRect_.left;
-    const int32_t height = deviceRect_.bottom - deviceRect_.top;
-    // The negated tests also skip NaN bounds.
-    if (!(bound.left < float(width) && bound.top < float(height) && bound.right > 0 &&
-          bound.bottom > 0))
-        return;
-    const GXIntRect covered{
-        deviceRect_.left + ToPixel(bound.left, width, [](float v) { return std::floor(v); }),
-        deviceRect_.top + ToPixel(bound.top, height, [](float v) { return std::floor(v); }),
-        deviceRect_.left + ToPixel(bound.right, width, [](float v) { return std::ceil(v); }),
-        deviceRect_.top + ToPixel(bound.bottom, height, [](float v) { return std::ceil(v); })};
-    GXMatrix offset = kIdentityMatrix;
-    offset.e = float(deviceRect_.left);
-    offset.f = float(deviceRect_.top);
-    Fill(geometry, SwColorSource::CreateFromBrush(brush, covered, offset), matrix);
+    const GXIntRect covered = PixelCover(TransformBox(geometry->Bound().Box(), matrix));
+    if (IsEmpty(covered)) return;
+    Fill(geometry, SwColorSource::CreateFromBrush(brush, covered, DeviceToOwnPixels(deviceRect_)),
+         matrix);
 }
 
 }  // namespace Graphics

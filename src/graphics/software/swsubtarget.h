@@ -16,8 +16,16 @@ class SwClipping;
 class SwColorSource;
 struct SwSoftMask;
 
-// One drawing destination of a software paint, with its own stack of drawing states. The
-// render target routes every call of a paint to it; each fill becomes one pipeline.
+class SwPipeLine;
+
+// One drawing destination of a software paint, with its own stack of drawing states: the
+// surface bitmap, or an open transparency group. Open groups form a chain of children; the
+// render target routes every call of a paint to the innermost one, and each fill becomes
+// one pipeline.
+//
+// Coordinates: the sub-target's own pixels run from (0, 0) at the top-left of its device
+// rectangle. The drawing matrix (state matrix times base matrix) maps user space there;
+// pipelines, colour sources, masks and clips all work in those pixels.
 class SwSubTarget {
 public:
     // One level of the state stack.
@@ -41,11 +49,24 @@ public:
 
     // Fills the whole target bitmap; transform, clip, masks and blend mode do not apply.
     virtual void Clear(const ColorF& color);
+    // Takes the bitmap drawn into (the surface's), or for a group the parent's pixels it
+    // starts from; null stands for transparent pixels.
     virtual void Attach(std::shared_ptr<BitmapBase> bitmap) = 0;
-    // Extends the dirty rectangle by the geometry's bound under `matrix`, cut to the device
-    // rectangle. Derived versions then draw.
-    virtual void Fill(const std::shared_ptr<Geometry>& geometry,
-                      const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix);
+    // Nothing for an empty geometry. Otherwise extends the dirty rectangle by the
+    // geometry's bound under `matrix` (cut to the sub-target) and runs one pipeline through
+    // the current state, the pending group shape mask and the active clip.
+    void Fill(const std::shared_ptr<Geometry>& geometry,
+              const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix);
+
+    // The innermost open sub-target: this one, or its deepest child.
+    SwSubTarget& Innermost();
+    // Opens a group inside the innermost sub-target. `params.bounds` are in the user space
+    // of its current state; the group covers their device box rounded out to whole pixels,
+    // cut to the sub-target and its clip.
+    void BeginLayer(const GXLayerParams& params);
+    // Composites the innermost group into its parent and closes it; nothing when no group
+    // is open. The group is closed even when compositing raises.
+    void EndLayer();
 
     State& Current() { return states_.back(); }
     const State& Current() const { return states_.back(); }
@@ -70,19 +91,37 @@ public:
     GXRect DirtyRect() const { return dirtyRect_; }
 
 protected:
+    // Adds the target operations and the compositor of this kind of sub-target.
+    virtual void AddTargetAndCompositor(SwPipeLine& pipeline) const = 0;
+    // The bitmap a group opened inside this one starts from.
+    virtual std::shared_ptr<BitmapBase> ChildBackdrop() const { return targetBitmap_; }
+    // The finished colour of a group as it is composited into its parent, with the opacity
+    // and the shape that weigh it; the base sub-target is not a group.
+    virtual std::shared_ptr<BitmapBase> GetResultBitmap() { return targetBitmap_; }
+    virtual std::shared_ptr<BitmapBase> GetShapeBitmap() const { return nullptr; }
+    virtual float GetOpacity() const { return 1.0f; }
+
+    // The pixel box of `bound` (the sub-target's own pixels) rounded out to whole pixels and
+    // cut to the sub-target; empty for a bound that misses it or is NaN.
+    GXIntRect PixelCover(const GXRect& bound) const;
+    int32_t Width() const { return deviceRect_.right - deviceRect_.left; }
+    int32_t Height() const { return deviceRect_.bottom - deviceRect_.top; }
+
     std::shared_ptr<SwSoftMask> MakeMask(const Brush* brush, int32_t kind) const;
     // The clipping the next pipeline uses: the current state's, unless the one already
     // active equals it (its coverage mask is then reused).
     SwClipping& SyncClip();
 
-    std::shared_ptr<BitmapBase> targetBitmap_;  // PARGB32 paint target; set by Attach
-    float dpiX_, dpiY_;                         // resolution of the surface
-    GXRect dirtyRect_;                          // union of filled device bounds; empty: 0,0,0,0
-    bool nonEmpty_;                             // the device rectangle has width and height
-    GXIntRect deviceRect_;                      // sub-target pixels in device space
-    GXMatrix baseMatrix_;                       // sub-target space -> device, before offset
-    std::deque<State> states_;                  // never empty; the back is current
-    std::shared_ptr<SwClipping> activeClip_;    // clipping last handed to a pipeline
+    std::shared_ptr<SwSubTarget> child_;          // the open group inside this one, or null
+    std::shared_ptr<SwSoftMask> layerShapeMask_;  // the child's shape while it is composited
+    std::shared_ptr<BitmapBase> targetBitmap_;    // PARGB32 paint target; set by Attach
+    float dpiX_, dpiY_;                           // resolution of the surface
+    GXRect dirtyRect_;                            // union of filled device bounds; empty: 0,0,0,0
+    bool nonEmpty_;                               // the device rectangle has width and height
+    GXIntRect deviceRect_;                        // sub-target pixels in device space
+    GXMatrix baseMatrix_;                         // sub-target space -> device, before offset
+    std::deque<State> states_;                    // never empty; the back is current
+    std::shared_ptr<SwClipping> activeClip_;      // clipping last handed to a pipeline
 };
 
 }  // namespace Graphics
