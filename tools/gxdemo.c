@@ -278,6 +278,89 @@ static void ClipsAndMasks(const char* folder) {
     End(c, folder, "clipsmasks.png");
 }
 
+/* Three overlapping discs, half transparent, in Multiply. */
+static void Discs(GXRenderTargetRec_* target, float x, float y) {
+    static const uint32_t colors[3] = {0xB0E63946u, 0xB02A9D8Fu, 0xB0F4A261u};
+    static const float dx[3] = {0, 44, 22}, dy[3] = {0, 0, 38};
+    CHECK(GXRenderTargetSetBlendMode(target, GXBlendModeMultiply));
+    for (int i = 0; i < 3; ++i) {
+        GXBrushRec_* brush = Solid(colors[i]);
+        GXRect disc = {x + dx[i], y + dy[i], x + dx[i] + 70, y + dy[i] + 70};
+        CHECK(GXRenderTargetFillEllipse(target, &disc, brush));
+        Release(brush);
+    }
+}
+
+static void Groups(const char* folder) {
+    Canvas c = Begin(0xFFFFFFFFu);
+    GXBrushRec_* stripe = Solid(0xFF264653u);
+    for (int i = 0; i < 12; ++i) {
+        GXRect band = {0, 12.0f * i, W, 12.0f * i + 5};
+        CHECK(GXRenderTargetFillRect(c.target, &band, stripe));
+    }
+    GXFontFaceRec_* sans = NULL;
+    CHECK(GXCreateFontFace((const uint16_t*)u"DejaVu Sans", 0, 9, &sans));
+    GXBrushRec_* ink = Solid(0xFF202020u);
+
+    /* The four kinds of group, each at opacity 0.9: a knockout group shows only the last
+       disc where discs overlap; an isolated one ignores the stripes while blending. */
+    static const uint16_t* labels[4] = {(const uint16_t*)u"group", (const uint16_t*)u"isolated",
+                                        (const uint16_t*)u"knockout",
+                                        (const uint16_t*)u"isolated knockout"};
+    for (int kind = 0; kind < 4; ++kind) {
+        float x = 10.0f + kind * 126, y = 20;
+        GXLayerParams params = {
+            {x, y, x + 120, y + 112}, 0.9f, (uint8_t)(kind & 1), (uint8_t)(kind >> 1)};
+        CHECK(GXRenderTargetBeginLayer(c.target, &params));
+        Discs(c.target, x + 3, y + 2);
+        CHECK(GXRenderTargetEndLayer(c.target));
+        CHECK(GXRenderTargetPushState(c.target));
+        CHECK(GXRenderTargetTranslateCTM(c.target, x + 4, y + 146));
+        CHECK(GXRenderTargetFillText(c.target, sans, labels[kind], ink));
+        CHECK(GXRenderTargetPopState(c.target));
+    }
+
+    /* A shape mask: a linear ramp's alpha cuts the coverage of a group of bars, so the
+       group fades out to the right. */
+    GXGradientStop stops[] = {{0.0f, 0xFF000000u}, {1.0f, 0x00000000u}};
+    GXLinearGradientDesc desc = {stops, 2, 20, 0, 250, 0, 1, 1, {0, 0}, 0};
+    GXGradientRec_* ramp = NULL;
+    GXBrushRec_* fade = NULL;
+    CHECK(GXCreateGradientLinear(&desc, &ramp));
+    CHECK(GXCreateBrushGradient(ramp, 1.0f, NULL, &fade));
+    CHECK(GXRenderTargetPushState(c.target));
+    CHECK(GXRenderTargetSetShapeMask(c.target, 0, fade));
+    GXLayerParams bars = {{20, 190, 250, 370}, 1.0f, 1, 0};
+    CHECK(GXRenderTargetBeginLayer(c.target, &bars));
+    static const uint32_t palette[4] = {0xFFE63946u, 0xFF2A9D8Fu, 0xFFE9C46Au, 0xFF6D597Au};
+    for (int i = 0; i < 8; ++i) {
+        GXBrushRec_* brush = Solid(palette[i % 4]);
+        GXRect bar = {20, 190.0f + 22 * i, 250, 190.0f + 22 * i + 18};
+        CHECK(GXRenderTargetFillRect(c.target, &bar, brush));
+        Release(brush);
+    }
+    CHECK(GXRenderTargetEndLayer(c.target));
+    CHECK(GXRenderTargetPopState(c.target));
+
+    /* Nested groups: each level at opacity 0.8 holds a smaller square and the next level. */
+    for (int level = 0; level < 6; ++level) {
+        float inset = 14.0f * level;
+        GXLayerParams params = {{280 + inset, 190 + inset, 490 - inset, 370 - inset}, 0.8f, 1, 0};
+        CHECK(GXRenderTargetBeginLayer(c.target, &params));
+        GXBrushRec_* brush = Solid(palette[level % 4]);
+        CHECK(GXRenderTargetFillRect(c.target, &params.bounds, brush));
+        Release(brush);
+    }
+    for (int level = 0; level < 6; ++level) CHECK(GXRenderTargetEndLayer(c.target));
+
+    Release(fade);
+    Release(ramp);
+    Release(ink);
+    Release(sans);
+    Release(stripe);
+    End(c, folder, "groups.png");
+}
+
 static void Text(const char* folder) {
     Canvas c = Begin(0xFFFFFFFFu);
     GXFontFaceRec_* sans = NULL;
@@ -320,6 +403,7 @@ int main(int argc, char** argv) {
     Bitmaps(folder);
     BlendModes(folder);
     ClipsAndMasks(folder);
+    Groups(folder);
     Text(folder);
     if (failures) {
         fprintf(stderr, "%d calls failed\n", failures);
