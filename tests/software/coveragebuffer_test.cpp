@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <vector>
 
 using namespace Graphics;
@@ -77,4 +78,23 @@ TEST(CoverageBuffer, RandomSubScanlinesMatchAPlainArray) {
         ASSERT_EQ(Pixels(buffer), expected) << "row " << row;
         buffer.Reset();
     }
+}
+
+TEST(CoverageBuffer, RunsJoinAcrossSpansAndCloseAtTheClipEdge) {
+    auto runs = [](const CoverageBuffer& buffer) {
+        std::vector<std::pair<int32_t, int32_t>> list;
+        for (const CoverageRun* run = buffer.First(); run != buffer.End(); run = run->next)
+            list.push_back({run->x, run->value});
+        return list;
+    };
+    CoverageBuffer buffer(0, 4);
+    buffer.AddSpan(4, 16);   // half of pixel 0, pixel 1 whole
+    buffer.AddSpan(16, 32);  // pixels 2 and 3 whole, up to the clip's right edge
+    using Runs = std::vector<std::pair<int32_t, int32_t>>;
+    EXPECT_EQ(runs(buffer), (Runs{{0, 4}, {1, 8}, {4, 0}}));
+    EXPECT_TRUE(buffer.Validate());
+    // A second sub-scanline filling up pixel 0 joins it to the run of the others.
+    buffer.AddSpan(0, 4);
+    EXPECT_EQ(runs(buffer), (Runs{{0, 8}, {4, 0}}));
+    EXPECT_TRUE(buffer.Validate());
 }

@@ -85,6 +85,8 @@ Rasterizer::Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectang
       clipY1_(0),
       firstSub_(kMaxInt),
       endSub_(kMinInt),
+      leftX128_(kMaxInt),
+      rightX128_(kMinInt),
       sink_(std::move(sink)) {
     bool finite = std::isfinite(clipRect.left) && std::isfinite(clipRect.top) &&
                   std::isfinite(clipRect.right) && std::isfinite(clipRect.bottom);
@@ -142,6 +144,8 @@ void Rasterizer::AppendPoint(const GXPoint& point) {
 void Rasterizer::BeginRasterization() {
     firstSub_ = kMaxInt;
     endSub_ = kMinInt;
+    leftX128_ = kMaxInt;
+    rightX128_ = kMinInt;
     if (points_.capacity() < 256) points_.reserve(256);
     // A small curved shape flattens to a few dozen edges; room for them up front spares
     // each draw the vector's successive regrowths.
@@ -207,6 +211,8 @@ void Rasterizer::AddSide(const Point128& a, const Point128& b) {
                                                static_cast<int32_t>(den),
                                                dy > 0 ? 1 : -1};
     edges_.push_back(edge);
+    leftX128_ = std::min({leftX128_, a.x128, b.x128});
+    rightX128_ = std::max({rightX128_, a.x128, b.x128});
     firstSub_ = std::min(firstSub_, startSub);
     endSub_ = std::max(endSub_, bottomSub);
     hasSlopedEdge_ = hasSlopedEdge_ || edge->step != 0 || edge->increment != 0;
@@ -223,7 +229,12 @@ void Rasterizer::EndRasterization() {
             // Every edge may be active at once: room for all of them up front, so that
             // joining the active edges never reallocates.
             active_.reserve(edges_.size());
-            CoverageBuffer coverage(clipX0_, clipX1_);
+            // Coverage is only kept across the edges' extent: a small shape's row buffer
+            // stays as small as the shape. Edge x lies between its end points' x, rounded
+            // to eighths; a pixel of margin on either side covers the rounding.
+            const int32_t left = std::max(clipX0_, (leftX128_ >> 7) - 1);
+            const int32_t right = std::min(clipX1_, (rightX128_ >> 7) + 2);
+            CoverageBuffer coverage(left, right);
             Scan(coverage);
         }
     }
