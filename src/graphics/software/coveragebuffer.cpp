@@ -1,14 +1,24 @@
 #include "graphics/software/coveragebuffer.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 
 namespace Graphics {
+
+namespace {
+
+// Rows wider than this many cells mark the cells their spans touch.
+constexpr size_t kMarkedWidth = 256;
+
+}  // namespace
 
 CoverageBuffer::CoverageBuffer(int32_t clipLeft, int32_t clipRight)
     : clipLeft_(clipLeft),
       clipRight_(std::max(clipLeft, clipRight)),
       cells_(static_cast<size_t>(clipRight_ - clipLeft_) + 1, Cell{0, 0}),
+      marking_(cells_.size() > kMarkedWidth),
+      marks_(marking_ ? (cells_.size() + 63) / 64 : 0, 0),
       touchedBegin_(static_cast<int32_t>(cells_.size())),
       touchedEnd_(0),
       runsCurrent_(true),
@@ -35,25 +45,57 @@ void CoverageBuffer::AddSpan(int32_t a8, int32_t b8) {
         cells[last].step -= 8;
         cells[last].own += b8 & 7;
     }
+    if (marking_) {
+        uint64_t* marks = marks_.data();
+        auto mark = [marks](int32_t i) { marks[i >> 6] |= uint64_t{1} << (i & 63); };
+        mark(first);
+        if (first != last) {
+            mark(first + 1);
+            mark(last);
+        }
+    }
     touchedBegin_ = std::min(touchedBegin_, first);
     touchedEnd_ = std::max(touchedEnd_, last + 1);
     runsCurrent_ = false;
 }
 
+template <class Visit>
+void CoverageBuffer::ForEachMarked(Visit&& visit) const {
+    if (!marking_) {
+        for (int32_t i = touchedBegin_; i < touchedEnd_; ++i) visit(i);
+        return;
+    }
+    for (int32_t w = touchedBegin_ >> 6; w <= (touchedEnd_ - 1) >> 6; ++w) {
+        for (uint64_t bits = marks_[size_t(w)]; bits != 0; bits &= bits - 1)
+            visit(w * 64 + std::countr_zero(bits));
+    }
+}
+
 void CoverageBuffer::BuildRuns() const {
     runs_.clear();
-    int32_t whole = 0, value = 0;  // the coverage of the pixel before the cell read
-    for (int32_t i = touchedBegin_; i < touchedEnd_; ++i) {
+    // The whole-pixel coverage after the last marked cell read (the steps so far), and
+    // the value of the last run made.
+    int32_t whole = 0, value = 0;
+    int32_t next = touchedBegin_;  // the pixel after the last marked cell read
+    ForEachMarked([&](int32_t i) {
+        // Unmarked pixels between marked cells hold the whole-pixel coverage alone.
+        if (next < i && whole != value) {
+            runs_.push_back(CoverageRun{nullptr, clipLeft_ + next, whole});
+            value = whole;
+        }
         whole += cells_[size_t(i)].step;
         const int32_t v = whole + cells_[size_t(i)].own;
         if (v != value) {
             runs_.push_back(CoverageRun{nullptr, clipLeft_ + i, v});
             value = v;
         }
-    }
-    // The whole-pixel steps sum to 0 over the touched cells, so the last run is 0 already
-    // unless the last touched cell held coverage of its own.
-    if (value != 0) runs_.push_back(CoverageRun{nullptr, clipLeft_ + touchedEnd_, 0});
+        next = i + 1;
+    });
+    // The steps sum to 0, so the pixels after the last marked cell are uncovered. Only a
+    // last cell with coverage of its own leaves a value here, and that cell is a pixel
+    // (the extra cell at the right edge never holds any), so the closing run starts at
+    // most at the clip's right edge.
+    if (value != 0) runs_.push_back(CoverageRun{nullptr, clipLeft_ + next, 0});
     CoverageRun* link = &head_;
     for (CoverageRun& run : runs_) {
         link->next = &run;
@@ -69,8 +111,12 @@ const CoverageRun* CoverageBuffer::First() const {
 }
 
 void CoverageBuffer::Reset() {
-    if (touchedBegin_ < touchedEnd_)
-        std::fill(cells_.begin() + touchedBegin_, cells_.begin() + touchedEnd_, Cell{0, 0});
+    if (touchedBegin_ < touchedEnd_) {
+        ForEachMarked([this](int32_t i) { cells_[size_t(i)] = Cell{0, 0}; });
+        if (marking_)
+            std::fill(marks_.begin() + (touchedBegin_ >> 6),
+                      marks_.begin() + ((touchedEnd_ - 1) >> 6) + 1, uint64_t{0});
+    }
     touchedBegin_ = static_cast<int32_t>(cells_.size());
     touchedEnd_ = 0;
     runs_.clear();
@@ -81,7 +127,8 @@ void CoverageBuffer::Reset() {
 bool CoverageBuffer::Validate() const {
     if (head_.x != std::numeric_limits<int32_t>::max() || head_.value != 0) return false;
     for (size_t i = 0; i < cells_.size(); ++i) {
-        const bool touched = int64_t(i) >= touchedBegin_ && int64_t(i) < touchedEnd_;
+        const bool marked = !marking_ || ((marks_[i >> 6] >> (i & 63)) & 1);
+        const bool touched = marked && int64_t(i) >= touchedBegin_ && int64_t(i) < touchedEnd_;
         if (!touched && (cells_[i].own != 0 || cells_[i].step != 0)) return false;
     }
     const CoverageRun* previous = nullptr;

@@ -18,8 +18,10 @@ struct CoverageRun {
 // End(). Neighbouring runs always differ in value.
 //
 // A span adds in constant time to per-pixel cells (its two partial end pixels directly,
-// its whole pixels as a step up and a step down summed along the row); the runs are made
-// from the touched cells when first read after a change.
+// its whole pixels as a step up and a step down summed along the row) and marks the cells
+// it touched; the runs are made from the marked cells alone when first read after a
+// change, so a wide row with few edges costs by its edges, not its width. A narrow row
+// (a small shape's) is read whole instead: marking would cost it more than it saves.
 class CoverageBuffer {
 public:
     // Coverage is kept for pixels [clipLeft, clipRight); spans are cut to that range.
@@ -44,7 +46,7 @@ public:
     // (value x 256) / 64 - 1, so a whole pixel gives 255 and one sample 3.
     static uint8_t CoverageByte(int32_t value) { return static_cast<uint8_t>(value * 4 - 1); }
 
-    // True when the cells outside the touched range are clear and the run list is well
+    // True when the cells not visited are clear and the run list is well
     // formed: increasing x inside the clip, neighbours different, values 0..64, the last
     // run 0, and the list closed by the head.
     bool Validate() const;
@@ -57,15 +59,21 @@ private:
         int32_t step;  // change of the whole-pixel coverage from the pixel before to this one
     };
 
-    // Turns the touched cells into runs_, linked from head_.
+    // Turns the marked cells into runs_, linked from head_.
     void BuildRuns() const;
+    // Calls visit(i) for each marked cell index i (each touched one without marks), in
+    // increasing order.
+    template <class Visit>
+    void ForEachMarked(Visit&& visit) const;
 
-    int32_t clipLeft_;          // first pixel kept
-    int32_t clipRight_;         // first pixel right of the kept range
-    std::vector<Cell> cells_;   // clipRight - clipLeft + 1 cells, zero outside the touched range
-    int32_t touchedBegin_;      // first cell index touched since Reset; cells_.size() when none
-    int32_t touchedEnd_;        // one past the last cell index touched; 0 when none
-    mutable bool runsCurrent_;  // runs_ and head_ describe the cells as they are
+    int32_t clipLeft_;             // first pixel kept
+    int32_t clipRight_;            // first pixel right of the kept range
+    std::vector<Cell> cells_;      // clipRight - clipLeft + 1 cells, zero unless visited
+    bool marking_;                 // cells are marked; else all touched ones are visited
+    std::vector<uint64_t> marks_;  // bit i % 64 of word i / 64 set: cell i may be non-zero
+    int32_t touchedBegin_;         // first cell index touched since Reset; cells_.size() when none
+    int32_t touchedEnd_;           // one past the last cell index touched; 0 when none
+    mutable bool runsCurrent_;     // runs_ and head_ describe the cells as they are
     mutable std::vector<CoverageRun> runs_;  // the run list's nodes, left to right
     mutable CoverageRun head_;  // end marker, x = INT32_MAX; head_.next is the first run
 };
