@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <utility>
 #include <vector>
 
 using namespace Graphics;
@@ -55,26 +56,52 @@ TEST(CoverageBuffer, SpansAreCutToTheClipAndResetEmpties) {
     EXPECT_EQ(Pixels(buffer), (std::vector<int>{1, 0, 0}));
 }
 
+// Narrow rows (read cell by cell) and wide ones (read through the marks), with spans
+// beyond both ends of the clip and, on the wide rows, long gaps between them.
 TEST(CoverageBuffer, RandomSubScanlinesMatchAPlainArray) {
     std::mt19937 random(7);
-    CoverageBuffer buffer(-5, 40);
-    for (int row = 0; row < 50; ++row) {
-        std::vector<int> expected(45, 0);
-        for (int sub = 0; sub < 8; ++sub) {
-            // Disjoint sorted intervals, as the scan produces them on one sub-scanline.
-            int32_t at = -60 + static_cast<int32_t>(random() % 20);
-            while (at < 340) {
-                int32_t a = at + static_cast<int32_t>(random() % 30);
-                int32_t b = a + 1 + static_cast<int32_t>(random() % 40);
-                buffer.AddSpan(a, b);
-                for (int32_t e = std::max(a, -40); e < std::min(b, 320); ++e) {
-                    expected[static_cast<size_t>((e >> 3) + 5)] += 1;
+    for (const int32_t right : {40, 700}) {
+        const int32_t left = -5;
+        CoverageBuffer buffer(left, right);
+        const int32_t width = right - left;
+        const int32_t maxGap = right > 256 ? 900 : 30;
+        for (int row = 0; row < 50; ++row) {
+            std::vector<int> expected(static_cast<size_t>(width), 0);
+            for (int sub = 0; sub < 8; ++sub) {
+                // Disjoint sorted intervals, as the scan produces them on one sub-scanline.
+                int32_t at = left * 8 - 20 + static_cast<int32_t>(random() % 20);
+                while (at < right * 8 + 20) {
+                    int32_t a = at + static_cast<int32_t>(random() % uint32_t(maxGap));
+                    int32_t b = a + 1 + static_cast<int32_t>(random() % 40);
+                    buffer.AddSpan(a, b);
+                    for (int32_t e = std::max(a, left * 8); e < std::min(b, right * 8); ++e)
+                        expected[static_cast<size_t>((e >> 3) - left)] += 1;
+                    at = b;
                 }
-                at = b;
+                ASSERT_TRUE(buffer.Validate());
             }
+            ASSERT_EQ(Pixels(buffer), expected) << "row " << row << " width " << width;
+            buffer.Reset();
             ASSERT_TRUE(buffer.Validate());
         }
-        ASSERT_EQ(Pixels(buffer), expected) << "row " << row;
-        buffer.Reset();
     }
+}
+
+TEST(CoverageBuffer, RunsJoinAcrossSpansAndCloseAtTheClipEdge) {
+    auto runs = [](const CoverageBuffer& buffer) {
+        std::vector<std::pair<int32_t, int32_t>> list;
+        for (const CoverageRun* run = buffer.First(); run != buffer.End(); run = run->next)
+            list.push_back({run->x, run->value});
+        return list;
+    };
+    CoverageBuffer buffer(0, 4);
+    buffer.AddSpan(4, 16);   // half of pixel 0, pixel 1 whole
+    buffer.AddSpan(16, 32);  // pixels 2 and 3 whole, up to the clip's right edge
+    using Runs = std::vector<std::pair<int32_t, int32_t>>;
+    EXPECT_EQ(runs(buffer), (Runs{{0, 4}, {1, 8}, {4, 0}}));
+    EXPECT_TRUE(buffer.Validate());
+    // A second sub-scanline filling up pixel 0 joins it to the run of the others.
+    buffer.AddSpan(0, 4);
+    EXPECT_EQ(runs(buffer), (Runs{{0, 8}, {4, 0}}));
+    EXPECT_TRUE(buffer.Validate());
 }

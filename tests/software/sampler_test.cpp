@@ -368,3 +368,52 @@ TEST(SamplerBilinear, FourWideMixMatchesTheScalarTwin) {
             EXPECT_EQ(wide, scalar) << count << " at " << offset;
         }
 }
+
+// The fast paths (neighbours read without extending, pairs of 32-bit pixels in one load)
+// against the general gather, on random bitmaps of every format family, sizes down to one
+// pixel, every extend mode, scaled and rotated matrices and spans inside and across the
+// bitmap's edges.
+TEST(SamplerBilinear, FastPathsMatchTheGeneralGather) {
+    std::mt19937 random(21);
+    auto uniform = [&](float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(random);
+    };
+    const GXPixelFormat formats[] = {GXPixelFormatPARGB32, GXPixelFormatARGB32, GXPixelFormatRGB32,
+                                     GXPixelFormatRGB24,   GXPixelFormatA8,     GXPixelFormatGray8,
+                                     GXPixelFormatIndexed8};
+    const uint32_t colors[] = {0x80FF0000u, 0xFF00FF00u, 0x400000FFu};
+    const int32_t extends[] = {BitmapExtendClamp, BitmapExtendRepeat, BitmapExtendMirror};
+    for (int trial = 0; trial < 300; ++trial) {
+        const GXPixelFormat format = formats[trial % std::size(formats)];
+        const int32_t width = 1 + int32_t(random() % 40), height = 1 + int32_t(random() % 40);
+        auto bitmap =
+            std::make_shared<SysMemBitmap>(GXIntSize{width, height}, format, 96.0f, 96.0f);
+        if (format == GXPixelFormatIndexed8)
+            bitmap->SetPalette(std::make_shared<Palette>(colors, 3));
+        const PixelBuffer& buffer = bitmap->Buffer();
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t i = 0; i < buffer.stride; ++i) buffer.Row(y)[i] = uint8_t(random());
+        // Every fourth matrix is axis-aligned, where positions often land on pixel centres
+        // and the zero fractions skip neighbours.
+        const float scale = uniform(0.3f, 6.0f);
+        const float angle = trial % 4 == 0 ? 0.0f : uniform(-3.2f, 3.2f);
+        const float c = scale * std::cos(angle), s = scale * std::sin(angle);
+        const GXMatrix matrix{c, s, -s, c, uniform(-20, 60), uniform(-20, 60)};
+        const float opacity = trial % 3 == 0 ? uniform(0.1f, 1.0f) : 1.0f;
+        SwBitmapSampler sampler(bitmap, matrix, extends[random() % 3], extends[random() % 3],
+                                BitmapSamplingBilinear, opacity);
+        for (int span = 0; span < 12; ++span) {
+            // A span starting on the mapped bitmap (or anywhere near it), up to two chunks long.
+            const float u = uniform(-2.0f, float(width) + 2), v = uniform(-2.0f, float(height) + 2);
+            const int32_t x0 =
+                int32_t(std::floor(matrix.a * u + matrix.c * v + matrix.e)) - int32_t(random() % 8);
+            const int32_t y = int32_t(std::floor(matrix.b * u + matrix.d * v + matrix.f));
+            const int32_t x1 = x0 + int32_t(random() % 140);
+            Pixels fast(size_t(x1 - x0), 0xDEADBEEFu), general(size_t(x1 - x0), 0xDEADBEEFu);
+            sampler.FillSpan(x0, x1, y, fast.data());
+            sampler.FillSpanGeneral(x0, x1, y, general.data());
+            EXPECT_EQ(fast, general) << "trial " << trial << " format " << format << " span " << x0
+                                     << ".." << x1 << " row " << y;
+        }
+    }
+}

@@ -68,6 +68,30 @@ TEST(SwBasicCompositeNormalSSE2Op, FourWideEqualsOnePixelFormOnRandomRows) {
     }
 }
 
+// Rows mostly of opaque source under full shape, broken now and then by a translucent pixel
+// or partial coverage, so that four-pixel groups go both the copying way and the mixing one.
+TEST(SwBasicCompositeNormalSSE2Op, OpaqueStretchesEqualOnePixelForm) {
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 200; ++trial) {
+        const int32_t count = static_cast<int32_t>(random() % 38);
+        const size_t start = random() % 4;
+        std::vector<uint32_t> target(count + start), source(count + start);
+        std::vector<uint8_t> shape(count + start, 255);
+        for (int32_t i = 0; i < count; ++i) {
+            target[start + i] = RandomPremultiplied(random);
+            source[start + i] = 0xFF000000u | (static_cast<uint32_t>(random()) & 0xFFFFFFu);
+            if (random() % 12 == 0) source[start + i] = RandomPremultiplied(random);
+            if (random() % 12 == 0) shape[start + i] = RandomShape(random);
+        }
+        std::vector<uint32_t> scalar = target;
+        SwBasicCompositeNormalSSE2Op::CompositeRowScalar(
+            scalar.data() + start, source.data() + start, shape.data() + start, count);
+        SwBasicCompositeNormalSSE2Op::CompositeRow(target.data() + start, source.data() + start,
+                                                   shape.data() + start, count);
+        ASSERT_EQ(target, scalar) << "trial " << trial << " count " << count;
+    }
+}
+
 TEST(SwBasicCompositeNormalSSE2Op, PinnedPixels) {
     struct Case {
         uint32_t target, source;

@@ -9,7 +9,6 @@ namespace Graphics {
 // Edge x is tracked in 1/8 px at the centre of each sub-scanline, already rounded to the
 // nearest eighth: the exact position is x + 1 + error / den - 0.5 (1/8 px).
 struct RasterEdge {
-    RasterEdge* next;   // link in the active list, ordered by x
     int32_t topSub;     // first sub-scanline the edge is active on
     int32_t bottomSub;  // first sub-scanline it is no longer active on; > topSub
     int32_t x;          // 1/8 px on sub-scanline topSub, then on the current one
@@ -19,14 +18,14 @@ struct RasterEdge {
     int32_t den;        // 16 x |dy| (dy in 1/128 px): the denominator of error and increment
     int32_t winding;    // +1 for a side going down (y increasing), -1 going up
 
-    // One sub-scanline down.
+    // One sub-scanline down, without a branch: whether the error carries flips without
+    // pattern along a fractional slope, and a mispredicted branch per edge per
+    // sub-scanline would cost more than the step itself.
     void Step() {
-        x += step;
         error += increment;
-        if (error >= 0) {
-            x += 1;
-            error -= den;
-        }
+        const int32_t carry = int32_t(error >= 0);  // error + increment stays below den
+        x += step + carry;
+        error -= den & -carry;
     }
 
     // `count` sub-scanlines down at once (64-bit products, the result as `count` Steps).

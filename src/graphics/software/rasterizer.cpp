@@ -76,8 +76,7 @@ Rasterizer::Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectang
       currentPoint_{0, 0},
       figureFinite_(true),
       edgePool_(32),
-      endMarker_{nullptr, kMaxInt, kMaxInt, 0, 0, -1, 0, 1, 1},
-      active_(nullptr),
+      endMarker_{kMaxInt, kMaxInt, 0, 0, -1, 0, 1, 1},
       activeSub_(0),
       hasSlopedEdge_(false),
       clipX0_(0),
@@ -86,6 +85,8 @@ Rasterizer::Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectang
       clipY1_(0),
       firstSub_(kMaxInt),
       endSub_(kMinInt),
+      leftX128_(kMaxInt),
+      rightX128_(kMinInt),
       sink_(std::move(sink)) {
     bool finite = std::isfinite(clipRect.left) && std::isfinite(clipRect.top) &&
                   std::isfinite(clipRect.right) && std::isfinite(clipRect.bottom);
@@ -143,6 +144,8 @@ void Rasterizer::AppendPoint(const GXPoint& point) {
 void Rasterizer::BeginRasterization() {
     firstSub_ = kMaxInt;
     endSub_ = kMinInt;
+    leftX128_ = kMaxInt;
+    rightX128_ = kMinInt;
     if (points_.capacity() < 256) points_.reserve(256);
     // A small curved shape flattens to a few dozen edges; room for them up front spares
     // each draw the vector's successive regrowths.
@@ -199,8 +202,7 @@ void Rasterizer::AddSide(const Point128& a, const Point128& b) {
 
     void* memory = edgePool_.malloc();
     if (!memory) GX_RAISE("Not enough memory");
-    RasterEdge* edge = new (memory) RasterEdge{nullptr,
-                                               startSub,
+    RasterEdge* edge = new (memory) RasterEdge{startSub,
                                                bottomSub,
                                                static_cast<int32_t>(x),
                                                static_cast<int32_t>(step),
@@ -209,6 +211,8 @@ void Rasterizer::AddSide(const Point128& a, const Point128& b) {
                                                static_cast<int32_t>(den),
                                                dy > 0 ? 1 : -1};
     edges_.push_back(edge);
+    leftX128_ = std::min({leftX128_, a.x128, b.x128});
+    rightX128_ = std::max({rightX128_, a.x128, b.x128});
     firstSub_ = std::min(firstSub_, startSub);
     endSub_ = std::max(endSub_, bottomSub);
     hasSlopedEdge_ = hasSlopedEdge_ || edge->step != 0 || edge->increment != 0;
@@ -222,12 +226,20 @@ void Rasterizer::EndRasterization() {
                 return a->topSub != b->topSub ? a->topSub < b->topSub : a->x < b->x;
             });
             edges_.push_back(&endMarker_);
-            CoverageBuffer coverage(clipX0_, clipX1_);
+            // Every edge may be active at once: room for all of them up front, so that
+            // joining the active edges never reallocates.
+            active_.reserve(edges_.size());
+            // Coverage is only kept across the edges' extent: a small shape's row buffer
+            // stays as small as the shape. Edge x lies between its end points' x, rounded
+            // to eighths; a pixel of margin on either side covers the rounding.
+            const int32_t left = std::max(clipX0_, (leftX128_ >> 7) - 1);
+            const int32_t right = std::min(clipX1_, (rightX128_ >> 7) + 2);
+            CoverageBuffer coverage(left, right);
             Scan(coverage);
         }
     }
     edges_.clear();
-    active_ = nullptr;
+    active_.clear();
     hasSlopedEdge_ = false;
 }
 
@@ -267,21 +279,21 @@ bool Rasterizer::TrySnapRectangle() {
 void Rasterizer::Scan(CoverageBuffer& coverage) {
     const bool trapezoids = sink_->AcceptsTrapezoids(firstSub_, endSub_);
     size_t nextEdge = 0;
-    active_ = nullptr;
+    active_.clear();
     int32_t sub = firstSub_;
     while (sub < endSub_) {
         activeSub_ = sub;
-        // Edges starting here join the active list; they are in x order already.
-        RasterEdge** link = &active_;
+        // Edges starting here join the active edges; they are in x order already, so each
+        // is looked for from where the one before went in.
+        auto at = active_.begin();
         while (edges_[nextEdge]->topSub == sub) {
             RasterEdge* edge = edges_[nextEdge++];
-            while (*link && (*link)->x < edge->x) link = &(*link)->next;
-            edge->next = *link;
-            *link = edge;
-            link = &edge->next;
+            at = std::lower_bound(at, active_.end(), edge->x,
+                                  [](const RasterEdge* e, int32_t x) { return e->x < x; });
+            at = active_.insert(at, edge) + 1;
         }
         const int32_t nextStart = std::min(edges_[nextEdge]->topSub, endSub_);
-        if (!active_) {
+        if (active_.empty()) {
             // Nothing to scan up to the next starting edge; finish the row being left.
             if (RowFromSub(nextStart) != RowFromSub(sub)) FlushRow(coverage, RowFromSub(sub));
             sub = nextStart;
@@ -298,39 +310,26 @@ void Rasterizer::Scan(CoverageBuffer& coverage) {
         AddSubScanline(coverage);
         if ((sub & 7) == 7) FlushRow(coverage, RowFromSub(sub));
         ++sub;
-        link = &active_;
-        while (RasterEdge* edge = *link) {
-            if (sub >= edge->bottomSub) {
-                *link = edge->next;
-                continue;
-            }
+        // Edges ending here leave; the others step down, the array closing up behind.
+        size_t kept = 0;
+        for (RasterEdge* edge : active_) {
+            if (sub >= edge->bottomSub) continue;
             edge->Step();
-            link = &edge->next;
+            active_[kept++] = edge;
         }
+        active_.resize(kept);
         activeSub_ = sub;
-        // Edges that crossed are moved back into x order. A stable insertion sort over an
-        // array costs O(edges + crossings): a path that crosses itself thousands of times
-        // per sub-scanline stays linear in its crossings instead of rescanning the list
-        // from the front for each one.
-        bool ordered = true;
-        for (const RasterEdge* e = active_; e && e->next; e = e->next) {
-            if (e->next->x < e->x) {
-                ordered = false;
-                break;
-            }
-        }
-        if (!ordered) {
-            reorder_.clear();
-            for (RasterEdge* e = active_; e; e = e->next) reorder_.push_back(e);
-            for (size_t i = 1; i < reorder_.size(); ++i) {
-                RasterEdge* edge = reorder_[i];
-                size_t j = i;
-                for (; j > 0 && reorder_[j - 1]->x > edge->x; --j) reorder_[j] = reorder_[j - 1];
-                reorder_[j] = edge;
-            }
-            for (size_t i = 0; i + 1 < reorder_.size(); ++i) reorder_[i]->next = reorder_[i + 1];
-            reorder_.back()->next = nullptr;
-            active_ = reorder_.front();
+        // Edges that crossed are moved back into x order. A stable insertion sort costs
+        // O(edges + crossings): on an ordered array it is one comparison per edge, and a
+        // path that crosses itself thousands of times per sub-scanline stays linear in its
+        // crossings. The array is walked in order, so a long active list costs no pointer
+        // chasing through edges scattered over the pool.
+        for (size_t i = 1; i < active_.size(); ++i) {
+            RasterEdge* edge = active_[i];
+            if (active_[i - 1]->x <= edge->x) continue;
+            size_t j = i;
+            for (; j > 0 && active_[j - 1]->x > edge->x; --j) active_[j] = active_[j - 1];
+            active_[j] = edge;
         }
     }
     if (sub & 7) FlushRow(coverage, RowFromSub(sub));
@@ -352,13 +351,13 @@ void Rasterizer::AddSubScanline(CoverageBuffer& coverage) const {
     };
     if (fillRule_ == 0) {
         int32_t winding = 0, start = 0;
-        for (const RasterEdge* e = active_; e; e = e->next) {
+        for (const RasterEdge* e : active_) {
             if (winding == 0) start = e->x;
             winding += e->winding;
             if (winding == 0) add(start, e->x);
         }
     } else {
-        for (const RasterEdge* e = active_; e && e->next; e = e->next->next) add(e->x, e->next->x);
+        for (size_t i = 0; i + 1 < active_.size(); i += 2) add(active_[i]->x, active_[i + 1]->x);
     }
     if (pending && pendingStart < pendingEnd) coverage.AddSpan(pendingStart, pendingEnd);
 }
@@ -367,14 +366,16 @@ int32_t Rasterizer::TrapezoidLimit(int32_t sub, int32_t nextStart) const {
     // Trapezoids need the active edges to pair into simple bands: even-odd pairs always do,
     // non-zero pairs only with opposite windings.
     int32_t limit = nextStart;
-    for (const RasterEdge* e = active_; e; e = e->next->next) {
-        if (!e->next || (fillRule_ == 0 && e->winding == e->next->winding)) return sub;
+    if (active_.size() % 2 != 0) return sub;
+    for (size_t i = 0; i < active_.size(); i += 2) {
+        if (fillRule_ == 0 && active_[i]->winding == active_[i + 1]->winding) return sub;
     }
-    for (const RasterEdge* e = active_; e; e = e->next) limit = std::min(limit, e->bottomSub);
+    for (const RasterEdge* e : active_) limit = std::min(limit, e->bottomSub);
     // Neighbouring edges must stay apart by both fringes and a pixel over the whole band,
     // or the sink's anti-aliasing ramps would overlap.
-    for (const RasterEdge* e = active_; e->next; e = e->next) {
-        const RasterEdge& f = *e->next;
+    for (size_t i = 0; i + 1 < active_.size(); ++i) {
+        const RasterEdge* e = active_[i];
+        const RasterEdge& f = *active_[i + 1];
         const int64_t need = FringeX8(*e) + FringeX8(f) + 8;
         int64_t sep = int64_t{f.x} - e->x;
         if (int64_t{f.error} * e->den < int64_t{e->error} * f.den) --sep;
@@ -397,8 +398,9 @@ int32_t Rasterizer::TrapezoidLimit(int32_t sub, int32_t nextStart) const {
 void Rasterizer::EmitTrapezoids(int32_t sub, int32_t limit) {
     // CentreX is x half a sub-scanline below the band's edge; the slope takes it back.
     const int32_t count = limit - sub;
-    for (RasterEdge* left = active_; left; left = left->next->next) {
-        RasterEdge* right = left->next;
+    for (size_t i = 0; i < active_.size(); i += 2) {
+        RasterEdge* left = active_[i];
+        RasterEdge* right = active_[i + 1];
         const double slopeL = left->Slope(), slopeR = right->Slope();
         const double topL = left->CentreX() - slopeL / 16.0;
         const double topR = right->CentreX() - slopeR / 16.0;
@@ -411,14 +413,7 @@ void Rasterizer::EmitTrapezoids(int32_t sub, int32_t limit) {
                             static_cast<float>(0.5 + 0.5 * std::abs(slopeL)),
                             static_cast<float>(0.5 + 0.5 * std::abs(slopeR)));
     }
-    RasterEdge** link = &active_;
-    while (RasterEdge* edge = *link) {
-        if (edge->bottomSub <= limit) {
-            *link = edge->next;
-        } else {
-            link = &edge->next;
-        }
-    }
+    std::erase_if(active_, [limit](const RasterEdge* edge) { return edge->bottomSub <= limit; });
 }
 
 void Rasterizer::FlushRow(CoverageBuffer& coverage, int32_t row) {
@@ -428,10 +423,8 @@ void Rasterizer::FlushRow(CoverageBuffer& coverage, int32_t row) {
 }
 
 bool Rasterizer::ValidateActiveList() const {
-    size_t count = 0;
     const RasterEdge* previous = nullptr;
-    for (const RasterEdge* e = active_; e; e = e->next) {
-        if (++count > edges_.size()) return false;
+    for (const RasterEdge* e : active_) {
         if (e->topSub > activeSub_ || e->bottomSub <= activeSub_) return false;
         if (e->den <= 0 || e->error < -e->den || e->error >= 0) return false;
         if (e->increment < 0 || e->increment >= e->den) return false;

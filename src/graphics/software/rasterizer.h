@@ -71,14 +71,15 @@ private:
     std::vector<Point128> points_;               // vertices of the figure being collected
     boost::object_pool<RasterEdge> edgePool_;    // every edge; blocks of 32, doubling
     std::vector<RasterEdge*> edges_;             // edges of all figures so far
-    std::vector<RasterEdge*> reorder_;           // scratch for re-sorting the active list
     RasterEdge endMarker_;                       // topSub INT32_MAX, closes the sorted edges
-    RasterEdge* active_;                         // active list head, ordered by x
+    std::vector<RasterEdge*> active_;            // edges on activeSub_, ordered by x
     int32_t activeSub_;                          // sub-scanline the active list is on
     bool hasSlopedEdge_;                         // some edge has a non-zero step or increment
     int32_t clipX0_, clipY0_, clipX1_, clipY1_;  // clip box, whole pixels
     int32_t firstSub_;                           // lowest topSub of the kept edges
     int32_t endSub_;                             // highest bottomSub, capped at the clip
+    int32_t leftX128_;                           // least end point x of the kept edges
+    int32_t rightX128_;                          // greatest end point x of the kept edges
     std::shared_ptr<RasterizationSink> sink_;    // receives rows, rectangles, trapezoids
 };
 

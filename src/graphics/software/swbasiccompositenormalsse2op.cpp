@@ -48,16 +48,25 @@ void SwBasicCompositeNormalSSE2Op::CompositeRow(uint32_t* target, const uint32_t
                                                 const uint8_t* shape, int32_t count) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i one = _mm_set1_epi16(1);
+    const __m128i alphaMask = _mm_set1_epi32(int32_t(0xFF000000u));
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
         int32_t shapes;
         std::memcpy(&shapes, shape + i, 4);
+        const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
+        // Four opaque source pixels under full shape replace the target: weight 256 keeps
+        // the source as it is and the target's weight 1 leaves nothing of it. Bitmaps,
+        // gradients and opaque fills inside their shapes take this way.
+        const __m128i opaque = _mm_cmpeq_epi32(_mm_and_si128(src, alphaMask), alphaMask);
+        if (shapes == -1 && _mm_movemask_epi8(opaque) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), src);
+            continue;
+        }
         // Weights s + 1, each repeated over its pixel's four lanes.
         const __m128i s16 = _mm_add_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(shapes), zero), one);
         const __m128i pairs = _mm_unpacklo_epi16(s16, s16);
         const __m128i weightsLo = _mm_unpacklo_epi32(pairs, pairs);
         const __m128i weightsHi = _mm_unpackhi_epi32(pairs, pairs);
-        const __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(source + i));
         const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + i));
         const __m128i lo =
             CompositeTwo(_mm_unpacklo_epi8(dst, zero), _mm_unpacklo_epi8(src, zero), weightsLo);

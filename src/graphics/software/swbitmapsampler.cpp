@@ -52,10 +52,13 @@ inline uint32_t ReadBit(const uint8_t* row, int32_t ix) {
     return (row[ix >> 3] >> (7 - (ix & 7))) & 1u;
 }
 
-// Pixel formats: Fetch gives the pixel "as fetched" (what bilinear mixing works on), and
-// kStraight says whether that is straight ARGB to be premultiplied after mixing.
+// Pixel formats: Fetch gives the pixel "as fetched" (what bilinear mixing works on),
+// kStraight says whether that is straight ARGB to be premultiplied after mixing, and
+// kPlain32 whether the as-fetched pixel is simply the four bytes stored, so that a pixel
+// and its right neighbour come in one 8-byte load.
 struct FormatPargb32 {
     static constexpr bool kStraight = false;
+    static constexpr bool kPlain32 = true;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
         uint32_t v;
         std::memcpy(&v, row + 4 * ix, 4);
@@ -64,6 +67,7 @@ struct FormatPargb32 {
 };
 struct FormatArgb32 {
     static constexpr bool kStraight = true;
+    static constexpr bool kPlain32 = true;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
         uint32_t v;
         std::memcpy(&v, row + 4 * ix, 4);
@@ -73,6 +77,7 @@ struct FormatArgb32 {
 // RGB24 and RGB32 differ only in bytes per pixel; the fourth byte of RGB32 is ignored.
 struct FormatRgb {
     static constexpr bool kStraight = false;
+    static constexpr bool kPlain32 = false;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t bytesPerPixel, const uint32_t*) {
         const uint8_t* p = row + ix * bytesPerPixel;
         return 0xFF000000u | (uint32_t(p[2]) << 16) | (uint32_t(p[1]) << 8) | p[0];
@@ -81,36 +86,42 @@ struct FormatRgb {
 // Alpha-only pixels read as white with that alpha, premultiplied: all four channels equal.
 struct FormatA8 {
     static constexpr bool kStraight = false;
+    static constexpr bool kPlain32 = false;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
         return row[ix] * 0x01010101u;
     }
 };
 struct FormatIndexed8 {
     static constexpr bool kStraight = true;
+    static constexpr bool kPlain32 = false;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t* palette) {
         return palette[row[ix]];
     }
 };
 struct FormatGray8 {
     static constexpr bool kStraight = false;
+    static constexpr bool kPlain32 = false;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
         return 0xFF000000u | (row[ix] * 0x00010101u);
     }
 };
 struct FormatA1 {
     static constexpr bool kStraight = false;
+    static constexpr bool kPlain32 = false;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
         return ReadBit(row, ix) ? 0xFFFFFFFFu : 0u;
     }
 };
 struct FormatIndexed1 {
     static constexpr bool kStraight = true;
+    static constexpr bool kPlain32 = false;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t* palette) {
         return palette[ReadBit(row, ix)];
     }
 };
 struct FormatGray1 {
     static constexpr bool kStraight = false;
+    static constexpr bool kPlain32 = false;
     static uint32_t Fetch(const uint8_t* row, int32_t ix, int32_t, const uint32_t*) {
         return ReadBit(row, ix) ? 0xFFFFFFFFu : 0xFF000000u;
     }
@@ -197,6 +208,7 @@ SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
       extendX_(extendX),
       extendY_(extendY),
       sampleProc_(nullptr),
+      generalSampleProc_(nullptr),
       paletteColors_{} {
     int32_t format = bitmap->GetPixelFormat();
     if (!VisitFormat(format, []<class>() {})) GX_RAISE("Not implemented");
@@ -247,8 +259,9 @@ SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
 
 void SwBitmapSampler::SelectSampleProc(int32_t format, int32_t samplingMode) {
     VisitFormat(format, [&]<class Format>() {
-        sampleProc_ = samplingMode == BitmapSamplingBilinear ? &SampleBilinear<Format>
-                                                             : &SampleNearest<Format>;
+        const bool bilinear = samplingMode == BitmapSamplingBilinear;
+        sampleProc_ = bilinear ? &SampleBilinear<Format, true> : &SampleNearest<Format>;
+        generalSampleProc_ = bilinear ? &SampleBilinear<Format, false> : &SampleNearest<Format>;
     });
 }
 
@@ -383,39 +396,59 @@ inline __m128i Load4(const uint32_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
 
+// Four bilinear pixels from their neighbours (four pixels in each argument) and weights.
+inline __m128i MixFour(__m128i tl, __m128i tr, __m128i bl, __m128i br, const uint16_t* wx,
+                       const uint16_t* wy) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i wxLo, wxHi, wyLo, wyHi;
+    SpreadWeights(wx, wxLo, wxHi);
+    SpreadWeights(wy, wyLo, wyHi);
+    const __m128i lo =
+        MixLanes(MixLanes(_mm_unpacklo_epi8(tl, zero), _mm_unpacklo_epi8(tr, zero), wxLo),
+                 MixLanes(_mm_unpacklo_epi8(bl, zero), _mm_unpacklo_epi8(br, zero), wxLo), wyLo);
+    const __m128i hi =
+        MixLanes(MixLanes(_mm_unpackhi_epi8(tl, zero), _mm_unpackhi_epi8(tr, zero), wxHi),
+                 MixLanes(_mm_unpackhi_epi8(bl, zero), _mm_unpackhi_epi8(br, zero), wxHi), wyHi);
+    return _mm_packus_epi16(lo, hi);
+}
+
+// The 32-bit pixels at `at[0..3]` and their right neighbours, regrouped from four 8-byte
+// loads into the four left pixels and the four right ones.
+inline void LoadPairs(const uint8_t* const at[4], __m128i& left, __m128i& right) {
+    const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[0]));
+    const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[1]));
+    const __m128i p2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[2]));
+    const __m128i p3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[3]));
+    const __m128i p01 = _mm_unpacklo_epi32(p0, p1), p23 = _mm_unpacklo_epi32(p2, p3);
+    left = _mm_unpacklo_epi64(p01, p23);
+    right = _mm_unpackhi_epi64(p01, p23);
+}
+
 }  // namespace
 
 void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                      const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
                                      int32_t count, uint32_t* out) {
-    const __m128i zero = _mm_setzero_si128();
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        __m128i wxLo, wxHi, wyLo, wyHi;
-        SpreadWeights(wx + i, wxLo, wxHi);
-        SpreadWeights(wy + i, wyLo, wyHi);
-        const __m128i a = Load4(tl + i), b = Load4(tr + i), c = Load4(bl + i), d = Load4(br + i);
-        const __m128i lo =
-            MixLanes(MixLanes(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), wxLo),
-                     MixLanes(_mm_unpacklo_epi8(c, zero), _mm_unpacklo_epi8(d, zero), wxLo), wyLo);
-        const __m128i hi =
-            MixLanes(MixLanes(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), wxHi),
-                     MixLanes(_mm_unpackhi_epi8(c, zero), _mm_unpackhi_epi8(d, zero), wxHi), wyHi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
-    }
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(out + i),
+            MixFour(Load4(tl + i), Load4(tr + i), Load4(bl + i), Load4(br + i), wx + i, wy + i));
     MixBilinearRowScalar(tl + i, tr + i, bl + i, br + i, wx + i, wy + i, count - i, out + i);
 }
 
-template <class Format>
+template <class Format, bool kInteriorPath>
 void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
                                      uint32_t* out) {
     const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
+    const int64_t stride = s.data_.stride;
     const int32_t bpp = s.bytesPerPixel_;
     const uint32_t* palette = s.paletteColors_;
-    // Neighbours and weights are gathered a chunk at a time, then mixed four-wide.
+    // Positions are split a chunk at a time, then the neighbours gathered and mixed four-wide.
     constexpr int32_t kChunk = 64;
-    uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk];
+    int32_t ix[kChunk], iy[kChunk];
     uint16_t wx[kChunk], wy[kChunk];
+    uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk];
     for (int32_t done = 0; done < count; done += kChunk) {
         const int32_t n = std::min(kChunk, count - done);
         for (int32_t i = 0; i < n; ++i, x += s.matrix_.a, y += s.matrix_.b) {
@@ -423,40 +456,86 @@ void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y,
             // 0.5, so the position moves back half a pixel before it is split into index
             // and fraction (fraction 0..254 after the x 255 truncation).
             const float px = ClampPosition(x - 0.5f), py = ClampPosition(y - 0.5f);
-            const int32_t ix = FloorClamped(px), iy = FloorClamped(py);
-            const uint32_t fx = uint32_t((px - float(ix)) * 255.0f);
-            const uint32_t fy = uint32_t((py - float(iy)) * 255.0f);
-            const int32_t left = Extend(s.extendX_, ix, s.width_);
-            const uint8_t* top =
-                pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy, s.height_);
-            // A zero fraction reads no right (or lower) neighbour: under weight 1 any pixel
-            // adds nothing, so the pixel itself stands in for it.
-            const int32_t right = fx != 0 ? Extend(s.extendX_, ix + 1, s.width_) : left;
-            const uint8_t* bottom =
-                fy != 0 ? pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy + 1, s.height_)
-                        : top;
-            tl[i] = Format::Fetch(top, left, bpp, palette);
-            tr[i] = fx != 0 ? Format::Fetch(top, right, bpp, palette) : tl[i];
-            bl[i] = fy != 0 ? Format::Fetch(bottom, left, bpp, palette) : tl[i];
-            br[i] = fx != 0 && fy != 0 ? Format::Fetch(bottom, right, bpp, palette) : bl[i];
-            wx[i] = uint16_t(fx + 1);
-            wy[i] = uint16_t(fy + 1);
+            ix[i] = FloorClamped(px);
+            iy[i] = FloorClamped(py);
+            wx[i] = uint16_t(uint32_t((px - float(ix[i])) * 255.0f) + 1);
+            wy[i] = uint16_t(uint32_t((py - float(iy[i])) * 255.0f) + 1);
         }
+        // Each float step is rounded monotonically, so indices move one way along a span
+        // and the chunk's first and last pixels bound all of it. When every neighbour lies
+        // inside the bitmap, no index needs extending and all four are read: a neighbour
+        // under weight 1 adds nothing (its channel x 1 >> 8 is 0), exactly as the general
+        // gather's stand-in does.
+        const bool interior = kInteriorPath && std::min(ix[0], ix[n - 1]) >= 0 &&
+                              std::max(ix[0], ix[n - 1]) < s.width_ - 1 &&
+                              std::min(iy[0], iy[n - 1]) >= 0 &&
+                              std::max(iy[0], iy[n - 1]) < s.height_ - 1;
         uint32_t* chunk = out + done;
-        MixBilinearRow(tl, tr, bl, br, wx, wy, n, chunk);
+        int32_t mixed = 0;  // pixels of the chunk already finished here
+        if (interior && Format::kPlain32) {
+            // Each neighbour pair comes in one load, straight into the four-wide mix.
+            for (; mixed + 4 <= n; mixed += 4) {
+                const uint8_t* top[4];
+                const uint8_t* bottom[4];
+                for (int k = 0; k < 4; ++k) {
+                    top[k] = pixels + stride * iy[mixed + k] + 4 * int64_t(ix[mixed + k]);
+                    bottom[k] = top[k] + stride;
+                }
+                __m128i a, b, c, d;
+                LoadPairs(top, a, b);
+                LoadPairs(bottom, c, d);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(chunk + mixed),
+                                 MixFour(a, b, c, d, wx + mixed, wy + mixed));
+            }
+        }
+        if (interior) {
+            for (int32_t i = mixed; i < n; ++i) {
+                const uint8_t* top = pixels + stride * iy[i];
+                tl[i] = Format::Fetch(top, ix[i], bpp, palette);
+                tr[i] = Format::Fetch(top, ix[i] + 1, bpp, palette);
+                bl[i] = Format::Fetch(top + stride, ix[i], bpp, palette);
+                br[i] = Format::Fetch(top + stride, ix[i] + 1, bpp, palette);
+            }
+        } else {
+            for (int32_t i = mixed; i < n; ++i) {
+                const int32_t left = Extend(s.extendX_, ix[i], s.width_);
+                const uint8_t* top = pixels + stride * Extend(s.extendY_, iy[i], s.height_);
+                // A zero fraction (weight 1) reads no right (or lower) neighbour, which may
+                // lie outside: the pixel itself stands in for it.
+                const bool readRight = wx[i] != 1, readBelow = wy[i] != 1;
+                const int32_t right = readRight ? Extend(s.extendX_, ix[i] + 1, s.width_) : left;
+                const uint8_t* bottom =
+                    readBelow ? pixels + stride * Extend(s.extendY_, iy[i] + 1, s.height_) : top;
+                tl[i] = Format::Fetch(top, left, bpp, palette);
+                tr[i] = readRight ? Format::Fetch(top, right, bpp, palette) : tl[i];
+                bl[i] = readBelow ? Format::Fetch(bottom, left, bpp, palette) : tl[i];
+                br[i] = readRight && readBelow ? Format::Fetch(bottom, right, bpp, palette) : bl[i];
+            }
+        }
+        MixBilinearRow(tl + mixed, tr + mixed, bl + mixed, br + mixed, wx + mixed, wy + mixed,
+                       n - mixed, chunk + mixed);
         if (Format::kStraight || s.opacityWeight_ != 256)
             for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
     }
 }
 
-void SwBitmapSampler::FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
-    if (!sampleProc_) {
+void SwBitmapSampler::Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y,
+                             uint32_t* out) const {
+    if (!proc) {
         std::fill(out, out + (x1 - x0), 0u);
         return;
     }
     const float fx0 = float(x0), fy = float(y);
-    sampleProc_(*this, matrix_.a * fx0 + matrix_.c * fy + matrix_.e,
-                matrix_.b * fx0 + matrix_.d * fy + matrix_.f, x1 - x0, out);
+    proc(*this, matrix_.a * fx0 + matrix_.c * fy + matrix_.e,
+         matrix_.b * fx0 + matrix_.d * fy + matrix_.f, x1 - x0, out);
+}
+
+void SwBitmapSampler::FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
+    Sample(sampleProc_, x0, x1, y, out);
+}
+
+void SwBitmapSampler::FillSpanGeneral(int32_t x0, int32_t x1, int32_t y, uint32_t* out) const {
+    Sample(generalSampleProc_, x0, x1, y, out);
 }
 
 }  // namespace Graphics

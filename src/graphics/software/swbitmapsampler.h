@@ -24,6 +24,9 @@ public:
                     int32_t extendX, int32_t extendY, int32_t samplingMode, float opacity);
 
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
+    // FillSpan without the fast paths: every pixel through the general gather, each
+    // neighbour extended. The reference the fast paths are tested against.
+    void FillSpanGeneral(int32_t x0, int32_t x1, int32_t y, uint32_t* out) const;
 
     // One reduced column (or row) of the box pre-reduction: the source pixels first..last it
     // covers and the 16.16 weights of the partly covered end pixels.
@@ -57,6 +60,8 @@ public:
 
 private:
     void SelectSampleProc(int32_t format, int32_t samplingMode);
+    // Runs `proc` (null: transparent black) over [x0, x1) of row y.
+    void Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y, uint32_t* out) const;
     // Replaces the bitmap by its reduction to reducedWidth x reducedHeight; returns the
     // format of the copy.
     int32_t Reduce(int32_t format, int32_t reducedWidth, int32_t reducedHeight);
@@ -64,7 +69,8 @@ private:
     template <class Format>
     static void SampleNearest(const SwBitmapSampler& s, float x, float y, int32_t count,
                               uint32_t* out);
-    template <class Format>
+    // With kInteriorPath, chunks whose neighbours all lie inside the bitmap skip extending.
+    template <class Format, bool kInteriorPath>
     static void SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
                                uint32_t* out);
 
@@ -81,6 +87,7 @@ private:
     int32_t extendX_;                   // BitmapExtendMode across columns
     int32_t extendY_;                   // BitmapExtendMode across rows
     SampleProc sampleProc_;             // null when the sampler paints transparent black
+    SampleProc generalSampleProc_;      // sampleProc_ without fast paths; null with it
     uint32_t paletteColors_[256];       // straight ARGB of each index; missing entries opaque black
 };
 
