@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/geometry/matrix.h"
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swgradientcolorsource.h"
-#include "graphics/software/swmatrix.h"
 
 namespace Graphics {
 

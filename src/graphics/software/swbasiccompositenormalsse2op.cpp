@@ -1,10 +1,9 @@
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 
-#include <emmintrin.h>
-
 #include <cstring>
 
 #include "graphics/software/swpixel.h"
+#include "graphics/software/swpixelsse2.h"
 
 namespace Graphics {
 
@@ -19,11 +18,6 @@ inline uint32_t CompositeNormalPixel(uint32_t cb, uint32_t cs, uint32_t s) {
     return SwAddSaturate(cs, SwScale(cb, 256 - SwAlpha(cs)));
 }
 
-// Two pixels in 16-bit lanes: each channel times its pixel's weight, shifted down by 8.
-inline __m128i ScaleLanes(__m128i lanes, __m128i weights) {
-    return _mm_srli_epi16(_mm_mullo_epi16(lanes, weights), 8);
-}
-
 // Each pixel's alpha lane repeated over its four lanes.
 inline __m128i BroadcastAlpha(__m128i lanes) {
     return _mm_shufflehi_epi16(_mm_shufflelo_epi16(lanes, _MM_SHUFFLE(3, 3, 3, 3)),
@@ -31,9 +25,9 @@ inline __m128i BroadcastAlpha(__m128i lanes) {
 }
 
 inline __m128i CompositeTwo(__m128i target, __m128i source, __m128i weights) {
-    const __m128i cs = ScaleLanes(source, weights);
+    const __m128i cs = SwScaleLanes(source, weights);
     const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), BroadcastAlpha(cs));
-    return _mm_add_epi16(cs, ScaleLanes(target, inverse));
+    return _mm_add_epi16(cs, SwScaleLanes(target, inverse));
 }
 
 }  // namespace
@@ -47,7 +41,6 @@ void SwBasicCompositeNormalSSE2Op::CompositeRowScalar(uint32_t* target, const ui
 void SwBasicCompositeNormalSSE2Op::CompositeRow(uint32_t* target, const uint32_t* source,
                                                 const uint8_t* shape, int32_t count) {
     const __m128i zero = _mm_setzero_si128();
-    const __m128i one = _mm_set1_epi16(1);
     const __m128i alphaMask = _mm_set1_epi32(int32_t(0xFF000000u));
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
@@ -62,11 +55,8 @@ void SwBasicCompositeNormalSSE2Op::CompositeRow(uint32_t* target, const uint32_t
             _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), src);
             continue;
         }
-        // Weights s + 1, each repeated over its pixel's four lanes.
-        const __m128i s16 = _mm_add_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(shapes), zero), one);
-        const __m128i pairs = _mm_unpacklo_epi16(s16, s16);
-        const __m128i weightsLo = _mm_unpacklo_epi32(pairs, pairs);
-        const __m128i weightsHi = _mm_unpackhi_epi32(pairs, pairs);
+        __m128i weightsLo, weightsHi;
+        SwByteWeights(shape + i, weightsLo, weightsHi);
         const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + i));
         const __m128i lo =
             CompositeTwo(_mm_unpacklo_epi8(dst, zero), _mm_unpacklo_epi8(src, zero), weightsLo);

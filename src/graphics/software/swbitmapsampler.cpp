@@ -10,8 +10,8 @@
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/paint/bitmapbrush.h"
-#include "graphics/software/swmatrix.h"
 #include "graphics/software/swpixel.h"
 
 namespace Graphics {

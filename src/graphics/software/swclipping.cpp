@@ -5,8 +5,8 @@
 
 #include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/geometry/geometry.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/geometry/transformer.h"
-#include "graphics/software/swmatrix.h"
 #include "graphics/software/swpipeline.h"
 #include "graphics/software/swsoftshapemaskop.h"
 

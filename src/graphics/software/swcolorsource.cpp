@@ -3,12 +3,12 @@
 #include <cmath>
 
 #include "graphics/api/exception.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/paint/bitmapbrush.h"
 #include "graphics/paint/gradientbrush.h"
 #include "graphics/paint/solidbrush.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swgradientcolorsource.h"
-#include "graphics/software/swmatrix.h"
 #include "graphics/software/swsolidcolorsource.h"
 
 namespace Graphics {

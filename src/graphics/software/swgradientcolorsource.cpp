@@ -5,12 +5,12 @@
 
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/paint/lineargradient.h"
 #include "graphics/paint/radialgradient.h"
 #include "graphics/paint/trimeshgradient.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swlineargradientcolorsource.h"
-#include "graphics/software/swmatrix.h"
 #include "graphics/software/swpixel.h"
 #include "graphics/software/swradialgradientcolorsource.h"
 #include "graphics/software/swtrimeshgradientrenderer.h"

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "graphics/geometry/matrix.h"
 #include "graphics/software/swgradientcolorsource.h"
-#include "graphics/software/swmatrix.h"
 
 namespace Graphics {
 

@@ -6,13 +6,13 @@
 
 #include "graphics/bitmap/bitmapbase.h"
 #include "graphics/geometry/geometry.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/geometry/transformer.h"
 #include "graphics/paint/brush.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swclipping.h"
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swlayersubtarget.h"
-#include "graphics/software/swmatrix.h"
 #include "graphics/software/swpipeline.h"
 #include "graphics/software/swsoftmask.h"
 

@@ -9,9 +9,9 @@
 #include "graphics/bitmap/pixelbuffer.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/geometry/transformer.h"
 #include "graphics/paint/trimeshgradient.h"
-#include "graphics/software/swmatrix.h"
 
 namespace Graphics {
 

@@ -6,9 +6,9 @@
 
 namespace Graphics {
 
-// Matrix helpers of the colour sources. Products and inverses are formed in double precision
-// and rounded once, so that a chain of brush and device matrices loses no more than one
-// rounding per element.
+// Matrix products and inverses for the renderers, formed in double precision and rounded
+// once, so that a chain of brush and device matrices loses no more than one rounding per
+// element.
 
 // `first` applied, then `then`: (x, y) -> then(first(x, y)).
 inline GXMatrix MultiplyMatrix(const GXMatrix& first, const GXMatrix& then) {
