@@ -417,3 +417,37 @@ TEST(SamplerBilinear, FastPathsMatchTheGeneralGather) {
         }
     }
 }
+
+TEST(SamplerNearest, UnscaledSpansMatchPixelByPixelSampling) {
+    // Spans of an unscaled, unrotated source read a bitmap row straight along; a span of one
+    // pixel computes its index from the position alone, so it is the reference.
+    std::mt19937 random(8);
+    const GXPixelFormat formats[] = {GXPixelFormatPARGB32, GXPixelFormatARGB32, GXPixelFormatA8,
+                                     GXPixelFormatRGB24};
+    const int32_t extends[] = {BitmapExtendClamp, BitmapExtendRepeat, BitmapExtendMirror};
+    for (int trial = 0; trial < 200; ++trial) {
+        const GXPixelFormat format = formats[trial % std::size(formats)];
+        const int32_t width = 1 + int32_t(random() % 50), height = 1 + int32_t(random() % 20);
+        auto bitmap =
+            std::make_shared<SysMemBitmap>(GXIntSize{width, height}, format, 96.0f, 96.0f);
+        const PixelBuffer& buffer = bitmap->Buffer();
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t i = 0; i < buffer.stride; ++i) buffer.Row(y)[i] = uint8_t(random());
+        // Whole-pixel offsets mostly, fractional ones and far-off ones too.
+        const float tx =
+            trial % 5 == 0 ? float(int(random() % 1000)) / 7.0f : float(int(random() % 80) - 20);
+        const float ty = trial % 7 == 0 ? 3.0e6f : float(int(random() % 40) - 10);
+        const float opacity = trial % 3 == 0 ? 0.6f : 1.0f;
+        SwBitmapSampler sampler(bitmap, GXMatrix{1, 0, 0, 1, tx, ty}, extends[random() % 3],
+                                extends[random() % 3], BitmapSamplingNearest, opacity);
+        for (int span = 0; span < 10; ++span) {
+            const int32_t x0 = int32_t(tx) + int32_t(random() % uint32_t(width + 8)) - 4;
+            const int32_t x1 = x0 + 1 + int32_t(random() % uint32_t(width + 4));
+            const int32_t y = int32_t(ty) + int32_t(random() % uint32_t(height + 4)) - 2;
+            Pixels single;
+            for (int32_t x = x0; x < x1; ++x) single.push_back(Span(sampler, x, x + 1, y)[0]);
+            EXPECT_EQ(Span(sampler, x0, x1, y), single)
+                << "trial " << trial << " span " << x0 << ".." << x1 << " row " << y;
+        }
+    }
+}

@@ -1,5 +1,6 @@
 #include "graphics/api/processheap.h"
 
+#include <cstddef>
 #include <cstdlib>
 
 #include "graphics/api/exception.h"
@@ -9,6 +10,14 @@ namespace Graphics {
 void* ProcessHeap::Alloc(size_t size) {
     // malloc(0) may legally return null, which must not read as a failure.
     void* block = std::malloc(size ? size : 1);
+    if (!block) GX_RAISE("Not enough memory");
+    return block;
+}
+
+void* ProcessHeap::AllocZeroed(size_t size) {
+    // The C allocator aligns every block for any fundamental type: 16 bytes here.
+    static_assert(alignof(std::max_align_t) >= 16);
+    void* block = std::calloc(size ? size : 1, 1);
     if (!block) GX_RAISE("Not enough memory");
     return block;
 }
@@ -28,6 +37,8 @@ void* ProcessHeap::Realloc(void* block, size_t size) {
     return grown;
 }
 
-void ProcessHeap::Free(void* block) noexcept { std::free(block); }
+void ProcessHeap::Free(void* block) noexcept {
+    std::free(block);
+}
 
 }  // namespace Graphics

@@ -12,6 +12,9 @@ public:
     static void* Alloc(size_t size);
     // 16-byte aligned, so that SSE2 loads of whole rows may be aligned.
     static void* AllocAligned(size_t size);
+    // 16-byte aligned and zero-filled. Large blocks come straight from fresh pages, which
+    // are zero already, so nothing is written and untouched pages are never mapped.
+    static void* AllocZeroed(size_t size);
     // Grows or shrinks `block` (null allocates). On failure the old block stays valid.
     static void* Realloc(void* block, size_t size);
     static void Free(void* block) noexcept;

@@ -22,11 +22,14 @@ bool PixelBuffer::CanRepresent(int32_t requestedWidth, int32_t requestedHeight,
     return stride * std::llabs(requestedHeight) <= kMaxStoreBytes;
 }
 
-PixelBuffer::PixelBuffer(int32_t requestedWidth, int32_t requestedHeight, int32_t bitsPerPixel)
+PixelBuffer::PixelBuffer(int32_t requestedWidth, int32_t requestedHeight, int32_t bitsPerPixel,
+                         bool zeroed)
     : width(std::abs(requestedWidth)),
       height(std::abs(requestedHeight)),
       stride(static_cast<int32_t>(GetStride(width, bitsPerPixel))),
       bitsPerPixel(bitsPerPixel),
-      data(static_cast<uint8_t*>(ProcessHeap::AllocAligned(size_t(stride) * size_t(height)))) {}
+      data(static_cast<uint8_t*>(
+          zeroed ? ProcessHeap::AllocZeroed(size_t(stride) * size_t(height))
+                 : ProcessHeap::AllocAligned(size_t(stride) * size_t(height)))) {}
 
 }  // namespace Graphics

@@ -7,7 +7,8 @@
 namespace Graphics {
 
 // The pixel store of a system-memory bitmap: rows of `stride` bytes, each a multiple of 16
-// so that every row starts 16-byte aligned, contents uninitialised when made.
+// so that every row starts 16-byte aligned, contents uninitialised when made (or zero, on
+// request).
 struct PixelBuffer {
     int32_t width;            // pixels, >= 0 (absolute value of the requested width)
     int32_t height;           // rows, >= 0 (absolute value of the requested height)
@@ -17,7 +18,8 @@ struct PixelBuffer {
 
     // Raises "Not enough memory" when the block cannot be had. The size must satisfy
     // CanRepresent.
-    PixelBuffer(int32_t requestedWidth, int32_t requestedHeight, int32_t bitsPerPixel);
+    PixelBuffer(int32_t requestedWidth, int32_t requestedHeight, int32_t bitsPerPixel,
+                bool zeroed = false);
 
     // Stride of a row of `width` pixels: the row's bytes rounded up to a multiple of 16.
     static int64_t GetStride(int64_t width, int32_t bitsPerPixel) {

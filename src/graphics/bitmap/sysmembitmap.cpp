@@ -8,6 +8,10 @@ SysMemBitmap::SysMemBitmap(GXIntSize size, GXPixelFormat format, float dpiX, flo
     : BitmapBase(size, format, dpiX, dpiY),
       buffer_(size.width, size.height, PixelFormat::GetBitsPerPixel(format)) {}
 
+SysMemBitmap::SysMemBitmap(GXIntSize size, GXPixelFormat format, float dpiX, float dpiY, Zeroed)
+    : BitmapBase(size, format, dpiX, dpiY),
+      buffer_(size.width, size.height, PixelFormat::GetBitsPerPixel(format), true) {}
+
 GXBitmapData SysMemBitmap::Lock(const GXIntRect* origin, uint32_t /*mode*/) {
     int32_t left = origin ? origin->left : 0;
     int32_t top = origin ? origin->top : 0;

@@ -13,6 +13,10 @@ public:
     // `size` must satisfy PixelBuffer::CanRepresent for `format`; the store holds its
     // absolute values and is not initialised.
     SysMemBitmap(GXIntSize size, GXPixelFormat format, float dpiX, float dpiY);
+    // The same with every byte 0 (transparent black, or zero alpha), at no cost for pages
+    // never touched.
+    struct Zeroed {};
+    SysMemBitmap(GXIntSize size, GXPixelFormat format, float dpiX, float dpiY, Zeroed);
 
     std::shared_ptr<Palette> GetPalette() const override { return palette_; }
     void SetPalette(std::shared_ptr<Palette> palette) override { palette_ = std::move(palette); }

@@ -1,11 +1,14 @@
 #include "graphics/software/swlayersubtarget.h"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/software/swbitmapwindow.h"
 #include "graphics/software/swpipeline.h"
 #include "graphics/software/swpixel.h"
+#include "graphics/software/swpixelsse2.h"
 
 namespace Graphics {
 
@@ -43,9 +46,11 @@ uint32_t DivideBy(uint32_t c, uint32_t d) {
     return out;
 }
 
-std::shared_ptr<BitmapBase> NewBitmap(GXIntSize size, GXPixelFormat format, float dpiX,
-                                      float dpiY) {
-    return std::make_shared<SysMemBitmap>(size, format, dpiX, dpiY);
+// Groups start transparent with shape and alpha 0: zeroed stores need no clearing, and
+// the pages a group never draws on are never even mapped.
+std::shared_ptr<BitmapBase> NewZeroedBitmap(GXIntSize size, GXPixelFormat format, float dpiX,
+                                            float dpiY) {
+    return std::make_shared<SysMemBitmap>(size, format, dpiX, dpiY, SysMemBitmap::Zeroed{});
 }
 
 }  // namespace
@@ -60,24 +65,23 @@ SwLayerSubTarget::SwLayerSubTarget(const GXIntRect& deviceRect, const GXIntPoint
       placement_(placement) {
     if (!nonEmpty_) return;
     const GXIntSize size{Width(), Height()};
-    targetBitmap_ = NewBitmap(size, GXPixelFormatPARGB32, dpiX, dpiY);
-    if (!isolated_) backdrop_ = NewBitmap(size, GXPixelFormatPARGB32, dpiX, dpiY);
-    alpha_ = NewBitmap(size, GXPixelFormatA8, dpiX, dpiY);
-    shape_ = NewBitmap(size, GXPixelFormatA8, dpiX, dpiY);
+    targetBitmap_ = isolated_
+                        ? NewZeroedBitmap(size, GXPixelFormatPARGB32, dpiX, dpiY)
+                        : std::make_shared<SysMemBitmap>(size, GXPixelFormatPARGB32, dpiX, dpiY);
+    alpha_ = NewZeroedBitmap(size, GXPixelFormatA8, dpiX, dpiY);
+    shape_ = NewZeroedBitmap(size, GXPixelFormatA8, dpiX, dpiY);
 }
 
 void SwLayerSubTarget::Attach(std::shared_ptr<BitmapBase> parentPixels) {
-    if (!nonEmpty_) return;
-    alpha_->ColorFill(nullptr, kTransparent);
-    shape_->ColorFill(nullptr, kTransparent);
-    if (isolated_ || !parentPixels) {
+    if (!nonEmpty_ || isolated_) return;
+    if (!parentPixels) {
+        // Over a transparent backdrop a non-isolated group is an isolated one.
         targetBitmap_->ColorFill(nullptr, kTransparent);
-        if (backdrop_) backdrop_->ColorFill(nullptr, kTransparent);
         return;
     }
     const GXIntRect under{placement_.x, placement_.y, placement_.x + Width(),
                           placement_.y + Height()};
-    backdrop_->CopyFromSource(nullptr, parentPixels, &under);
+    backdrop_ = std::make_shared<SwBitmapWindow>(std::move(parentPixels), under);
     targetBitmap_->CopyFromSource(nullptr, backdrop_, nullptr);
 }
 
@@ -93,7 +97,7 @@ void SwLayerSubTarget::AddTargetAndCompositor(SwPipeLine& pipeline) const {
     pipeline.AddTargetShape(shape_);
     pipeline.AddTargetAlpha(alpha_);
     pipeline.AddBackdropColor(backdrop_);
-    pipeline.AddLayerComposite(knockout_, isolated_);
+    pipeline.AddLayerComposite(knockout_, !backdrop_);
 }
 
 std::shared_ptr<BitmapBase> SwLayerSubTarget::GetResultBitmap() {
@@ -112,16 +116,16 @@ std::shared_ptr<BitmapBase> SwLayerSubTarget::GetResultBitmap() {
         const uint8_t* alphaRow = row(alpha, y);
         const auto* backdropRow =
             backdrop ? reinterpret_cast<const uint32_t*>(row(*backdrop, y)) : nullptr;
-        for (int32_t x = area.left; x < area.right; ++x) {
+        auto finish = [&](int32_t x) {
             const uint32_t fg = shapeRow[x];
-            if (fg == 0) continue;
+            if (fg == 0) return;
             const uint32_t ag = alphaRow[x];
             uint32_t c = colorRow[x];
             if (!backdropRow) {
                 c = (c & 0x00FFFFFFu) | (ag << 24);
             } else if (ag == 255) {
                 colorRow[x] = c | 0xFF000000u;
-                continue;
+                return;
             } else {
                 // The backdrop shows through where the group alpha does not reach; what is
                 // left is the group's own colour. (With a group alpha of 0 nothing is.)
@@ -129,7 +133,22 @@ std::shared_ptr<BitmapBase> SwLayerSubTarget::GetResultBitmap() {
             }
             c = ClampToAlpha(c);
             colorRow[x] = fg < 255 ? DivideBy(c, fg) : c;
+        };
+        int32_t x = area.left;
+        for (; x + 4 <= area.right; x += 4) {
+            uint32_t four;
+            std::memcpy(&four, shapeRow + x, 4);
+            if (four == 0) continue;  // nothing drawn
+            if (four == 0xFFFFFFFFu && !backdropRow) {
+                // An isolated group's alpha byte is its group alpha already (the backdrop
+                // alpha is 0): with full shape only the clamp is left.
+                auto* p = reinterpret_cast<__m128i*>(colorRow + x);
+                _mm_storeu_si128(p, SwClampToAlpha(_mm_loadu_si128(p)));
+                continue;
+            }
+            for (int32_t k = 0; k < 4; ++k) finish(x + k);
         }
+        for (; x < area.right; ++x) finish(x);
     }
     return targetBitmap_;
 }

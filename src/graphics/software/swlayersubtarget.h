@@ -8,8 +8,9 @@ namespace Graphics {
 
 // An open transparency group: its colour (the inherited target bitmap, premultiplied, alpha
 // byte = group alpha united with the backdrop alpha), its shape and alpha (A8), and for a
-// non-isolated group the backdrop it started from. All have the size of the group's
-// rectangle and are allocated only when it is not empty. Fills composite into the group
+// non-isolated group the backdrop it started from (a window on the parent's pixels, which
+// stay as they are while the group is open). All have the size of the group's rectangle
+// and are allocated only when it is not empty. Fills composite into the group
 // with the group compositors; when the group ends, its finished colour is composited into
 // the parent like a fill, weighed by its shape and opacity.
 class SwLayerSubTarget : public SwSubTarget {
@@ -20,9 +21,9 @@ public:
                      const GXMatrix& baseMatrix, float dpiX, float dpiY, float opacity,
                      bool isolated, bool knockout);
 
-    // Shape and alpha start at 0. An isolated group (or one over a transparent parent, null)
-    // starts transparent; another copies the parent's pixels under it as its backdrop and
-    // its colour.
+    // Called once, right after construction. Shape and alpha start at 0. An isolated group
+    // (or one over a transparent parent, null) starts transparent; another takes the
+    // parent's pixels under it as its backdrop and copies them into its colour.
     void Attach(std::shared_ptr<BitmapBase> parentPixels) override;
     // Also clears the group's shape and alpha.
     void Clear(const ColorF& color) override;
@@ -46,7 +47,7 @@ private:
     bool isolated_;                         // starts transparent, no backdrop kept
     bool knockout_;                         // objects composite with the initial backdrop
     GXIntPoint placement_;                  // top-left in the parent's pixels
-    std::shared_ptr<BitmapBase> backdrop_;  // PARGB32; non-isolated groups only
+    std::shared_ptr<BitmapBase> backdrop_;  // PARGB32; null when transparent
     std::shared_ptr<BitmapBase> alpha_;     // A8 group alpha
     std::shared_ptr<BitmapBase> shape_;     // A8 group shape
 };
