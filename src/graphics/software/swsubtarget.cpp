@@ -158,12 +158,10 @@ void SwSubTarget::EndLayer() {
     // Only what the group drew can show: elsewhere its shape is 0.
     const GXIntRect drawn = layer->PixelCover(layer->dirtyRect_);
     if (IsEmpty(drawn)) return;
-    const GXMatrix placement{1,
-                             0,
-                             0,
-                             1,
-                             float(layer->deviceRect_.left - deviceRect_.left),
-                             float(layer->deviceRect_.top - deviceRect_.top)};
+    // Layer pixel (0, 0) is the parent's pixel at the layer's top-left.
+    GXMatrix placement = kIdentityMatrix;
+    placement.e = float(layer->deviceRect_.left - deviceRect_.left);
+    placement.f = float(layer->deviceRect_.top - deviceRect_.top);
     auto result = std::make_shared<SwBitmapColorSource>(layer->GetResultBitmap(), placement,
                                                         layer->GetOpacity());
     auto shape = std::make_shared<SwBitmapColorSource>(layer->GetShapeBitmap(), placement, 1.0f);
