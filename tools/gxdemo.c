@@ -215,6 +215,47 @@ static void BlendModes(const char* folder) {
     End(c, folder, "blendmodes.png");
 }
 
+/* Fills each rectangle a region enumerates and outlines it, so the band decomposition shows. */
+typedef struct RegionPainter {
+    GXRenderTargetRec_* target;
+    GXBrushRec_* fill;
+    GXBrushRec_* edge;
+} RegionPainter;
+
+static void PaintRegionRect(void* context, const GXIntRect* r) {
+    RegionPainter* painter = (RegionPainter*)context;
+    GXRect rect = {(float)r->left, (float)r->top, (float)r->right, (float)r->bottom};
+    CHECK(GXRenderTargetFillRect(painter->target, &rect, painter->fill));
+    CHECK(GXRenderTargetStrokeRect(painter->target, &rect, painter->edge, 1, NULL));
+}
+
+/* A disc of pixel rows, exclusive-or a frame, drawn rectangle by rectangle. */
+static void Regions(GXRenderTargetRec_* target, GXBrushRec_* fill, GXBrushRec_* edge) {
+    GXRegionRec_* disc = NULL;
+    CHECK(GXCreateRegion(&disc));
+    for (int y = -44; y < 44; y += 4) {
+        int half = (int)sqrt(44.0 * 44.0 - (y + 2.0) * (y + 2.0));
+        GXIntRect row = {390 - half, 325 + y, 390 + half, 325 + y + 4};
+        GXRegionRec_* grown = NULL;
+        CHECK(GXRegionCombineRect(disc, &row, GXCombineUnion, &grown));
+        Release(disc);
+        disc = grown;
+    }
+    GXIntRect outer = {320, 290, 460, 360}, inner = {336, 304, 444, 346};
+    GXRegionRec_* frame = NULL;
+    GXRegionRec_* hole = NULL;
+    GXRegionRec_* both = NULL;
+    CHECK(GXCreateRegionFromRect(&outer, &frame));
+    CHECK(GXRegionCombineRect(frame, &inner, GXCombineDifference, &hole));
+    CHECK(GXRegionCombine(disc, hole, GXCombineXor, &both));
+    RegionPainter painter = {target, fill, edge};
+    CHECK(GXRegionEnumRects(both, PaintRegionRect, &painter));
+    Release(both);
+    Release(hole);
+    Release(frame);
+    Release(disc);
+}
+
 static void ClipsAndMasks(const char* folder) {
     Canvas c = Begin(0xFFFFFFFFu);
     GXBrushRec_* teal = Solid(0xFF1B998Bu);
@@ -266,6 +307,8 @@ static void ClipsAndMasks(const char* folder) {
     CHECK(GXGeometryWiden(both, 6, &style, 0.1f, &outline));
     CHECK(GXRenderTargetFillGeometry(c.target, both, plum));
     CHECK(GXRenderTargetFillGeometry(c.target, outline, teal));
+
+    Regions(c.target, teal, plum);
 
     Release(disc);
     Release(box);
