@@ -24,11 +24,15 @@ protected:
     bool isolated_;  // the group began transparent; the span state has no backdrop
 };
 
-// The same for blend mode Normal, without the blend function.
+// The same for blend mode Normal, without the blend function; four pixels at a time in
+// SSE2 where the shape is whole and the source visible.
 class SwLayerCompositeNormalOp : public SwLayerCompositeOp {
 public:
     using SwLayerCompositeOp::SwLayerCompositeOp;
     void Process(SwSpanState& state) override;
+
+    // The one-pixel-at-a-time form of Process: the twin the SSE2 path is tested against.
+    static void CompositeRowScalar(const SwSpanState& state, bool knockout, bool isolated);
 };
 
 }  // namespace Graphics

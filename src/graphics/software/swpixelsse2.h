@@ -15,6 +15,12 @@ inline __m128i SwScaleLanes(__m128i lanes, __m128i weights) {
     return _mm_srli_epi16(_mm_mullo_epi16(lanes, weights), 8);
 }
 
+// Each pixel's alpha lane repeated over its four lanes (two pixels in 16-bit lanes).
+inline __m128i SwBroadcastAlpha(__m128i lanes) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(lanes, _MM_SHUFFLE(3, 3, 3, 3)),
+                               _MM_SHUFFLE(3, 3, 3, 3));
+}
+
 // Weights b + 1 for four bytes (shape or mask values), each repeated over its pixel's four
 // lanes: pixels 0 and 1 in `low`, 2 and 3 in `high`.
 inline void SwByteWeights(const uint8_t* bytes, __m128i& low, __m128i& high) {
