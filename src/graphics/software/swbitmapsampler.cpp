@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/bitmap.h"
@@ -368,6 +369,23 @@ void SwBitmapSampler::SampleNearest(const SwBitmapSampler& s, float x, float y, 
             const uint8_t* rowBytes = pixels + int64_t(s.data_.stride) * row;
             if constexpr (Format::kPlain32 && !Format::kStraight) {
                 std::memcpy(out, rowBytes + 4 * int64_t(first), 4 * size_t(count));
+                if (s.opacityWeight_ != 256) SwScaleRow(out, s.opacityWeight_, count);
+                return;
+            } else if constexpr (std::is_same_v<Format, FormatA8>) {
+                // Group shapes and clip masks: each byte spread over a pixel, 16 at a time.
+                int32_t i = 0;
+                for (; i + 16 <= count; i += 16) {
+                    const __m128i bytes =
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(rowBytes + first + i));
+                    const __m128i pairsLo = _mm_unpacklo_epi8(bytes, bytes);
+                    const __m128i pairsHi = _mm_unpackhi_epi8(bytes, bytes);
+                    auto* at = reinterpret_cast<__m128i*>(out + i);
+                    _mm_storeu_si128(at, _mm_unpacklo_epi16(pairsLo, pairsLo));
+                    _mm_storeu_si128(at + 1, _mm_unpackhi_epi16(pairsLo, pairsLo));
+                    _mm_storeu_si128(at + 2, _mm_unpacklo_epi16(pairsHi, pairsHi));
+                    _mm_storeu_si128(at + 3, _mm_unpackhi_epi16(pairsHi, pairsHi));
+                }
+                for (; i < count; ++i) out[i] = FormatA8::Fetch(rowBytes, first + i, 1, nullptr);
                 if (s.opacityWeight_ != 256) SwScaleRow(out, s.opacityWeight_, count);
                 return;
             }
