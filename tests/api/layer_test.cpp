@@ -277,6 +277,21 @@ TEST(LayerCalls, EmptyUnbalancedAndUnfinishedGroupsAreHarmless) {
     EXPECT_EQ(GXRenderTargetEndLayer(nullptr), GXResultInvalidArg);
 }
 
+TEST(LayerCalls, ClearingAGroupPaintsNothingByItself) {
+    Canvas canvas(4, 1, GXPixelFormatPARGB32);
+    canvas.Begin();
+    canvas.FillRect(0, 0, 4, 1, canvas.Solid(kWhite));
+    Begin(canvas, Layer(0, 0, 4, 1, 1, false, false));
+    ASSERT_EQ(GXRenderTargetClear(canvas.target(), kRed), GXResultSuccess);
+    // Only what the group draws reaches the parent: the cleared colour takes the place of
+    // the backdrop inside the group and is taken out again with it when the group ends.
+    canvas.FillRect(0, 0, 1, 1, canvas.Solid(kHalfBlue));
+    End(canvas);
+    canvas.End();
+    EXPECT_EQ(canvas.At(3, 0), kWhite);
+    EXPECT_EQ(canvas.At(0, 0), 0xFF7F7F80u);  // half blue over white
+}
+
 TEST(LayerCalls, PopStateInsideAGroupCannotReachTheParentsStates) {
     Canvas canvas(2, 1, GXPixelFormatPARGB32);
     canvas.Begin();
