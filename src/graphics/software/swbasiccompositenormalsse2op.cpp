@@ -4,20 +4,9 @@
 
 #include <cstring>
 
-#include "graphics/software/swpixel.h"
-
 namespace Graphics {
 
 namespace {
-
-inline uint32_t CompositeNormalPixel(uint32_t cb, uint32_t cs, uint32_t s) {
-    if (s == 0 || SwAlpha(cs) == 0) return cb;
-    cs = SwScale(cs, s + 1);
-    if (SwAlpha(cb) == 0) return cs;
-    // Saturating like the vector pack; only a malformed pixel (colour above alpha) can
-    // reach past 255.
-    return SwAddSaturate(cs, SwScale(cb, 256 - SwAlpha(cs)));
-}
 
 // Two pixels in 16-bit lanes: each channel times its pixel's weight, shifted down by 8.
 inline __m128i ScaleLanes(__m128i lanes, __m128i weights) {
@@ -40,8 +29,7 @@ inline __m128i CompositeTwo(__m128i target, __m128i source, __m128i weights) {
 
 void SwBasicCompositeNormalSSE2Op::CompositeRowScalar(uint32_t* target, const uint32_t* source,
                                                       const uint8_t* shape, int32_t count) {
-    for (int32_t i = 0; i < count; ++i)
-        target[i] = CompositeNormalPixel(target[i], source[i], shape[i]);
+    for (int32_t i = 0; i < count; ++i) target[i] = CompositePixel(target[i], source[i], shape[i]);
 }
 
 void SwBasicCompositeNormalSSE2Op::CompositeRow(uint32_t* target, const uint32_t* source,

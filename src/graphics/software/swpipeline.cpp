@@ -15,6 +15,7 @@
 #include "graphics/software/swsoftmask.h"
 #include "graphics/software/swsoftopacitymaskop.h"
 #include "graphics/software/swsoftshapemaskop.h"
+#include "graphics/software/swsolidcompositenormalop.h"
 #include "graphics/software/swsourcecolorop.h"
 #include "graphics/software/swsourceshapeop.h"
 #include "graphics/software/swtargetcolorop.h"
@@ -120,6 +121,17 @@ void SwPipeLine::AddClipMask(SwClipping& clipping) {
 }
 
 void SwPipeLine::AddBasicComposite() {
+    // A solid colour going straight onto the target under Normal needs neither the source
+    // row nor the shape row: one operation composites it at each span's coverage instead.
+    if (blendMode_ == 0 && operations_.size() == 2 &&
+        dynamic_cast<const SwTargetColorOp*>(operations_.front().get())) {
+        const auto* sourceOp = dynamic_cast<const SwSourceColorOp*>(operations_.back().get());
+        uint32_t pixel = 0;
+        if (sourceOp && sourceOp->Source().GetSolidPixel(pixel)) {
+            operations_.back() = std::make_shared<SwSolidCompositeNormalOp>(pixel);
+            return;
+        }
+    }
     Insert(std::make_shared<SwSourceShapeOp>());
     if (blendMode_ != 0) {
         Insert(std::make_shared<SwBasicCompositeOp>());

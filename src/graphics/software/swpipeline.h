@@ -45,7 +45,8 @@ public:
     // Narrows the clip box to the clip's pixel box and, for a clip with geometries, adds
     // its coverage mask as a shape mask (the mask is built on first use).
     void AddClipMask(SwClipping& clipping);
-    // The source shape, then the compositor of the blend mode set so far.
+    // The source shape, then the compositor of the blend mode set so far; added last. A
+    // solid source alone over the target under Normal becomes one solid compositor.
     void AddBasicComposite();
     // Writes the coverage into the target shape (clip-mask rendering).
     void AddShapeFiller();
