@@ -246,9 +246,12 @@ SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
 }
 
 void SwBitmapSampler::SelectSampleProc(int32_t format, int32_t samplingMode) {
+    // Rows stay horizontal when a step along x leaves y alone and the row does not move x.
+    const bool keepsRows = matrix_.b == 0 && matrix_.c == 0;
     VisitFormat(format, [&]<class Format>() {
-        sampleProc_ = samplingMode == BitmapSamplingBilinear ? &SampleBilinear<Format>
-                                                             : &SampleNearest<Format>;
+        sampleProc_ = samplingMode != BitmapSamplingBilinear ? &SampleNearest<Format>
+                      : keepsRows                            ? &SampleBilinearRows<Format>
+                                                             : &SampleBilinear<Format>;
     });
 }
 
@@ -341,7 +344,7 @@ int32_t SwBitmapSampler::Reduce(int32_t format, int32_t reducedWidth, int32_t re
 }
 
 template <class Format>
-void SwBitmapSampler::SampleNearest(const SwBitmapSampler& s, float x, float y, int32_t count,
+void SwBitmapSampler::SampleNearest(SwBitmapSampler& s, float x, float y, int32_t count,
                                     uint32_t* out) {
     const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
     for (int32_t i = 0; i < count; ++i, x += s.matrix_.a, y += s.matrix_.b) {
@@ -407,7 +410,7 @@ void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, con
 }
 
 template <class Format>
-void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
+void SwBitmapSampler::SampleBilinear(SwBitmapSampler& s, float x, float y, int32_t count,
                                      uint32_t* out) {
     const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
     const int32_t bpp = s.bytesPerPixel_;
@@ -444,6 +447,77 @@ void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y,
         }
         uint32_t* chunk = out + done;
         MixBilinearRow(tl, tr, bl, br, wx, wy, n, chunk);
+        if (Format::kStraight || s.opacityWeight_ != 256)
+            for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
+    }
+}
+
+const SwBitmapSampler::ColumnTaps& SwBitmapSampler::Columns(float startX, int32_t count) {
+    ColumnTaps* taps = nullptr;
+    // A run is known by its first position alone: the positions after it follow from it by
+    // repeated addition, exactly as SampleBilinear steps. (A NaN start is never found.)
+    for (ColumnTaps& slot : columns_)
+        if (slot.used && slot.startX == startX) taps = &slot;
+    if (!taps) {
+        taps = &columns_[nextSlot_];
+        nextSlot_ = (nextSlot_ + 1) % kColumnSlots;
+        taps->used = true;
+        taps->startX = taps->nextX = startX;
+        taps->left.clear();
+        taps->right.clear();
+        taps->weight.clear();
+    }
+    const size_t held = taps->left.size();
+    if (held < size_t(count)) {
+        taps->left.resize(size_t(count));
+        taps->right.resize(size_t(count));
+        taps->weight.resize(size_t(count));
+        float x = taps->nextX;
+        for (size_t i = held; i < size_t(count); ++i, x += matrix_.a) {
+            // The column half of SampleBilinear's neighbour search, step for step.
+            const float px = ClampPosition(x - 0.5f);
+            const int32_t ix = FloorClamped(px);
+            const uint32_t fx = uint32_t((px - float(ix)) * 255.0f);
+            taps->left[i] = Extend(extendX_, ix, width_);
+            taps->right[i] = fx != 0 ? Extend(extendX_, ix + 1, width_) : taps->left[i];
+            taps->weight[i] = uint16_t(fx + 1);
+        }
+        taps->nextX = x;
+    }
+    return *taps;
+}
+
+template <class Format>
+void SwBitmapSampler::SampleBilinearRows(SwBitmapSampler& s, float x, float y, int32_t count,
+                                         uint32_t* out) {
+    const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
+    const int32_t bpp = s.bytesPerPixel_;
+    const uint32_t* palette = s.paletteColors_;
+    const float py = ClampPosition(y - 0.5f);
+    const int32_t iy = FloorClamped(py);
+    const uint32_t fy = uint32_t((py - float(iy)) * 255.0f);
+    const uint8_t* top = pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy, s.height_);
+    // With a zero fraction the lower row weighs 1, which adds nothing to any pixel: the row
+    // itself stands in for it, as in SampleBilinear.
+    const uint8_t* bottom =
+        fy != 0 ? pixels + int64_t(s.data_.stride) * Extend(s.extendY_, iy + 1, s.height_) : top;
+    const ColumnTaps& taps = s.Columns(x, count);
+    constexpr int32_t kChunk = 64;
+    uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk];
+    uint16_t wy[kChunk];
+    std::fill(std::begin(wy), std::end(wy), uint16_t(fy + 1));
+    for (int32_t done = 0; done < count; done += kChunk) {
+        const int32_t n = std::min(kChunk, count - done);
+        const int32_t* left = taps.left.data() + done;
+        const int32_t* right = taps.right.data() + done;
+        for (int32_t i = 0; i < n; ++i) {
+            tl[i] = Format::Fetch(top, left[i], bpp, palette);
+            tr[i] = Format::Fetch(top, right[i], bpp, palette);
+            bl[i] = Format::Fetch(bottom, left[i], bpp, palette);
+            br[i] = Format::Fetch(bottom, right[i], bpp, palette);
+        }
+        uint32_t* chunk = out + done;
+        MixBilinearRow(tl, tr, bl, br, taps.weight.data() + done, wy, n, chunk);
         if (Format::kStraight || s.opacityWeight_ != 256)
             for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
     }

@@ -52,7 +52,7 @@ public:
     using FetchRowProc = void (*)(const uint8_t* row, int32_t count, int32_t bytesPerPixel,
                                   const uint32_t* palette, uint32_t* out);
     // Positions (x, y) advance by (dx, dy) per pixel; writes `count` finished pixels.
-    using SampleProc = void (*)(const SwBitmapSampler& sampler, float x, float y, int32_t count,
+    using SampleProc = void (*)(SwBitmapSampler& sampler, float x, float y, int32_t count,
                                 uint32_t* out);
 
 private:
@@ -61,12 +61,31 @@ private:
     // format of the copy.
     int32_t Reduce(int32_t format, int32_t reducedWidth, int32_t reducedHeight);
 
+    // The horizontal half of bilinear sampling for a run of pixels along one device row:
+    // per pixel the left and right columns (equal when the fraction is 0) and the weight
+    // 1..256 of the right one. Under a matrix that keeps rows horizontal these depend only
+    // on the run's first position, so each run's taps are worked out once and serve every
+    // row whose run starts at the same position.
+    struct ColumnTaps {
+        bool used = false;             // holds the taps of the run starting at startX
+        float startX = 0;              // bitmap x of the run's first pixel centre
+        float nextX = 0;               // bitmap x after the last tap held, to extend the run
+        std::vector<int32_t> left;     // column of the left neighbour
+        std::vector<int32_t> right;    // column of the right neighbour
+        std::vector<uint16_t> weight;  // fraction x 255 + 1
+    };
+    // The taps of at least `count` pixels from startX, from a slot or computed into one.
+    const ColumnTaps& Columns(float startX, int32_t count);
+
     template <class Format>
-    static void SampleNearest(const SwBitmapSampler& s, float x, float y, int32_t count,
-                              uint32_t* out);
+    static void SampleNearest(SwBitmapSampler& s, float x, float y, int32_t count, uint32_t* out);
     template <class Format>
-    static void SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
-                               uint32_t* out);
+    static void SampleBilinear(SwBitmapSampler& s, float x, float y, int32_t count, uint32_t* out);
+    // SampleBilinear, bit for bit, for a matrix that keeps rows horizontal (b = c = 0): the
+    // row and its weight once per run, the column taps from Columns.
+    template <class Format>
+    static void SampleBilinearRows(SwBitmapSampler& s, float x, float y, int32_t count,
+                                   uint32_t* out);
 
     GXMatrix matrix_;  // device pixel (x, y) -> bitmap position of its centre
     // The pixels read: the brush's bitmap, or its area-averaged reduction (PARGB32 or
@@ -82,6 +101,11 @@ private:
     int32_t extendY_;                   // BitmapExtendMode across rows
     SampleProc sampleProc_;             // null when the sampler paints transparent black
     uint32_t paletteColors_[256];       // straight ARGB of each index; missing entries opaque black
+    // A row of a scaled bitmap is cut into a few runs (the anti-aliased edges and the
+    // inside); a slot for each keeps their taps from one row to the next.
+    static constexpr int32_t kColumnSlots = 4;
+    ColumnTaps columns_[kColumnSlots];  // taps of recent runs, reused round-robin
+    int32_t nextSlot_ = 0;              // the slot a run not held goes to
 };
 
 }  // namespace Graphics
