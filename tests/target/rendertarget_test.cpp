@@ -120,6 +120,20 @@ TEST_F(RenderTargetFill, SnapsAxisAlignedRectanglesUnderIdentity) {
     EXPECT_EQ(drawn[0].brush, red);
 }
 
+TEST_F(RenderTargetFill, RectanglesWithoutAreaAreNotWidenedToAPixel) {
+    // Their figure drops the repeated corner, so it is no four-corner rectangle to snap.
+    target.FillRect({5, 2, 5, 6}, red);
+    target.FillRect({1, 3, 4, 3}, red);
+    const auto drawn = renderer->Drawn();
+    ASSERT_EQ(drawn.size(), 2u);
+    const GXRect column = drawn[0].geometry->Bound().Box();
+    EXPECT_EQ(column.left, 5);
+    EXPECT_EQ(column.right, 5);
+    const GXRect row = drawn[1].geometry->Bound().Box();
+    EXPECT_EQ(row.top, 3);
+    EXPECT_EQ(row.bottom, 3);
+}
+
 TEST_F(RenderTargetFill, SnapsInDeviceSpaceAndRestoresTheCTM) {
     // A quarter turn with a scale: (x, y) -> (-2y + 0.25, 2x).
     GXMatrix turn{0, 2, -2, 0, 0.25f, 0};

@@ -227,15 +227,12 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
         GXRect device, snapped;
         if (AxisAlignedBox(corners, device) && SnapRect(device, snapped)) {
             auto rect = RectangleGeometry(snapped);
-            impl_->SetCTM(kIdentityMatrix);
-            WithRestore(
-                [&] {
-                    if (brush)
-                        impl_->FillGeometry(rect, brush);
-                    else
-                        impl_->ClipGeometry(rect);
-                },
-                [&] { impl_->SetCTM(ctm); });
+            UnderIdentity(ctm, [&] {
+                if (brush)
+                    impl_->FillGeometry(rect, brush);
+                else
+                    impl_->ClipGeometry(rect);
+            });
             return;
         }
     }
@@ -245,11 +242,20 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
         impl_->ClipGeometry(geometry);
 }
 
+template <class Body>
+void RenderTarget::UnderIdentity(const GXMatrix& ctm, Body&& body) {
+    // Most pages draw under the identity already: nothing to set, nothing to restore.
+    if (IsIdentity(ctm)) {
+        body();
+        return;
+    }
+    impl_->SetCTM(kIdentityMatrix);
+    WithRestore(body, [&] { impl_->SetCTM(ctm); });
+}
+
 void RenderTarget::FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush) {
     auto rect = RectangleGeometry(snapped);
-    const GXMatrix ctm = impl_->GetCTM();
-    impl_->SetCTM(kIdentityMatrix);
-    WithRestore([&] { impl_->FillGeometry(rect, brush); }, [&] { impl_->SetCTM(ctm); });
+    UnderIdentity(impl_->GetCTM(), [&] { impl_->FillGeometry(rect, brush); });
 }
 
 void RenderTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry,
@@ -265,7 +271,17 @@ void RenderTarget::FillTextGeometry(const std::shared_ptr<Geometry>& geometry,
 }
 
 void RenderTarget::FillRect(const GXRect& rect, const std::shared_ptr<Brush>& brush) {
-    if (painting_ && brush) FillOrClip(RectangleGeometry(rect), brush);
+    if (!painting_ || !brush) return;
+    // Stroke adjustment snaps the rectangle exactly as FillOrClip snaps its four-corner
+    // figure, without building that figure first. A rectangle without area keeps the
+    // general path: its figure loses the repeated corner and is not snapped.
+    GXRect device, snapped;
+    if (impl_->GetStrokeAdjustment() && !HasNoArea(rect) &&
+        MapRectAxisAligned(impl_->GetCTM(), rect, device) && SnapRect(device, snapped)) {
+        FillDeviceRect(snapped, brush);
+        return;
+    }
+    FillOrClip(RectangleGeometry(rect), brush);
 }
 
 void RenderTarget::FillEllipse(const GXRect& rect, const std::shared_ptr<Brush>& brush) {

@@ -112,6 +112,10 @@ private:
     void FillOrClip(const std::shared_ptr<Geometry>& geometry, const std::shared_ptr<Brush>& brush);
     void Stroke(const Geometry& geometry, const std::shared_ptr<Brush>& brush, float width,
                 const GXStrokeStyle* style);
+    // Runs `body` with the renderer's CTM set to the identity, then restores `ctm` (the
+    // current CTM), also when the body throws.
+    template <class Body>
+    void UnderIdentity(const GXMatrix& ctm, Body&& body);
     // The device rectangle `snapped` filled with `brush` under the identity CTM, the CTM
     // restored afterwards.
     void FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush);
