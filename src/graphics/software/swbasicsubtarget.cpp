@@ -3,6 +3,7 @@
 #include "graphics/geometry/geometry.h"
 #include "graphics/software/swclipping.h"
 #include "graphics/software/swpipeline.h"
+#include "graphics/software/swrecordpool.h"
 
 namespace Graphics {
 
@@ -11,7 +12,7 @@ void SwBasicSubTarget::Fill(const std::shared_ptr<Geometry>& geometry,
     if (geometry->IsEmpty()) return;
     SwSubTarget::Fill(geometry, source, matrix);
     const State& state = Current();
-    auto pipeline = std::make_shared<SwPipeLine>(geometry, deviceRect_);
+    auto pipeline = MakePooled<SwPipeLine>(geometry, deviceRect_);
     pipeline->SetCTM(matrix);
     pipeline->SetBlendMode(state.blendMode);
     pipeline->SetSnapRectangles(state.strokeAdjustment != 0);

@@ -1,6 +1,7 @@
 #include "graphics/software/swpipeline.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/bitmapbase.h"
@@ -12,6 +13,7 @@
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swclipping.h"
+#include "graphics/software/swrecordpool.h"
 #include "graphics/software/swsoftmask.h"
 #include "graphics/software/swsoftopacitymaskop.h"
 #include "graphics/software/swsoftshapemaskop.h"
@@ -87,7 +89,7 @@ void SwPipeLine::AddTargetColor(std::shared_ptr<BitmapBase> target) {
     }
     const GXIntSize size = target->GetSize();
     IntersectClipBox(GXIntRect{0, 0, size.width, size.height});
-    Insert(std::make_shared<SwTargetColorOp>(target));
+    Insert(MakePooled<SwTargetColorOp>(target));
     targetBitmap_ = std::move(target);
 }
 
@@ -99,7 +101,7 @@ void SwPipeLine::AddTargetShape(std::shared_ptr<BitmapBase> shape) {
 }
 
 void SwPipeLine::AddSourceColor(std::shared_ptr<SwColorSource> source) {
-    Insert(std::make_shared<SwSourceColorOp>(std::move(source)));
+    Insert(MakePooled<SwSourceColorOp>(std::move(source)));
 }
 
 void SwPipeLine::AddShapeMask(const std::shared_ptr<SwSoftMask>& mask) {
@@ -128,15 +130,15 @@ void SwPipeLine::AddBasicComposite() {
         const auto* sourceOp = dynamic_cast<const SwSourceColorOp*>(operations_.back().get());
         uint32_t pixel = 0;
         if (sourceOp && sourceOp->Source().GetSolidPixel(pixel)) {
-            operations_.back() = std::make_shared<SwSolidCompositeNormalOp>(pixel);
+            operations_.back() = MakePooled<SwSolidCompositeNormalOp>(pixel);
             return;
         }
     }
-    Insert(std::make_shared<SwSourceShapeOp>());
+    Insert(MakePooled<SwSourceShapeOp>());
     if (blendMode_ != 0) {
-        Insert(std::make_shared<SwBasicCompositeOp>());
+        Insert(MakePooled<SwBasicCompositeOp>());
     } else {
-        Insert(std::make_shared<SwBasicCompositeNormalSSE2Op>());
+        Insert(MakePooled<SwBasicCompositeNormalSSE2Op>());
     }
 }
 
@@ -147,9 +149,9 @@ void SwPipeLine::AddShapeFiller() {
 void SwPipeLine::Execute() {
     std::shared_ptr<SwPipeLine> self = shared_from_this();
     if (!geometry_ || clipX0_ >= clipX1_ || clipY0_ >= clipY1_) return;
-    std::unique_ptr<BitmapLock> lock;
+    std::optional<BitmapLock> lock;
     if (targetBitmap_) {
-        lock = std::make_unique<BitmapLock>(*targetBitmap_, nullptr, LockMode::ReadWrite);
+        lock.emplace(*targetBitmap_, nullptr, LockMode::ReadWrite);
         state_.targetLock = lock->Data();
     }
     const GXRect clip{float(clipX0_), float(clipY0_), float(clipX1_), float(clipY1_)};
