@@ -226,7 +226,7 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
         for (GXPoint& corner : corners) corner = TransformPoint(ctm, corner);
         GXRect device, snapped;
         if (AxisAlignedBox(corners, device) && SnapRect(device, snapped)) {
-            auto rect = RectangleGeometry(snapped);
+            auto rect = ScratchRectangle(snapped);
             UnderIdentity(ctm, [&] {
                 if (brush)
                     impl_->FillGeometry(rect, brush);
@@ -253,8 +253,18 @@ void RenderTarget::UnderIdentity(const GXMatrix& ctm, Body&& body) {
     WithRestore(body, [&] { impl_->SetCTM(ctm); });
 }
 
+std::shared_ptr<Geometry> RenderTarget::ScratchRectangle(const GXRect& r) {
+    // One owner left means the renderer let go of it (a clip, for one, keeps its geometry).
+    if (scratchRectangle_ && scratchRectangle_.use_count() == 1)
+        scratchRectangle_->Reset();
+    else
+        scratchRectangle_ = std::make_shared<Geometry>();
+    scratchRectangle_->Rectangle(r);
+    return scratchRectangle_;
+}
+
 void RenderTarget::FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush) {
-    auto rect = RectangleGeometry(snapped);
+    auto rect = ScratchRectangle(snapped);
     UnderIdentity(impl_->GetCTM(), [&] { impl_->FillGeometry(rect, brush); });
 }
 

@@ -120,8 +120,14 @@ private:
     // restored afterwards.
     void FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush);
 
+    // The rectangle `r` as a geometry: the front end's own scratch geometry, refilled, when
+    // no renderer kept hold of it after its last draw; else a new one that becomes the
+    // scratch geometry. Device-space rectangles are drawn by the thousand.
+    std::shared_ptr<Geometry> ScratchRectangle(const GXRect& r);
+
     bool painting_ = false;      // between a BeginPaint that succeeded and the next EndPaint
     std::vector<Level> levels_;  // levels pushed on the renderer, innermost last
+    std::shared_ptr<Geometry> scratchRectangle_;  // the last ScratchRectangle; may be null
 };
 
 }  // namespace Graphics
