@@ -42,6 +42,13 @@ public:
     static void MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
                                int32_t count, uint32_t* out);
+    // mix(b, c, w) of `count` pixels, weights 1..256: one bilinear axis, four pixels per
+    // step in 16-bit SSE2 lanes, exactly the arithmetic of each axis of MixBilinearRow.
+    static void MixRow(const uint32_t* b, const uint32_t* c, const uint16_t* w, int32_t count,
+                       uint32_t* out);
+    // The one-pixel form: the scalar twin the SSE2 loop is tested against.
+    static void MixRowScalar(const uint32_t* b, const uint32_t* c, const uint16_t* w, int32_t count,
+                             uint32_t* out);
     // The one-pixel form: the scalar twin the SSE2 loop is tested against.
     static void MixBilinearRowScalar(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                      const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
@@ -65,7 +72,12 @@ private:
     // per pixel the left and right columns (equal when the fraction is 0) and the weight
     // 1..256 of the right one. Under a matrix that keeps rows horizontal these depend only
     // on the run's first position, so each run's taps are worked out once and serve every
-    // row whose run starts at the same position.
+    // row whose run starts at the same position; so do the bitmap rows already mixed along
+    // x with them, which an enlarged image reads for several device rows in a row.
+    struct MixedRow {
+        int32_t row = -1;              // bitmap row mixed into `pixels`; -1: none
+        std::vector<uint32_t> pixels;  // mix(row[left], row[right], weight) per tap
+    };
     struct ColumnTaps {
         bool used = false;             // holds the taps of the run starting at startX
         float startX = 0;              // bitmap x of the run's first pixel centre
@@ -73,9 +85,14 @@ private:
         std::vector<int32_t> left;     // column of the left neighbour
         std::vector<int32_t> right;    // column of the right neighbour
         std::vector<uint16_t> weight;  // fraction x 255 + 1
+        MixedRow mixed[2];             // the last two bitmap rows mixed with these taps
     };
     // The taps of at least `count` pixels from startX, from a slot or computed into one.
-    const ColumnTaps& Columns(float startX, int32_t count);
+    ColumnTaps& Columns(float startX, int32_t count);
+    // The first `count` pixels of bitmap row `row` (an index inside the bitmap) mixed along
+    // x with `taps`, computed unless held; the entry holding row `keep` is never replaced.
+    template <class Format>
+    const uint32_t* Mixed(ColumnTaps& taps, int32_t row, int32_t keep, int32_t count) const;
 
     template <class Format>
     static void SampleNearest(SwBitmapSampler& s, float x, float y, int32_t count, uint32_t* out);
