@@ -11,6 +11,7 @@
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swblend.h"
+#include "graphics/software/swcoveragecompositenormalop.h"
 #include "graphics/software/swpixel.h"
 #include "graphics/software/swsolidcompositenormalop.h"
 #include "graphics/software/swsourceshapeop.h"
@@ -314,5 +315,31 @@ TEST(SwSolidCompositeNormalOp, MalformedTargetPixelsMatchTheGeneralCompositor) {
                                                    count);
         SwSolidCompositeNormalOp::CompositeRow(target.data(), 0x80808080u, 200, count);
         EXPECT_EQ(target, general) << count;
+    }
+}
+
+TEST(SwCoverageCompositeNormalOp, EqualsTheGeneralCompositorWithAShapeRowOfTheCoverage) {
+    std::mt19937 random(43);
+    for (int trial = 0; trial < 600; ++trial) {
+        const int32_t count = static_cast<int32_t>(random() % 38);  // 0..37
+        const size_t start = random() % 4;                          // unaligned starts
+        // Whole pixels skip the source scaling; the rest scale it.
+        const uint8_t coverage = trial % 3 == 0 ? 255 : RandomShape(random);
+        const bool anyBits = trial % 4 == 3;  // malformed pixels too
+        std::vector<uint32_t> target(count + start), source(count + start);
+        for (int32_t i = 0; i < count; ++i) {
+            target[start + i] = anyBits ? uint32_t(random()) : RandomPremultiplied(random);
+            source[start + i] = anyBits ? uint32_t(random()) : RandomPremultiplied(random);
+        }
+        std::vector<uint8_t> shape(count + start, coverage);
+        std::vector<uint32_t> general = target;
+        SwBasicCompositeNormalSSE2Op::CompositeRow(general.data() + start, source.data() + start,
+                                                   shape.data() + start, count);
+        SwCoverageCompositeNormalOp op;
+        SwSpanState state =
+            StateFor(target.data() + start, source.data() + start, nullptr, count, 0);
+        state.span.coverage = coverage;
+        op.Process(state);
+        ASSERT_EQ(target, general) << "trial " << trial << " count " << count;
     }
 }

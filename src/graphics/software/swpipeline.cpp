@@ -13,6 +13,7 @@
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swclipping.h"
+#include "graphics/software/swcoveragecompositenormalop.h"
 #include "graphics/software/swrecordpool.h"
 #include "graphics/software/swsoftmask.h"
 #include "graphics/software/swsoftopacitymaskop.h"
@@ -123,14 +124,19 @@ void SwPipeLine::AddClipMask(SwClipping& clipping) {
 }
 
 void SwPipeLine::AddBasicComposite() {
-    // A solid colour going straight onto the target under Normal needs neither the source
-    // row nor the shape row: one operation composites it at each span's coverage instead.
+    // A source going straight onto the target under Normal, with no mask, has the span's
+    // coverage for its shape throughout: no shape row is needed, and a solid colour needs
+    // no source row either. One operation composites at the coverage instead.
     if (blendMode_ == 0 && operations_.size() == 2 &&
         dynamic_cast<const SwTargetColorOp*>(operations_.front().get())) {
         const auto* sourceOp = dynamic_cast<const SwSourceColorOp*>(operations_.back().get());
         uint32_t pixel = 0;
         if (sourceOp && sourceOp->Source().GetSolidPixel(pixel)) {
             operations_.back() = MakePooled<SwSolidCompositeNormalOp>(pixel);
+            return;
+        }
+        if (sourceOp) {
+            Insert(MakePooled<SwCoverageCompositeNormalOp>());
             return;
         }
     }

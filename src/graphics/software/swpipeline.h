@@ -46,7 +46,8 @@ public:
     // its coverage mask as a shape mask (the mask is built on first use).
     void AddClipMask(SwClipping& clipping);
     // The source shape, then the compositor of the blend mode set so far; added last. A
-    // solid source alone over the target under Normal becomes one solid compositor.
+    // source alone over the target under Normal is composited at each span's coverage,
+    // with no shape row (and, when solid, no source row).
     void AddBasicComposite();
     // Writes the coverage into the target shape (clip-mask rendering).
     void AddShapeFiller();
