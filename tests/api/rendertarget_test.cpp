@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <vector>
 
 #include "canvas.h"
@@ -109,6 +110,44 @@ TEST(RenderTargetStroke, WidthSetsTheRowsCovered) {
         }
         EXPECT_EQ(canvas.At(1, 8), 0u);
         EXPECT_EQ(canvas.At(14, 8), 0u);
+    }
+}
+
+TEST(RenderTargetStroke, WholePixelStrokeRectPaintsWhatItsOutlineWould) {
+    // A stroke-adjusted rectangle whose stroke lies on pixel edges is filled band by band;
+    // the same centre line stroked as a geometry goes through the outline and the scan.
+    // Translucent colours over a backdrop show any pixel painted twice or missed.
+    std::mt19937 random(17);
+    for (int trial = 0; trial < 60; ++trial) {
+        Canvas banded(48, 48, GXPixelFormatPARGB32), outlined(48, 48, GXPixelFormatPARGB32);
+        const uint32_t color = (0x40u + uint32_t(random() % 0xA0)) << 24 | (random() & 0xFFFFFFu);
+        const float width = float(1 + 2 * (random() % 3));
+        const float x = float(random() % 30), y = float(random() % 30);
+        const float w = float(1 + random() % 16), h = float(1 + random() % 16);
+        const GXMatrix shift{
+            1, 0, 0, 1, float(int(random() % 5) - 2), float(int(random() % 5) - 2)};
+        for (Canvas* canvas : {&banded, &outlined}) {
+            canvas->Begin();
+            canvas->FillRect(0, 0, 48, 48, canvas->Solid(0x80336699u));
+            ASSERT_EQ(GXRenderTargetSetCTM(canvas->target(), &shift), GXResultSuccess);
+        }
+        const GXRect rect{x, y, x + w, y + h};
+        ASSERT_EQ(
+            GXRenderTargetStrokeRect(banded.target(), &rect, banded.Solid(color), width, nullptr),
+            GXResultSuccess);
+        GXGeometryRec_* path = nullptr;
+        ASSERT_EQ(GXCreateGeometry(&path), GXResultSuccess);
+        const GXRect centres{x + 0.5f, y + 0.5f, x + w + 0.5f, y + h + 0.5f};
+        ASSERT_EQ(GXGeometryRectangle(path, &centres), GXResultSuccess);
+        ASSERT_EQ(GXRenderTargetStrokeGeometry(outlined.target(), path, outlined.Solid(color),
+                                               width, nullptr),
+                  GXResultSuccess);
+        GXObjectRelease(GX_HANDLE(path));
+        banded.End();
+        outlined.End();
+        ASSERT_EQ(banded.Pixels(), outlined.Pixels())
+            << "trial " << trial << " width " << width << " rect " << x << "," << y << " " << w
+            << "x" << h;
     }
 }
 

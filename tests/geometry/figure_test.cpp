@@ -146,5 +146,50 @@ TEST(Shape, StoresEndedFiguresAndFeedsTheBoundLive) {
     EXPECT_EQ(s.Bound().Box().top, -50);
 }
 
+TEST(Shape, ClearStartsOverAndKeepsAFigureBlock) {
+    Shape shape;
+    shape.SetFillRule(1);
+    shape.BeginFigure({-5, 2});
+    shape.LineTo({7, 2});
+    shape.LineTo({7, 9});
+    shape.EndFigureClose();
+    shape.BeginFigure({1, 1});
+    shape.LineTo({2, 2});
+    shape.LineTo({3, 1});
+    shape.EndFigure();
+    const size_t block = shape.Figures().back().BlockSize();
+
+    shape.Clear();
+    EXPECT_EQ(shape.FillRule(), 0);
+    EXPECT_TRUE(shape.Figures().empty());
+    EXPECT_FALSE(shape.IsFigureOpen());
+    EXPECT_TRUE(shape.Bound().IsEmpty());
+
+    // Refilled, it holds what a new shape holds, in the block it kept.
+    Shape fresh;
+    for (Shape* s : {&shape, &fresh}) {
+        s->BeginFigure({10, 20});
+        s->LineTo({30, 20});
+        s->LineTo({30, 40});
+        s->EndFigureClose();
+    }
+    ASSERT_EQ(shape.Figures().size(), 1u);
+    const Figure& refilled = shape.Figures()[0];
+    const Figure& expected = fresh.Figures()[0];
+    ASSERT_EQ(refilled.PointCount(), expected.PointCount());
+    for (int32_t i = 0; i < refilled.PointCount(); ++i) {
+        EXPECT_EQ(refilled.Points()[i].x, expected.Points()[i].x);
+        EXPECT_EQ(refilled.Points()[i].y, expected.Points()[i].y);
+    }
+    EXPECT_TRUE(refilled.IsClosed());
+    EXPECT_TRUE(refilled.Validate());
+    EXPECT_EQ(refilled.BlockSize(), block);
+    const GXRect box = shape.Bound().Box();
+    EXPECT_EQ(box.left, 10);
+    EXPECT_EQ(box.top, 20);
+    EXPECT_EQ(box.right, 30);
+    EXPECT_EQ(box.bottom, 40);
+}
+
 }  // namespace
 }  // namespace Graphics

@@ -11,7 +11,9 @@
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swblend.h"
+#include "graphics/software/swcoveragecompositenormalop.h"
 #include "graphics/software/swpixel.h"
+#include "graphics/software/swsolidcompositenormalop.h"
 #include "graphics/software/swsourceshapeop.h"
 #include "graphics/software/swtargetcolorop.h"
 
@@ -284,4 +286,84 @@ TEST(SwPixel, UnpremultiplyDividesExactly) {
     }
     EXPECT_EQ(SwUnpremultiply(0x00123456), 0x00123456u);
     EXPECT_EQ(SwUnpremultiply(0x80402010), 0x807F3F1Fu);
+}
+
+TEST(SwSolidCompositeNormalOp, FourWideEqualsOnePixelFormAndTheGeneralCompositor) {
+    std::mt19937 random(41);
+    for (int trial = 0; trial < 600; ++trial) {
+        const int32_t count = static_cast<int32_t>(random() % 38);  // 0..37
+        const size_t start = random() % 4;                          // unaligned starts
+        // Opaque colours at full coverage take the fill shortcut; the rest blend.
+        const uint32_t pixel =
+            trial % 5 == 0 ? 0xFF000000u | (random() & 0xFFFFFFu) : RandomPremultiplied(random);
+        const uint8_t coverage = trial % 5 == 0 ? 255 : RandomShape(random);
+        // A third of the rows hold any bits at all, malformed pixels included: the solid
+        // forms must still agree with the general ones on them.
+        const bool anyBits = trial % 3 == 2;
+        std::vector<uint32_t> target(count + start);
+        for (int32_t i = 0; i < count; ++i)
+            target[start + i] = anyBits ? uint32_t(random()) : RandomPremultiplied(random);
+        // What the pipeline ran before: a source row of the colour, a shape row of the
+        // coverage, the general compositor.
+        std::vector<uint32_t> source(count + start, pixel);
+        std::vector<uint8_t> shape(count + start, coverage);
+
+        std::vector<uint32_t> scalar = target, generalScalar = target, general = target;
+        SwSolidCompositeNormalOp::CompositeRowScalar(scalar.data() + start, pixel, coverage, count);
+        SwBasicCompositeNormalSSE2Op::CompositeRowScalar(
+            generalScalar.data() + start, source.data() + start, shape.data() + start, count);
+        SwBasicCompositeNormalSSE2Op::CompositeRow(general.data() + start, source.data() + start,
+                                                   shape.data() + start, count);
+        ASSERT_EQ(scalar, generalScalar) << "trial " << trial << " count " << count;
+
+        SwSolidCompositeNormalOp op(pixel);
+        SwSpanState state = StateFor(target.data() + start, nullptr, nullptr, count, 0);
+        state.span.coverage = coverage;
+        op.Process(state);
+        ASSERT_EQ(target, general) << "trial " << trial << " count " << count;
+        // Four-wide and one-pixel forms differ on malformed pixels only.
+        if (!anyBits) {
+            ASSERT_EQ(target, scalar) << "trial " << trial << " count " << count;
+        }
+    }
+}
+
+TEST(SwSolidCompositeNormalOp, MalformedTargetPixelsMatchTheGeneralCompositor) {
+    // Colour above alpha saturates in the four-wide form and not in the one-pixel form, so
+    // both compositors must split a span at the same place.
+    for (int32_t count = 1; count <= 9; ++count) {
+        std::vector<uint32_t> target(size_t(count), 0x10FFFFFFu), general = target;
+        std::vector<uint32_t> source(size_t(count), 0x80808080u);
+        std::vector<uint8_t> shape(size_t(count), 200);
+        SwBasicCompositeNormalSSE2Op::CompositeRow(general.data(), source.data(), shape.data(),
+                                                   count);
+        SwSolidCompositeNormalOp::CompositeRow(target.data(), 0x80808080u, 200, count);
+        EXPECT_EQ(target, general) << count;
+    }
+}
+
+TEST(SwCoverageCompositeNormalOp, EqualsTheGeneralCompositorWithAShapeRowOfTheCoverage) {
+    std::mt19937 random(43);
+    for (int trial = 0; trial < 600; ++trial) {
+        const int32_t count = static_cast<int32_t>(random() % 38);  // 0..37
+        const size_t start = random() % 4;                          // unaligned starts
+        // Whole pixels skip the source scaling; the rest scale it.
+        const uint8_t coverage = trial % 3 == 0 ? 255 : RandomShape(random);
+        const bool anyBits = trial % 4 == 3;  // malformed pixels too
+        std::vector<uint32_t> target(count + start), source(count + start);
+        for (int32_t i = 0; i < count; ++i) {
+            target[start + i] = anyBits ? uint32_t(random()) : RandomPremultiplied(random);
+            source[start + i] = anyBits ? uint32_t(random()) : RandomPremultiplied(random);
+        }
+        std::vector<uint8_t> shape(count + start, coverage);
+        std::vector<uint32_t> general = target;
+        SwBasicCompositeNormalSSE2Op::CompositeRow(general.data() + start, source.data() + start,
+                                                   shape.data() + start, count);
+        SwCoverageCompositeNormalOp op;
+        SwSpanState state =
+            StateFor(target.data() + start, source.data() + start, nullptr, count, 0);
+        state.span.coverage = coverage;
+        op.Process(state);
+        ASSERT_EQ(target, general) << "trial " << trial << " count " << count;
+    }
 }

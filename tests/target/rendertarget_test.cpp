@@ -120,6 +120,20 @@ TEST_F(RenderTargetFill, SnapsAxisAlignedRectanglesUnderIdentity) {
     EXPECT_EQ(drawn[0].brush, red);
 }
 
+TEST_F(RenderTargetFill, RectanglesWithoutAreaAreNotWidenedToAPixel) {
+    // Their figure drops the repeated corner, so it is no four-corner rectangle to snap.
+    target.FillRect({5, 2, 5, 6}, red);
+    target.FillRect({1, 3, 4, 3}, red);
+    const auto drawn = renderer->Drawn();
+    ASSERT_EQ(drawn.size(), 2u);
+    const GXRect column = drawn[0].geometry->Bound().Box();
+    EXPECT_EQ(column.left, 5);
+    EXPECT_EQ(column.right, 5);
+    const GXRect row = drawn[1].geometry->Bound().Box();
+    EXPECT_EQ(row.top, 3);
+    EXPECT_EQ(row.bottom, 3);
+}
+
 TEST_F(RenderTargetFill, SnapsInDeviceSpaceAndRestoresTheCTM) {
     // A quarter turn with a scale: (x, y) -> (-2y + 0.25, 2x).
     GXMatrix turn{0, 2, -2, 0, 0.25f, 0};
@@ -248,7 +262,8 @@ TEST_F(RenderTargetStroke, BadWidthsAndMatricesDrawNothingOrStayDefined) {
 }
 
 TEST_F(RenderTargetStroke, StrokeRectCentresOnPixelCentres) {
-    target.StrokeRect({10, 10, 20, 20}, red, 1, nullptr);
+    // An even width keeps the outline: the centre line is what places it.
+    target.StrokeRect({10, 10, 20, 20}, red, 2, nullptr);
     Scale(2, 2);
     target.StrokeRect({10, 10, 20, 20}, red, 1, nullptr);
     target.SetStrokeAdjustment(0);
@@ -263,11 +278,51 @@ TEST_F(RenderTargetStroke, StrokeRectCentresOnPixelCentres) {
         EXPECT_FLOAT_EQ(box.right, r);
         EXPECT_FLOAT_EQ(box.bottom, b);
     };
-    // Centre line (10.5, 10.5, 20.5, 20.5), half width 0.5 with mitred corners.
-    expectBound(drawn[0], 10, 10, 21, 21);
+    // Centre line (10.5, 10.5, 20.5, 20.5), half width 1 with mitred corners.
+    expectBound(drawn[0], 9.5f, 9.5f, 21.5f, 21.5f);
     // Device (20, 20, 40, 40) -> (20.5 .. 40.5) -> user (10.25 .. 20.25).
     expectBound(drawn[1], 9.75f, 9.75f, 20.75f, 20.75f);
     expectBound(drawn[2], 9.5f, 9.5f, 20.5f, 20.5f);
+}
+
+TEST_F(RenderTargetStroke, WholePixelStrokeRectFillsItsFourBands) {
+    // Under a whole translation, centre line (15.5, 12.5, 25.5, 22.5) in device pixels; width
+    // 3 covers 14..17 and 24..27 across, 11..14 and 21..24 down.
+    target.TranslateCTM(5, 2);
+    target.StrokeRect({10.2f, 10, 20, 20.4f}, red, 3, nullptr);
+    const auto bands = renderer->Drawn();
+    ASSERT_EQ(bands.size(), 4u);
+    const GXRect expected[4] = {
+        {14, 11, 27, 14}, {14, 21, 27, 24}, {14, 14, 17, 21}, {24, 14, 27, 21}};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(IsIdentity(bands[i].ctm)) << i;
+        const GXRect box = bands[i].geometry->Bound().Box();
+        EXPECT_EQ(box.left, expected[i].left) << i;
+        EXPECT_EQ(box.top, expected[i].top) << i;
+        EXPECT_EQ(box.right, expected[i].right) << i;
+        EXPECT_EQ(box.bottom, expected[i].bottom) << i;
+    }
+    ExpectMatrix(target.GetCTM(), 1, 0, 0, 1, 5, 2);
+
+    // Everything else strokes one outline: a round join, dashes, a low miter limit, a width
+    // that is not an odd whole number, a rectangle no wider than the stroke, a scale.
+    renderer->calls.clear();
+    GXStrokeStyle round{};
+    round.lineJoin = GXLineJoinRound;
+    GXStrokeStyle dashed{};
+    dashed.miterLimit = 10;
+    dashed.dashes[0] = 2;
+    dashed.dashCount = 1;
+    GXStrokeStyle lowLimit{};
+    lowLimit.miterLimit = 1.5f;
+    target.StrokeRect({10, 10, 20, 20}, red, 1, &round);
+    target.StrokeRect({10, 10, 20, 20}, red, 1, &dashed);
+    target.StrokeRect({10, 10, 20, 20}, red, 1, &lowLimit);
+    target.StrokeRect({10, 10, 20, 20}, red, 1.5f, nullptr);
+    target.StrokeRect({10, 10, 13, 20}, red, 3, nullptr);
+    Scale(2, 2);
+    target.StrokeRect({10, 10, 20, 20}, red, 1, nullptr);
+    EXPECT_EQ(renderer->Drawn().size(), 6u);
 }
 
 TEST_F(RenderTargetStroke, StyleValidity) {

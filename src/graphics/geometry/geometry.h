@@ -42,6 +42,10 @@ public:
     // The same through `matrix`; the matrix stage is skipped for the identity.
     void SendToSinkTransformed(const GXMatrix& matrix, GeometrySink* sink) const;
 
+    // Empties the geometry as if it were new, keeping a figure's block. Only for a geometry
+    // no one else holds: everywhere else a stored figure is never changed.
+    void Reset() { shape_->Clear(); }
+
     // Construction sequences, issued through this geometry's own operations.
     void Rectangle(const GXRect& r);
     void Ellipse(const GXRect& r);

@@ -49,6 +49,17 @@ void Shape::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& en
     bound_->CubicCurveTo(c1, c2, end);
 }
 
+void Shape::Clear() {
+    fillRule_ = 0;
+    figureOpen_ = false;
+    // The last stored figure's block becomes the open figure's, so that a shape refilled
+    // with a figure of the same size needs no allocation.
+    if (!figures_.empty()) current_ = std::move(figures_.back());
+    current_.Reset();
+    figures_.clear();
+    *bound_ = BoundCalculator();
+}
+
 void Shape::Replay(GeometrySink& sink) const {
     if (figures_.empty()) return;
     sink.SetFillRule(fillRule_);

@@ -33,6 +33,11 @@ public:
     // stored figure in order.
     void Replay(GeometrySink& sink) const;
 
+    // Back to a new shape's state (rule 0, no figure, empty bound), keeping one figure's
+    // block for the next figure. Stored figures are otherwise never removed: this is only
+    // for a shape that nothing else reads any more.
+    void Clear();
+
 private:
     int32_t fillRule_ = 0;                    // stored as given; consumers read 0 and 1 only
     bool figureOpen_ = false;                 // current_ is being built

@@ -2,31 +2,15 @@
 
 #include <cstring>
 
-#include "graphics/software/swpixel.h"
 #include "graphics/software/swpixelsse2.h"
 
 namespace Graphics {
 
 namespace {
 
-inline uint32_t CompositeNormalPixel(uint32_t cb, uint32_t cs, uint32_t s) {
-    if (s == 0 || SwAlpha(cs) == 0) return cb;
-    cs = SwScale(cs, s + 1);
-    if (SwAlpha(cb) == 0) return cs;
-    // Saturating like the vector pack; only a malformed pixel (colour above alpha) can
-    // reach past 255.
-    return SwAddSaturate(cs, SwScale(cb, 256 - SwAlpha(cs)));
-}
-
-// Each pixel's alpha lane repeated over its four lanes.
-inline __m128i BroadcastAlpha(__m128i lanes) {
-    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(lanes, _MM_SHUFFLE(3, 3, 3, 3)),
-                               _MM_SHUFFLE(3, 3, 3, 3));
-}
-
 inline __m128i CompositeTwo(__m128i target, __m128i source, __m128i weights) {
     const __m128i cs = SwScaleLanes(source, weights);
-    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), BroadcastAlpha(cs));
+    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), SwBroadcastAlpha(cs));
     return _mm_add_epi16(cs, SwScaleLanes(target, inverse));
 }
 
@@ -34,8 +18,7 @@ inline __m128i CompositeTwo(__m128i target, __m128i source, __m128i weights) {
 
 void SwBasicCompositeNormalSSE2Op::CompositeRowScalar(uint32_t* target, const uint32_t* source,
                                                       const uint8_t* shape, int32_t count) {
-    for (int32_t i = 0; i < count; ++i)
-        target[i] = CompositeNormalPixel(target[i], source[i], shape[i]);
+    for (int32_t i = 0; i < count; ++i) target[i] = CompositePixel(target[i], source[i], shape[i]);
 }
 
 void SwBasicCompositeNormalSSE2Op::CompositeRow(uint32_t* target, const uint32_t* source,

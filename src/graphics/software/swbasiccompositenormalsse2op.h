@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "graphics/software/swoperation.h"
+#include "graphics/software/swpixel.h"
 
 namespace Graphics {
 
@@ -22,6 +23,16 @@ public:
     // The one-pixel form alone: the scalar twin the four-wide loop is tested against.
     static void CompositeRowScalar(uint32_t* target, const uint32_t* source, const uint8_t* shape,
                                    int32_t count);
+
+    // One pixel: target cb, source cs, shape s.
+    static uint32_t CompositePixel(uint32_t cb, uint32_t cs, uint32_t s) {
+        if (s == 0 || SwAlpha(cs) == 0) return cb;
+        cs = SwScale(cs, s + 1);
+        if (SwAlpha(cb) == 0) return cs;
+        // Saturating like the vector pack; only a malformed pixel (colour above alpha) can
+        // reach past 255.
+        return SwAddSaturate(cs, SwScale(cb, 256 - SwAlpha(cs)));
+    }
 };
 
 }  // namespace Graphics

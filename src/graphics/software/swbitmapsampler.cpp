@@ -260,10 +260,14 @@ SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
 }
 
 void SwBitmapSampler::SelectSampleProc(int32_t format, int32_t samplingMode) {
+    // Rows stay horizontal when a step along x leaves y alone and the row does not move x.
+    const bool keepsRows = matrix_.b == 0 && matrix_.c == 0;
     VisitFormat(format, [&]<class Format>() {
-        const bool bilinear = samplingMode == BitmapSamplingBilinear;
-        sampleProc_ = bilinear ? &SampleBilinear<Format, true> : &SampleNearest<Format>;
-        generalSampleProc_ = bilinear ? &SampleBilinear<Format, false> : &SampleNearest<Format>;
+        const bool nearest = samplingMode != BitmapSamplingBilinear;
+        sampleProc_ = nearest     ? &SampleNearest<Format>
+                      : keepsRows ? &SampleBilinearRows<Format>
+                                  : &SampleBilinear<Format, true>;
+        generalSampleProc_ = nearest ? &SampleNearest<Format> : &SampleBilinear<Format, false>;
     });
 }
 
@@ -356,7 +360,7 @@ int32_t SwBitmapSampler::Reduce(int32_t format, int32_t reducedWidth, int32_t re
 }
 
 template <class Format>
-void SwBitmapSampler::SampleNearest(const SwBitmapSampler& s, float x, float y, int32_t count,
+void SwBitmapSampler::SampleNearest(SwBitmapSampler& s, float x, float y, int32_t count,
                                     uint32_t* out) {
     const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
     // Unscaled and unrotated (group results, clip masks, bitmaps drawn 1:1): the span reads
@@ -476,8 +480,28 @@ void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, con
     MixBilinearRowScalar(tl + i, tr + i, bl + i, br + i, wx + i, wy + i, count - i, out + i);
 }
 
+void SwBitmapSampler::MixRowScalar(const uint32_t* b, const uint32_t* c, const uint16_t* w,
+                                   int32_t count, uint32_t* out) {
+    for (int32_t i = 0; i < count; ++i) out[i] = SwMix(b[i], c[i], w[i]);
+}
+
+void SwBitmapSampler::MixRow(const uint32_t* b, const uint32_t* c, const uint16_t* w, int32_t count,
+                             uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i wLo, wHi;
+        SpreadWeights(w + i, wLo, wHi);
+        const __m128i p = Load4(b + i), q = Load4(c + i);
+        const __m128i lo = MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), wLo);
+        const __m128i hi = MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), wHi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+    }
+    MixRowScalar(b + i, c + i, w + i, count - i, out + i);
+}
+
 template <class Format, bool kInteriorPath>
-void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
+void SwBitmapSampler::SampleBilinear(SwBitmapSampler& s, float x, float y, int32_t count,
                                      uint32_t* out) {
     const uint8_t* pixels = static_cast<const uint8_t*>(s.data_.data);
     const int64_t stride = s.data_.stride;
@@ -558,8 +582,96 @@ void SwBitmapSampler::SampleBilinear(const SwBitmapSampler& s, float x, float y,
     }
 }
 
-void SwBitmapSampler::Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y,
-                             uint32_t* out) const {
+SwBitmapSampler::ColumnTaps& SwBitmapSampler::Columns(float startX, int32_t count) {
+    ColumnTaps* taps = nullptr;
+    // A run is known by its first position alone: the positions after it follow from it by
+    // repeated addition, exactly as SampleBilinear steps. (A NaN start is never found.)
+    for (ColumnTaps& slot : columns_)
+        if (slot.used && slot.startX == startX) taps = &slot;
+    if (!taps) {
+        taps = &columns_[nextSlot_];
+        nextSlot_ = (nextSlot_ + 1) % kColumnSlots;
+        taps->used = true;
+        taps->startX = taps->nextX = startX;
+        taps->left.clear();
+        taps->right.clear();
+        taps->weight.clear();
+        for (MixedRow& mixed : taps->mixed) mixed.row = -1;
+    }
+    const size_t held = taps->left.size();
+    if (held < size_t(count)) {
+        taps->left.resize(size_t(count));
+        taps->right.resize(size_t(count));
+        taps->weight.resize(size_t(count));
+        float x = taps->nextX;
+        for (size_t i = held; i < size_t(count); ++i, x += matrix_.a) {
+            // The column half of SampleBilinear's neighbour search, step for step.
+            const float px = ClampPosition(x - 0.5f);
+            const int32_t ix = FloorClamped(px);
+            const uint32_t fx = uint32_t((px - float(ix)) * 255.0f);
+            taps->left[i] = Extend(extendX_, ix, width_);
+            taps->right[i] = fx != 0 ? Extend(extendX_, ix + 1, width_) : taps->left[i];
+            taps->weight[i] = uint16_t(fx + 1);
+        }
+        taps->nextX = x;
+    }
+    return *taps;
+}
+
+template <class Format>
+const uint32_t* SwBitmapSampler::Mixed(ColumnTaps& taps, int32_t row, int32_t keep,
+                                       int32_t count) const {
+    for (MixedRow& mixed : taps.mixed)
+        if (mixed.row == row && mixed.pixels.size() >= size_t(count)) return mixed.pixels.data();
+    MixedRow& mixed = taps.mixed[0].row == keep ? taps.mixed[1] : taps.mixed[0];
+    mixed.row = -1;  // until the pixels are in
+    mixed.pixels.resize(taps.left.size());
+    const uint8_t* pixels = static_cast<const uint8_t*>(data_.data) + int64_t(data_.stride) * row;
+    // Every tap held, so that a longer run later finds the row complete.
+    const int32_t length = int32_t(taps.left.size());
+    constexpr int32_t kChunk = 64;
+    uint32_t leftPixels[kChunk], rightPixels[kChunk];
+    for (int32_t done = 0; done < length; done += kChunk) {
+        const int32_t n = std::min(kChunk, length - done);
+        for (int32_t i = 0; i < n; ++i) {
+            leftPixels[i] =
+                Format::Fetch(pixels, taps.left[size_t(done + i)], bytesPerPixel_, paletteColors_);
+            rightPixels[i] =
+                Format::Fetch(pixels, taps.right[size_t(done + i)], bytesPerPixel_, paletteColors_);
+        }
+        MixRow(leftPixels, rightPixels, taps.weight.data() + done, n, mixed.pixels.data() + done);
+    }
+    mixed.row = row;
+    return mixed.pixels.data();
+}
+
+template <class Format>
+void SwBitmapSampler::SampleBilinearRows(SwBitmapSampler& s, float x, float y, int32_t count,
+                                         uint32_t* out) {
+    const float py = ClampPosition(y - 0.5f);
+    const int32_t iy = FloorClamped(py);
+    const uint32_t fy = uint32_t((py - float(iy)) * 255.0f);
+    const int32_t top = Extend(s.extendY_, iy, s.height_);
+    // With a zero fraction the lower row weighs 1, which adds nothing to any pixel: the row
+    // itself stands in for it, as in SampleBilinear.
+    const int32_t bottom = fy != 0 ? Extend(s.extendY_, iy + 1, s.height_) : top;
+    ColumnTaps& taps = s.Columns(x, count);
+    // mix(mix(tl, tr, wx), mix(bl, br, wx), wy): both inner mixes are row mixes along x.
+    const uint32_t* upper = s.Mixed<Format>(taps, top, bottom, count);
+    const uint32_t* lower = bottom == top ? upper : s.Mixed<Format>(taps, bottom, top, count);
+    constexpr int32_t kChunk = 64;
+    uint16_t wy[kChunk];
+    std::fill(std::begin(wy), std::end(wy), uint16_t(fy + 1));
+    for (int32_t done = 0; done < count; done += kChunk) {
+        const int32_t n = std::min(kChunk, count - done);
+        uint32_t* chunk = out + done;
+        MixRow(upper + done, lower + done, wy, n, chunk);
+        if (Format::kStraight || s.opacityWeight_ != 256)
+            for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
+    }
+}
+
+void SwBitmapSampler::Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
     if (!proc) {
         std::fill(out, out + (x1 - x0), 0u);
         return;
@@ -573,7 +685,7 @@ void SwBitmapSampler::FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out)
     Sample(sampleProc_, x0, x1, y, out);
 }
 
-void SwBitmapSampler::FillSpanGeneral(int32_t x0, int32_t x1, int32_t y, uint32_t* out) const {
+void SwBitmapSampler::FillSpanGeneral(int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
     Sample(generalSampleProc_, x0, x1, y, out);
 }
 

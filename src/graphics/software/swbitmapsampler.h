@@ -26,7 +26,7 @@ public:
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
     // FillSpan without the fast paths: every pixel through the general gather, each
     // neighbour extended. The reference the fast paths are tested against.
-    void FillSpanGeneral(int32_t x0, int32_t x1, int32_t y, uint32_t* out) const;
+    void FillSpanGeneral(int32_t x0, int32_t x1, int32_t y, uint32_t* out);
 
     // One reduced column (or row) of the box pre-reduction: the source pixels first..last it
     // covers and the 16.16 weights of the partly covered end pixels.
@@ -49,30 +49,66 @@ public:
     static void MixBilinearRowScalar(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                      const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
                                      int32_t count, uint32_t* out);
+    // mix(b, c, w) of `count` pixels, weights 1..256: one bilinear axis, four pixels per
+    // step in 16-bit SSE2 lanes, exactly the arithmetic of each axis of MixBilinearRow.
+    static void MixRow(const uint32_t* b, const uint32_t* c, const uint16_t* w, int32_t count,
+                       uint32_t* out);
+    // The one-pixel form of MixRow.
+    static void MixRowScalar(const uint32_t* b, const uint32_t* c, const uint16_t* w, int32_t count,
+                             uint32_t* out);
 
     // A row of as-fetched pixels of the sampled bitmap: straight ARGB for the straight
     // formats (ARGB32, palette colours), premultiplied for the others.
     using FetchRowProc = void (*)(const uint8_t* row, int32_t count, int32_t bytesPerPixel,
                                   const uint32_t* palette, uint32_t* out);
     // Positions (x, y) advance by (dx, dy) per pixel; writes `count` finished pixels.
-    using SampleProc = void (*)(const SwBitmapSampler& sampler, float x, float y, int32_t count,
+    using SampleProc = void (*)(SwBitmapSampler& sampler, float x, float y, int32_t count,
                                 uint32_t* out);
 
 private:
     void SelectSampleProc(int32_t format, int32_t samplingMode);
     // Runs `proc` (null: transparent black) over [x0, x1) of row y.
-    void Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y, uint32_t* out) const;
+    void Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y, uint32_t* out);
     // Replaces the bitmap by its reduction to reducedWidth x reducedHeight; returns the
     // format of the copy.
     int32_t Reduce(int32_t format, int32_t reducedWidth, int32_t reducedHeight);
 
+    // The horizontal half of bilinear sampling for a run of pixels along one device row:
+    // per pixel the left and right columns (equal when the fraction is 0) and the weight
+    // 1..256 of the right one. Under a matrix that keeps rows horizontal these depend only
+    // on the run's first position, so each run's taps are worked out once and serve every
+    // row whose run starts at the same position; so do the bitmap rows already mixed along
+    // x with them, which an enlarged image reads for several device rows in a row.
+    struct MixedRow {
+        int32_t row = -1;              // bitmap row mixed into `pixels`; -1: none
+        std::vector<uint32_t> pixels;  // mix(row[left], row[right], weight) per tap
+    };
+    struct ColumnTaps {
+        bool used = false;             // holds the taps of the run starting at startX
+        float startX = 0;              // bitmap x of the run's first pixel centre
+        float nextX = 0;               // bitmap x after the last tap held, to extend the run
+        std::vector<int32_t> left;     // column of the left neighbour
+        std::vector<int32_t> right;    // column of the right neighbour
+        std::vector<uint16_t> weight;  // fraction x 255 + 1
+        MixedRow mixed[2];             // the last two bitmap rows mixed with these taps
+    };
+    // The taps of at least `count` pixels from startX, from a slot or computed into one.
+    ColumnTaps& Columns(float startX, int32_t count);
+    // The first `count` pixels of bitmap row `row` (an index inside the bitmap) mixed along
+    // x with `taps`, computed unless held; the entry holding row `keep` is never replaced.
     template <class Format>
-    static void SampleNearest(const SwBitmapSampler& s, float x, float y, int32_t count,
-                              uint32_t* out);
+    const uint32_t* Mixed(ColumnTaps& taps, int32_t row, int32_t keep, int32_t count) const;
+
+    template <class Format>
+    static void SampleNearest(SwBitmapSampler& s, float x, float y, int32_t count, uint32_t* out);
     // With kInteriorPath, chunks whose neighbours all lie inside the bitmap skip extending.
     template <class Format, bool kInteriorPath>
-    static void SampleBilinear(const SwBitmapSampler& s, float x, float y, int32_t count,
-                               uint32_t* out);
+    static void SampleBilinear(SwBitmapSampler& s, float x, float y, int32_t count, uint32_t* out);
+    // SampleBilinear, bit for bit, for a matrix that keeps rows horizontal (b = c = 0): the
+    // row and its weight once per run, the column taps from Columns.
+    template <class Format>
+    static void SampleBilinearRows(SwBitmapSampler& s, float x, float y, int32_t count,
+                                   uint32_t* out);
 
     GXMatrix matrix_;  // device pixel (x, y) -> bitmap position of its centre
     // The pixels read: the brush's bitmap, or its area-averaged reduction (PARGB32 or
@@ -89,6 +125,11 @@ private:
     SampleProc sampleProc_;             // null when the sampler paints transparent black
     SampleProc generalSampleProc_;      // sampleProc_ without fast paths; null with it
     uint32_t paletteColors_[256];       // straight ARGB of each index; missing entries opaque black
+    // A row of a scaled bitmap is cut into a few runs (the anti-aliased edges and the
+    // inside); a slot for each keeps their taps from one row to the next.
+    static constexpr int32_t kColumnSlots = 4;
+    ColumnTaps columns_[kColumnSlots];  // taps of recent runs, reused round-robin
+    int32_t nextSlot_ = 0;              // the slot a run not held goes to
 };
 
 }  // namespace Graphics

@@ -9,6 +9,7 @@
 #include "graphics/paint/solidbrush.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swgradientcolorsource.h"
+#include "graphics/software/swrecordpool.h"
 #include "graphics/software/swsolidcolorsource.h"
 
 namespace Graphics {
@@ -25,12 +26,12 @@ std::shared_ptr<SwColorSource> SwColorSource::CreateFromBrush(const Brush& brush
     switch (brush.GetType()) {
         case BrushKind::Solid: {
             const auto& solid = static_cast<const SolidBrush&>(brush);
-            return std::make_shared<SwSolidColorSource>(
+            return MakePooled<SwSolidColorSource>(
                 SwSolidColorSource::PremultipliedPixel(solid.GetColor(), solid.GetOpacity()));
         }
         case BrushKind::Bitmap: {
             const auto& bitmapBrush = static_cast<const BitmapBrush&>(brush);
-            return std::make_shared<SwBitmapColorSource>(
+            return MakePooled<SwBitmapColorSource>(
                 bitmapBrush.GetBitmap(), MultiplyMatrix(brush.GetMatrix(), deviceMatrix),
                 bitmapBrush.GetExtendX(), bitmapBrush.GetExtendY(), bitmapBrush.GetSamplingMode(),
                 brush.GetOpacity());

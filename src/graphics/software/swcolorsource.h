@@ -25,6 +25,10 @@ public:
     // Writes x1 - x0 pixels of row y, starting at x0, to out (x1 > x0).
     virtual void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) = 0;
 
+    // True, with the pixel, when every span is that one premultiplied pixel throughout:
+    // pipelines then composite it without a source row.
+    virtual bool GetSolidPixel(uint32_t& /*pixel*/) const { return false; }
+
     // The source that paints `brush` for a draw covering `deviceRect` under `deviceMatrix`
     // (applied after the brush's own matrix). Raises "Not implemented" for a brush kind
     // this renderer does not paint.

@@ -1,6 +1,7 @@
 #include "graphics/software/swpipeline.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/bitmapbase.h"
@@ -12,11 +13,14 @@
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swclipping.h"
+#include "graphics/software/swcoveragecompositenormalop.h"
 #include "graphics/software/swgetbackdropcolorop.h"
 #include "graphics/software/swlayercompositeop.h"
+#include "graphics/software/swrecordpool.h"
 #include "graphics/software/swsoftmask.h"
 #include "graphics/software/swsoftopacitymaskop.h"
 #include "graphics/software/swsoftshapemaskop.h"
+#include "graphics/software/swsolidcompositenormalop.h"
 #include "graphics/software/swsourcecolorop.h"
 #include "graphics/software/swsourceshapeop.h"
 #include "graphics/software/swtargetalphaop.h"
@@ -89,7 +93,7 @@ void SwPipeLine::AddTargetColor(std::shared_ptr<BitmapBase> target) {
     }
     const GXIntSize size = target->GetSize();
     IntersectClipBox(GXIntRect{0, 0, size.width, size.height});
-    Insert(std::make_shared<SwTargetColorOp>(target));
+    Insert(MakePooled<SwTargetColorOp>(target));
     targetBitmap_ = std::move(target);
 }
 
@@ -115,7 +119,7 @@ void SwPipeLine::AddBackdropColor(std::shared_ptr<BitmapBase> backdrop) {
 }
 
 void SwPipeLine::AddSourceColor(std::shared_ptr<SwColorSource> source) {
-    Insert(std::make_shared<SwSourceColorOp>(std::move(source)));
+    Insert(MakePooled<SwSourceColorOp>(std::move(source)));
 }
 
 void SwPipeLine::AddShapeMask(const std::shared_ptr<SwSoftMask>& mask) {
@@ -137,11 +141,27 @@ void SwPipeLine::AddClipMask(SwClipping& clipping) {
 }
 
 void SwPipeLine::AddBasicComposite() {
-    Insert(std::make_shared<SwSourceShapeOp>());
+    // A source going straight onto the target under Normal, with no mask, has the span's
+    // coverage for its shape throughout: no shape row is needed, and a solid colour needs
+    // no source row either. One operation composites at the coverage instead.
+    if (blendMode_ == 0 && operations_.size() == 2 &&
+        dynamic_cast<const SwTargetColorOp*>(operations_.front().get())) {
+        const auto* sourceOp = dynamic_cast<const SwSourceColorOp*>(operations_.back().get());
+        uint32_t pixel = 0;
+        if (sourceOp && sourceOp->Source().GetSolidPixel(pixel)) {
+            operations_.back() = MakePooled<SwSolidCompositeNormalOp>(pixel);
+            return;
+        }
+        if (sourceOp) {
+            Insert(MakePooled<SwCoverageCompositeNormalOp>());
+            return;
+        }
+    }
+    Insert(MakePooled<SwSourceShapeOp>());
     if (blendMode_ != 0) {
-        Insert(std::make_shared<SwBasicCompositeOp>());
+        Insert(MakePooled<SwBasicCompositeOp>());
     } else {
-        Insert(std::make_shared<SwBasicCompositeNormalSSE2Op>());
+        Insert(MakePooled<SwBasicCompositeNormalSSE2Op>());
     }
 }
 
@@ -161,9 +181,9 @@ void SwPipeLine::AddShapeFiller() {
 void SwPipeLine::Execute() {
     std::shared_ptr<SwPipeLine> self = shared_from_this();
     if (!geometry_ || clipX0_ >= clipX1_ || clipY0_ >= clipY1_) return;
-    std::unique_ptr<BitmapLock> lock;
+    std::optional<BitmapLock> lock;
     if (targetBitmap_) {
-        lock = std::make_unique<BitmapLock>(*targetBitmap_, nullptr, LockMode::ReadWrite);
+        lock.emplace(*targetBitmap_, nullptr, LockMode::ReadWrite);
         state_.targetLock = lock->Data();
     }
     const GXRect clip{float(clipX0_), float(clipY0_), float(clipX1_), float(clipY1_)};

@@ -49,7 +49,9 @@ public:
     // Narrows the clip box to the clip's pixel box and, for a clip with geometries, adds
     // its coverage mask as a shape mask (the mask is built on first use).
     void AddClipMask(SwClipping& clipping);
-    // The source shape, then the compositor of the blend mode set so far.
+    // The source shape, then the compositor of the blend mode set so far; added last. A
+    // source alone over the target under Normal is composited at each span's coverage,
+    // with no shape row (and, when solid, no source row).
     void AddBasicComposite();
     // The source shape, then the group compositor of the blend mode set so far; needs the
     // group's target colour, shape, alpha and (unless isolated) backdrop.

@@ -13,6 +13,10 @@ public:
     explicit SwSolidColorSource(uint32_t pixel) : pixel_(pixel) {}
 
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
+    bool GetSolidPixel(uint32_t& pixel) const override {
+        pixel = pixel_;
+        return true;
+    }
 
     // A solid brush's pixel: alpha = int(opacity x alpha x 255); colour channels int(c x 255)
     // kept when that alpha is 255, else scaled by (alpha + 1) / 256. Opacity is clamped to

@@ -14,6 +14,7 @@
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swlayersubtarget.h"
 #include "graphics/software/swpipeline.h"
+#include "graphics/software/swrecordpool.h"
 #include "graphics/software/swsoftmask.h"
 
 namespace Graphics {
@@ -98,7 +99,7 @@ void SwSubTarget::Fill(const std::shared_ptr<Geometry>& geometry,
                        std::max(dirtyRect_.right, cut.right),
                        std::max(dirtyRect_.bottom, cut.bottom)};
     const State& state = Current();
-    auto pipeline = std::make_shared<SwPipeLine>(geometry, deviceRect_);
+    auto pipeline = MakePooled<SwPipeLine>(geometry, deviceRect_);
     pipeline->SetCTM(matrix);
     pipeline->SetBlendMode(state.blendMode);
     pipeline->SetSnapRectangles(state.strokeAdjustment != 0);

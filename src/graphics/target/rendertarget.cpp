@@ -90,6 +90,20 @@ std::shared_ptr<Geometry> EllipseGeometry(const GXRect& r) {
     return geometry;
 }
 
+// A CTM that moves by whole pixels and does nothing else.
+bool IsWholeTranslation(const GXMatrix& m) {
+    return m.a == 1 && m.b == 0 && m.c == 0 && m.d == 1 && m.e == std::floor(m.e) &&
+           m.f == std::floor(m.f);
+}
+
+// A style (null: the defaults) that strokes solid with mitred right angles. The miter of a
+// right angle is sqrt(2) half widths long; limits below 2 are left to the stroker, which
+// decides near that length.
+bool IsSolidMiter(const GXStrokeStyle* style) {
+    return !style ||
+           (style->dashCount == 0 && style->lineJoin == GXLineJoinMiter && style->miterLimit >= 2);
+}
+
 // The corners of a geometry that is exactly one figure of straight segments through four
 // corners: three segments over four points, or four over five that return to the start.
 bool FourCorners(const Geometry& geometry, GXPoint (&corners)[4]) {
@@ -212,16 +226,13 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
         for (GXPoint& corner : corners) corner = TransformPoint(ctm, corner);
         GXRect device, snapped;
         if (AxisAlignedBox(corners, device) && SnapRect(device, snapped)) {
-            auto rect = RectangleGeometry(snapped);
-            impl_->SetCTM(kIdentityMatrix);
-            WithRestore(
-                [&] {
-                    if (brush)
-                        impl_->FillGeometry(rect, brush);
-                    else
-                        impl_->ClipGeometry(rect);
-                },
-                [&] { impl_->SetCTM(ctm); });
+            auto rect = ScratchRectangle(snapped);
+            UnderIdentity(ctm, [&] {
+                if (brush)
+                    impl_->FillGeometry(rect, brush);
+                else
+                    impl_->ClipGeometry(rect);
+            });
             return;
         }
     }
@@ -231,11 +242,30 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
         impl_->ClipGeometry(geometry);
 }
 
-void RenderTarget::FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush) {
-    auto rect = RectangleGeometry(snapped);
-    const GXMatrix ctm = impl_->GetCTM();
+template <class Body>
+void RenderTarget::UnderIdentity(const GXMatrix& ctm, Body&& body) {
+    // Most pages draw under the identity already: nothing to set, nothing to restore.
+    if (IsIdentity(ctm)) {
+        body();
+        return;
+    }
     impl_->SetCTM(kIdentityMatrix);
-    WithRestore([&] { impl_->FillGeometry(rect, brush); }, [&] { impl_->SetCTM(ctm); });
+    WithRestore(body, [&] { impl_->SetCTM(ctm); });
+}
+
+std::shared_ptr<Geometry> RenderTarget::ScratchRectangle(const GXRect& r) {
+    // One owner left means the renderer let go of it (a clip, for one, keeps its geometry).
+    if (scratchRectangle_ && scratchRectangle_.use_count() == 1)
+        scratchRectangle_->Reset();
+    else
+        scratchRectangle_ = std::make_shared<Geometry>();
+    scratchRectangle_->Rectangle(r);
+    return scratchRectangle_;
+}
+
+void RenderTarget::FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush) {
+    auto rect = ScratchRectangle(snapped);
+    UnderIdentity(impl_->GetCTM(), [&] { impl_->FillGeometry(rect, brush); });
 }
 
 void RenderTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry,
@@ -251,7 +281,17 @@ void RenderTarget::FillTextGeometry(const std::shared_ptr<Geometry>& geometry,
 }
 
 void RenderTarget::FillRect(const GXRect& rect, const std::shared_ptr<Brush>& brush) {
-    if (painting_ && brush) FillOrClip(RectangleGeometry(rect), brush);
+    if (!painting_ || !brush) return;
+    // Stroke adjustment snaps the rectangle exactly as FillOrClip snaps its four-corner
+    // figure, without building that figure first. A rectangle without area keeps the
+    // general path: its figure loses the repeated corner and is not snapped.
+    GXRect device, snapped;
+    if (impl_->GetStrokeAdjustment() && !HasNoArea(rect) &&
+        MapRectAxisAligned(impl_->GetCTM(), rect, device) && SnapRect(device, snapped)) {
+        FillDeviceRect(snapped, brush);
+        return;
+    }
+    FillOrClip(RectangleGeometry(rect), brush);
 }
 
 void RenderTarget::FillEllipse(const GXRect& rect, const std::shared_ptr<Brush>& brush) {
@@ -311,11 +351,21 @@ void RenderTarget::StrokeRect(const GXRect& rect, const std::shared_ptr<Brush>& 
         if (std::fabs(box.left) <= limit && std::fabs(box.top) <= limit &&
             std::fabs(box.right) <= limit && std::fabs(box.bottom) <= limit) {
             // Pixel centres, so that a one-pixel centre line covers whole pixels.
+            const GXRect centres{std::floor(box.left) + 0.5f, std::floor(box.top) + 0.5f,
+                                 std::floor(box.right) + 0.5f, std::floor(box.bottom) + 0.5f};
+            // A solid mitred stroke whose edges all fall on pixel boundaries covers whole
+            // pixels only: its four bands fill as pixel rectangles, with no outline to build
+            // and scan. Only whole translations qualify, so that the user-space outline the
+            // general path would build lands on the same device pixels exactly.
+            GXRect bands[4];
+            if (IsWholeTranslation(ctm) && IsSolidMiter(style) &&
+                WholePixelFrame(centres, width, bands)) {
+                for (const GXRect& band : bands) FillDeviceRect(band, brush);
+                return;
+            }
             const GXMatrix inverse = InverseOrIdentity(ctm);
-            const GXPoint topLeft =
-                TransformPoint(inverse, {std::floor(box.left) + 0.5f, std::floor(box.top) + 0.5f});
-            const GXPoint bottomRight = TransformPoint(
-                inverse, {std::floor(box.right) + 0.5f, std::floor(box.bottom) + 0.5f});
+            const GXPoint topLeft = TransformPoint(inverse, {centres.left, centres.top});
+            const GXPoint bottomRight = TransformPoint(inverse, {centres.right, centres.bottom});
             path = GXRect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
         }
     }

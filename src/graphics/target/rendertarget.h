@@ -112,12 +112,22 @@ private:
     void FillOrClip(const std::shared_ptr<Geometry>& geometry, const std::shared_ptr<Brush>& brush);
     void Stroke(const Geometry& geometry, const std::shared_ptr<Brush>& brush, float width,
                 const GXStrokeStyle* style);
+    // Runs `body` with the renderer's CTM set to the identity, then restores `ctm` (the
+    // current CTM), also when the body throws.
+    template <class Body>
+    void UnderIdentity(const GXMatrix& ctm, Body&& body);
     // The device rectangle `snapped` filled with `brush` under the identity CTM, the CTM
     // restored afterwards.
     void FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush);
 
+    // The rectangle `r` as a geometry: the front end's own scratch geometry, refilled, when
+    // no renderer kept hold of it after its last draw; else a new one that becomes the
+    // scratch geometry. Device-space rectangles are drawn by the thousand.
+    std::shared_ptr<Geometry> ScratchRectangle(const GXRect& r);
+
     bool painting_ = false;      // between a BeginPaint that succeeded and the next EndPaint
     std::vector<Level> levels_;  // levels pushed on the renderer, innermost last
+    std::shared_ptr<Geometry> scratchRectangle_;  // the last ScratchRectangle; may be null
 };
 
 }  // namespace Graphics

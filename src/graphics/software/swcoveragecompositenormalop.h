@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/software/swoperation.h"
+
+namespace Graphics {
+
+// Normal (source-over) compositing of the source colour row at the span's coverage, for
+// pipelines with no mask: every pixel of a span has the same shape, so there is no shape
+// row to fill or read, and the weights are set up once per span (a whole pixel's weight 256
+// leaves the source as it is and is not applied at all). Bit for bit what the source shape
+// and SwBasicCompositeNormalSSE2Op compute together, split the same way (four-wide from the
+// first pixel, the rest one at a time).
+class SwCoverageCompositeNormalOp : public SwOperation {
+public:
+    SwCoverageCompositeNormalOp() : SwOperation(kSwOrderComposite) {}
+    void Process(SwSpanState& state) override;
+
+    // The four-wide loop with the one-pixel form for the remainder.
+    static void CompositeRow(uint32_t* target, const uint32_t* source, uint8_t coverage,
+                             int32_t count);
+};
+
+}  // namespace Graphics

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+#include "graphics/software/swoperation.h"
+
+namespace Graphics {
+
+// Normal (source-over) compositing of one premultiplied colour at the span's coverage,
+// straight onto the target. It computes bit for bit what the source shape, a solid source
+// colour and SwBasicCompositeNormalSSE2Op compute together, without filling the source and
+// shape rows: the scaled colour and its inverse alpha are worked out once per span, and
+// each step of four pixels is one multiply of the target. Spans are split as the general
+// compositor splits them (four-wide from the first pixel, the rest one at a time), so even
+// a malformed target pixel comes out the same.
+class SwSolidCompositeNormalOp : public SwOperation {
+public:
+    explicit SwSolidCompositeNormalOp(uint32_t pixel)
+        : SwOperation(kSwOrderComposite), pixel_(pixel) {}
+    void Process(SwSpanState& state) override;
+
+    // The four-wide loop with the one-pixel form for the remainder.
+    static void CompositeRow(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
+    // The one-pixel form alone: the scalar twin the four-wide loop is tested against.
+    static void CompositeRowScalar(uint32_t* target, uint32_t pixel, uint8_t coverage,
+                                   int32_t count);
+
+private:
+    uint32_t pixel_;  // premultiplied 0xAARRGGBB source colour
+};
+
+}  // namespace Graphics
