@@ -100,7 +100,7 @@ void SwPipeLine::AddTargetColor(std::shared_ptr<BitmapBase> target) {
 template <class Operation>
 void SwPipeLine::InsertBitmapOperation(std::shared_ptr<BitmapBase> bitmap) {
     // The operation checks the format (and that there is a bitmap) before it is measured.
-    auto operation = std::make_shared<Operation>(bitmap);
+    auto operation = MakePooled<Operation>(bitmap);
     const GXIntSize size = bitmap->GetSize();
     IntersectClipBox(GXIntRect{0, 0, size.width, size.height});
     Insert(std::move(operation));
@@ -123,11 +123,11 @@ void SwPipeLine::AddSourceColor(std::shared_ptr<SwColorSource> source) {
 }
 
 void SwPipeLine::AddShapeMask(const std::shared_ptr<SwSoftMask>& mask) {
-    if (mask) Insert(std::make_shared<SwSoftShapeMaskOp>(*mask));
+    if (mask) Insert(MakePooled<SwSoftShapeMaskOp>(*mask));
 }
 
 void SwPipeLine::AddOpacityMask(const std::shared_ptr<SwSoftMask>& mask) {
-    if (mask) Insert(std::make_shared<SwSoftOpacityMaskOp>(*mask));
+    if (mask) Insert(MakePooled<SwSoftOpacityMaskOp>(*mask));
 }
 
 void SwPipeLine::AddClipMask(SwClipping& clipping) {
@@ -166,16 +166,16 @@ void SwPipeLine::AddBasicComposite() {
 }
 
 void SwPipeLine::AddLayerComposite(bool knockout, bool isolated) {
-    Insert(std::make_shared<SwSourceShapeOp>());
+    Insert(MakePooled<SwSourceShapeOp>());
     if (blendMode_ != 0) {
-        Insert(std::make_shared<SwLayerCompositeOp>(knockout, isolated));
+        Insert(MakePooled<SwLayerCompositeOp>(knockout, isolated));
     } else {
-        Insert(std::make_shared<SwLayerCompositeNormalOp>(knockout, isolated));
+        Insert(MakePooled<SwLayerCompositeNormalOp>(knockout, isolated));
     }
 }
 
 void SwPipeLine::AddShapeFiller() {
-    Insert(std::make_shared<ShapeFillerOp>());
+    Insert(MakePooled<ShapeFillerOp>());
 }
 
 void SwPipeLine::Execute() {
