@@ -235,7 +235,7 @@ void Rasterizer::EndRasterization() {
             const int32_t left = std::max(clipX0_, (leftX128_ >> 7) - 1);
             const int32_t right = std::min(clipX1_, (rightX128_ >> 7) + 2);
             CoverageBuffer coverage(left, right);
-            Scan(coverage);
+            if (!TryScanUprightRectangle(coverage)) Scan(coverage);
         }
     }
     edges_.clear();
@@ -273,6 +273,48 @@ bool Rasterizer::TrySnapRectangle() {
         }
     }
     sink_->FillPixelRect(px0, py0, px1, py1);
+    return true;
+}
+
+bool Rasterizer::TryScanUprightRectangle(CoverageBuffer& coverage) {
+    if (hasSlopedEdge_ || edges_.size() != 3) return false;  // two edges and the end marker
+    RasterEdge* a = edges_[0];
+    RasterEdge* b = edges_[1];
+    if (a->topSub != b->topSub || a->bottomSub != b->bottomSub) return false;
+    if (sink_->AcceptsTrapezoids(firstSub_, endSub_)) return false;
+    // The order Scan would give them: sorted by x, a later equal x in front.
+    active_.assign({a, b});
+    if (b->x <= a->x) std::swap(active_[0], active_[1]);
+    // Upright edges never move, so every sub-scanline adds the same span: a row's coverage
+    // depends only on how many of its sub-scanlines the rectangle covers.
+    const int32_t first = std::max(a->topSub, firstSub_), end = endSub_;
+    auto row = [&](int32_t sub, int32_t subEnd) {
+        for (activeSub_ = sub; activeSub_ < subEnd; ++activeSub_) AddSubScanline(coverage);
+        activeSub_ = subEnd - 1;  // the edges stay valid for the sub-scanline last added
+    };
+    int32_t sub = first;
+    // The partly covered first row.
+    if (sub < end && (sub & 7) != 0) {
+        const int32_t rowEnd = std::min(end, SubFromRow(RowFromSub(sub) + 1));
+        row(sub, rowEnd);
+        FlushRow(coverage, RowFromSub(sub));
+        sub = rowEnd;
+    }
+    // Whole rows share one coverage.
+    const int32_t wholeEnd = SubFromRow(RowFromSub(end));
+    if (sub < wholeEnd) {
+        row(sub, sub + 8);
+        if (!coverage.Empty())
+            for (int32_t y = RowFromSub(sub); y < RowFromSub(wholeEnd); ++y)
+                sink_->AddCoverageRow(y, coverage);
+        coverage.Reset();
+        sub = wholeEnd;
+    }
+    // The partly covered last row.
+    if (sub < end) {
+        row(sub, end);
+        FlushRow(coverage, RowFromSub(sub));
+    }
     return true;
 }
 

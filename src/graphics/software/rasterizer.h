@@ -58,6 +58,10 @@ private:
     void AddSide(const Point128& a, const Point128& b);
     bool TrySnapRectangle();
     void Scan(CoverageBuffer& coverage);
+    // Scan for the one figure of two upright edges spanning the same sub-scanlines (an
+    // axis-aligned rectangle not snapped): every whole row has the same coverage, so it is
+    // built once and handed over for each of them.
+    bool TryScanUprightRectangle(CoverageBuffer& coverage);
     void AddSubScanline(CoverageBuffer& coverage) const;
     int32_t TrapezoidLimit(int32_t sub, int32_t nextStart) const;
     void EmitTrapezoids(int32_t sub, int32_t limit);
