@@ -17,6 +17,22 @@ constexpr float kCircle = 0.5522848f;
 
 Geometry::Geometry() : shape_(std::make_shared<Shape>()) {}
 
+bool Geometry::FourCorners(GXPoint (&corners)[4]) const {
+    const std::vector<Figure>& figures = shape_->Figures();
+    if (figures.size() != 1) return false;
+    const Figure& figure = figures[0];
+    const int32_t points = figure.PointCount(), verbs = figure.VerbCount();
+    const bool open = points == 4 && verbs == 3;
+    const bool returning = points == 5 && verbs == 4 &&
+                           figure.LastPoint().x == figure.StartPoint().x &&
+                           figure.LastPoint().y == figure.StartPoint().y;
+    if (!open && !returning) return false;
+    for (int32_t i = 0; i < verbs; ++i)
+        if (figure.Verb(i) != FigureVerbLine) return false;
+    for (int i = 0; i < 4; ++i) corners[i] = figure.Points()[i];
+    return true;
+}
+
 bool Geometry::CurrentPoint(GXPoint& point) const {
     const Shape& shape = *shape_;
     if (shape.IsFigureOpen() && shape.CurrentFigure().PointCount() > 0) {

@@ -36,6 +36,9 @@ public:
     bool CurrentPoint(GXPoint& point) const;
     const BoundCalculator& Bound() const { return shape_->Bound(); }
     const Shape& GetShape() const { return *shape_; }
+    // The corners when the geometry is exactly one figure of four straight sides: three
+    // segments over four points, or four over five that return to the start.
+    bool FourCorners(GXPoint (&corners)[4]) const;
 
     // Replays the stored figures (nothing for a null sink or no stored figure).
     void SendToSink(GeometrySink* sink) const;

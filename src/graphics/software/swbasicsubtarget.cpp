@@ -1,12 +1,78 @@
 #include "graphics/software/swbasicsubtarget.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include "graphics/bitmap/bitmapbase.h"
+#include "graphics/geometry/geometry.h"
+#include "graphics/geometry/transformer.h"
+#include "graphics/software/rasterizer.h"
+#include "graphics/software/swclipping.h"
+#include "graphics/software/swcolorsource.h"
 #include "graphics/software/swpipeline.h"
+#include "graphics/software/swsolidcompositenormalop.h"
 
 namespace Graphics {
+
+namespace {
+
+// The pixel rectangle `geometry` covers under `matrix` when it is an upright rectangle with
+// whole-pixel corners, mapped with the arithmetic the pipeline's transformer uses; false for
+// anything else (sloped, fractional, NaN, or beyond where the rasterizer clamps).
+bool WholePixelRect(const Geometry& geometry, const GXMatrix& matrix, GXIntRect& rect) {
+    GXPoint corners[4];
+    if (!geometry.FourCorners(corners)) return false;
+    for (GXPoint& corner : corners) {
+        corner = TransformPoint(matrix, corner);
+        for (float v : {corner.x, corner.y})
+            if (!(std::fabs(v) <= Rasterizer::kMaxCoordinate) || v != std::floor(v)) return false;
+    }
+    // Every side upright: consecutive corners differ in exactly one coordinate.
+    for (int i = 0; i < 4; ++i) {
+        const GXPoint& a = corners[i];
+        const GXPoint& b = corners[(i + 1) % 4];
+        if ((a.x != b.x) == (a.y != b.y)) return false;
+    }
+    rect = GXIntRect{int32_t(std::min(corners[0].x, corners[2].x)),
+                     int32_t(std::min(corners[0].y, corners[2].y)),
+                     int32_t(std::max(corners[0].x, corners[2].x)),
+                     int32_t(std::max(corners[0].y, corners[2].y))};
+    return true;
+}
+
+}  // namespace
 
 void SwBasicSubTarget::AddTargetAndCompositor(SwPipeLine& pipeline) const {
     pipeline.AddTargetColor(targetBitmap_);
     pipeline.AddBasicComposite();
+}
+
+bool SwBasicSubTarget::FillWithoutPipeline(const Geometry& geometry, const SwColorSource& source,
+                                           const GXMatrix& matrix, const SwClipping& clip) {
+    const State& state = Current();
+    // Codes outside 1..15 composite as Normal, as the pipeline reads them.
+    const bool normal = !(state.blendMode >= 1 && state.blendMode <= 15);
+    uint32_t pixel = 0;
+    GXIntRect rect;
+    if (!normal || state.shapeMask || state.opacityMask || layerShapeMask_ ||
+        clip.HasGeometries() || !targetBitmap_ ||
+        targetBitmap_->GetPixelFormat() != GXPixelFormatPARGB32 || !source.GetSolidPixel(pixel) ||
+        !WholePixelRect(geometry, matrix, rect))
+        return false;
+    // The pipeline's clip box: the sub-target, its bitmap and the clip's pixel box.
+    const GXIntSize size = targetBitmap_->GetSize();
+    const GXIntRect box = clip.PixelBox();
+    const int32_t left = std::max({rect.left, 0, box.left});
+    const int32_t top = std::max({rect.top, 0, box.top});
+    const int32_t right = std::min({rect.right, Width(), size.width, box.right});
+    const int32_t bottom = std::min({rect.bottom, Height(), size.height, box.bottom});
+    if (left >= right || top >= bottom) return true;
+    BitmapLock lock(*targetBitmap_, nullptr, LockMode::ReadWrite);
+    auto* row = static_cast<uint8_t*>(lock.Data().data) + ptrdiff_t(top) * lock.Data().stride;
+    for (int32_t y = top; y < bottom; ++y, row += lock.Data().stride)
+        SwSolidCompositeNormalOp::CompositeRow(reinterpret_cast<uint32_t*>(row) + left, pixel, 255,
+                                               right - left);
+    return true;
 }
 
 }  // namespace Graphics

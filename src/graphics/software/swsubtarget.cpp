@@ -86,9 +86,14 @@ void SwSubTarget::Clear(const ColorF& color) {
 
 void SwSubTarget::Fill(const std::shared_ptr<Geometry>& geometry,
                        const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix) {
+    FillWithin(geometry, source, matrix, TransformBox(geometry->Bound().Box(), matrix));
+}
+
+void SwSubTarget::FillWithin(const std::shared_ptr<Geometry>& geometry,
+                             const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix,
+                             const GXRect& bound) {
     SwClipping& clip = SyncClip();
     if (!nonEmpty_ || geometry->IsEmpty()) return;
-    const GXRect bound = TransformBox(geometry->Bound().Box(), matrix);
     const GXRect cut{std::max(bound.left, 0.0f), std::max(bound.top, 0.0f),
                      std::min(bound.right, float(Width())),
                      std::min(bound.bottom, float(Height()))};
@@ -98,6 +103,7 @@ void SwSubTarget::Fill(const std::shared_ptr<Geometry>& geometry,
               : GXRect{std::min(dirtyRect_.left, cut.left), std::min(dirtyRect_.top, cut.top),
                        std::max(dirtyRect_.right, cut.right),
                        std::max(dirtyRect_.bottom, cut.bottom)};
+    if (FillWithoutPipeline(*geometry, *source, matrix, clip)) return;
     const State& state = Current();
     auto pipeline = MakePooled<SwPipeLine>(geometry, deviceRect_);
     pipeline->SetCTM(matrix);
@@ -255,10 +261,12 @@ SwClipping& SwSubTarget::SyncClip() {
 void SwSubTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry, const Brush& brush) {
     if (!nonEmpty_) return;
     const GXMatrix matrix = MultiplyMatrix(Current().matrix, baseMatrix_);
-    const GXIntRect covered = PixelCover(TransformBox(geometry->Bound().Box(), matrix));
+    const GXRect bound = TransformBox(geometry->Bound().Box(), matrix);
+    const GXIntRect covered = PixelCover(bound);
     if (IsEmpty(covered)) return;
-    Fill(geometry, SwColorSource::CreateFromBrush(brush, covered, DeviceToOwnPixels(deviceRect_)),
-         matrix);
+    FillWithin(geometry,
+               SwColorSource::CreateFromBrush(brush, covered, DeviceToOwnPixels(deviceRect_)),
+               matrix, bound);
 }
 
 }  // namespace Graphics

@@ -93,6 +93,12 @@ public:
 protected:
     // Adds the target operations and the compositor of this kind of sub-target.
     virtual void AddTargetAndCompositor(SwPipeLine& pipeline) const = 0;
+    // Draws the fill without a pipeline when this kind of sub-target knows a shorter way to
+    // the same pixels; false leaves it to the pipeline.
+    virtual bool FillWithoutPipeline(const Geometry&, const SwColorSource&, const GXMatrix&,
+                                     const SwClipping&) {
+        return false;
+    }
     // The bitmap a group opened inside this one starts from.
     virtual std::shared_ptr<BitmapBase> ChildBackdrop() const { return targetBitmap_; }
     // The finished colour of a group as it is composited into its parent, with the opacity
@@ -108,6 +114,10 @@ protected:
     int32_t Height() const { return deviceRect_.bottom - deviceRect_.top; }
 
     std::shared_ptr<SwSoftMask> MakeMask(const Brush* brush, int32_t kind) const;
+    // Fill with the geometry's bound under `matrix` already known.
+    void FillWithin(const std::shared_ptr<Geometry>& geometry,
+                    const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix,
+                    const GXRect& bound);
     // The clipping the next pipeline uses: the current state's, unless the one already
     // active equals it (its coverage mask is then reused).
     SwClipping& SyncClip();

@@ -104,24 +104,6 @@ bool IsSolidMiter(const GXStrokeStyle* style) {
            (style->dashCount == 0 && style->lineJoin == GXLineJoinMiter && style->miterLimit >= 2);
 }
 
-// The corners of a geometry that is exactly one figure of straight segments through four
-// corners: three segments over four points, or four over five that return to the start.
-bool FourCorners(const Geometry& geometry, GXPoint (&corners)[4]) {
-    const std::vector<Figure>& figures = geometry.GetShape().Figures();
-    if (figures.size() != 1) return false;
-    const Figure& figure = figures[0];
-    const int32_t points = figure.PointCount(), verbs = figure.VerbCount();
-    const bool open = points == 4 && verbs == 3;
-    const bool returning = points == 5 && verbs == 4 &&
-                           figure.LastPoint().x == figure.StartPoint().x &&
-                           figure.LastPoint().y == figure.StartPoint().y;
-    if (!open && !returning) return false;
-    for (int32_t i = 0; i < verbs; ++i)
-        if (figure.Verb(i) != FigureVerbLine) return false;
-    for (int i = 0; i < 4; ++i) corners[i] = figure.Points()[i];
-    return true;
-}
-
 }  // namespace
 
 RenderTarget::RenderTarget(std::shared_ptr<RenderTargetBase> renderer)
@@ -221,7 +203,7 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
                               const std::shared_ptr<Brush>& brush) {
     if (geometry->IsEmpty()) return;
     GXPoint corners[4];
-    if (impl_->GetStrokeAdjustment() && FourCorners(*geometry, corners)) {
+    if (impl_->GetStrokeAdjustment() && geometry->FourCorners(corners)) {
         const GXMatrix ctm = impl_->GetCTM();
         for (GXPoint& corner : corners) corner = TransformPoint(ctm, corner);
         GXRect device, snapped;
