@@ -688,16 +688,20 @@ void SwBitmapSampler::SampleBilinearRows(SwBitmapSampler& s, float x, float y, i
     // mix(mix(tl, tr, wx), mix(bl, br, wx), wy): both inner mixes are row mixes along x.
     const uint32_t* upper = s.Mixed<Format>(taps, top, bottom, count);
     const uint32_t* lower = bottom == top ? upper : s.Mixed<Format>(taps, bottom, top, count);
-    constexpr int32_t kChunk = 64;
-    uint16_t wy[kChunk];
-    std::fill(std::begin(wy), std::end(wy), uint16_t(fy + 1));
-    for (int32_t done = 0; done < count; done += kChunk) {
-        const int32_t n = std::min(kChunk, count - done);
-        uint32_t* chunk = out + done;
-        MixRow(upper + done, lower + done, wy, n, chunk);
-        if (Format::kStraight || s.opacityWeight_ != 256)
-            for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
+    // One weight for the whole run: MixRow's arithmetic with the weights in registers.
+    const uint32_t wy = fy + 1;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i weight = _mm_set1_epi16(int16_t(wy));
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i p = Load4(upper + i), q = Load4(lower + i);
+        const __m128i lo = MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), weight);
+        const __m128i hi = MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), weight);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
     }
+    for (; i < count; ++i) out[i] = SwMix(upper[i], lower[i], wy);
+    if (Format::kStraight || s.opacityWeight_ != 256)
+        for (i = 0; i < count; ++i) out[i] = Finish<Format>(out[i], s.opacityWeight_);
 }
 
 void SwBitmapSampler::Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
