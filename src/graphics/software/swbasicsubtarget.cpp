@@ -68,10 +68,10 @@ bool SwBasicSubTarget::FillWithoutPipeline(const Geometry& geometry, const SwCol
     const int32_t bottom = std::min({rect.bottom, Height(), size.height, box.bottom});
     if (left >= right || top >= bottom) return true;
     BitmapLock lock(*targetBitmap_, nullptr, LockMode::ReadWrite);
-    auto* row = static_cast<uint8_t*>(lock.Data().data) + ptrdiff_t(top) * lock.Data().stride;
-    for (int32_t y = top; y < bottom; ++y, row += lock.Data().stride)
-        SwSolidCompositeNormalOp::CompositeRow(reinterpret_cast<uint32_t*>(row) + left, pixel, 255,
-                                               right - left);
+    const GXBitmapData& data = lock.Data();
+    SwSolidCompositeNormalOp::CompositeRect(
+        static_cast<uint8_t*>(data.data) + ptrdiff_t(top) * data.stride + ptrdiff_t(left) * 4,
+        data.stride, right - left, bottom - top, pixel);
     return true;
 }
 

@@ -55,6 +55,25 @@ void SwSolidCompositeNormalOp::CompositeRow(uint32_t* target, uint32_t pixel, ui
     CompositeRowScalar(target + wide, pixel, coverage, count - wide);
 }
 
+void SwSolidCompositeNormalOp::CompositeRect(uint8_t* first, ptrdiff_t stride, int32_t width,
+                                             int32_t height, uint32_t pixel) {
+    if (width >= 4) {
+        for (int32_t y = 0; y < height; ++y, first += stride)
+            CompositeRow(reinterpret_cast<uint32_t*>(first), pixel, 255, width);
+        return;
+    }
+    // CompositeRowScalar at coverage 255: weight 256 leaves the colour as it is.
+    if (SwAlpha(pixel) == 0) return;
+    const uint32_t inverse = 256 - SwAlpha(pixel);
+    for (int32_t y = 0; y < height; ++y, first += stride) {
+        auto* target = reinterpret_cast<uint32_t*>(first);
+        for (int32_t i = 0; i < width; ++i) {
+            const uint32_t cb = target[i];
+            target[i] = SwAlpha(cb) == 0 ? pixel : SwAddSaturate(pixel, SwScale(cb, inverse));
+        }
+    }
+}
+
 void SwSolidCompositeNormalOp::Process(SwSpanState& state) {
     CompositeRow(state.targetColor, pixel_, state.span.coverage, state.span.x1 - state.span.x0);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "graphics/software/swoperation.h"
@@ -21,6 +22,11 @@ public:
 
     // The four-wide loop with the one-pixel form for the remainder.
     static void CompositeRow(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
+    // CompositeRow at full coverage over `height` rows of `width` pixels from `first`, rows
+    // `stride` bytes apart. Rectangles narrower than four pixels (the sides of outlines) take
+    // the one-pixel form with its colour terms worked out once for all rows.
+    static void CompositeRect(uint8_t* first, ptrdiff_t stride, int32_t width, int32_t height,
+                              uint32_t pixel);
     // The one-pixel form alone: the scalar twin the four-wide loop is tested against.
     static void CompositeRowScalar(uint32_t* target, uint32_t pixel, uint8_t coverage,
                                    int32_t count);
