@@ -14,9 +14,8 @@ class Brush;
 class Geometry;
 class SwClipping;
 class SwColorSource;
-struct SwSoftMask;
-
 class SwPipeLine;
+struct SwSoftMask;
 
 // One drawing destination of a software paint, with its own stack of drawing states: the
 // surface bitmap, or an open transparency group. Open groups form a chain of children; the
