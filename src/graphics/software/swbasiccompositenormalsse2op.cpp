@@ -6,16 +6,6 @@
 
 namespace Graphics {
 
-namespace {
-
-inline __m128i CompositeTwo(__m128i target, __m128i source, __m128i weights) {
-    const __m128i cs = SwScaleLanes(source, weights);
-    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), SwBroadcastAlpha(cs));
-    return _mm_add_epi16(cs, SwScaleLanes(target, inverse));
-}
-
-}  // namespace
-
 void SwBasicCompositeNormalSSE2Op::CompositeRowScalar(uint32_t* target, const uint32_t* source,
                                                       const uint8_t* shape, int32_t count) {
     for (int32_t i = 0; i < count; ++i) target[i] = CompositePixel(target[i], source[i], shape[i]);
@@ -41,10 +31,10 @@ void SwBasicCompositeNormalSSE2Op::CompositeRow(uint32_t* target, const uint32_t
         __m128i weightsLo, weightsHi;
         SwByteWeights(shape + i, weightsLo, weightsHi);
         const __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(target + i));
-        const __m128i lo =
-            CompositeTwo(_mm_unpacklo_epi8(dst, zero), _mm_unpacklo_epi8(src, zero), weightsLo);
-        const __m128i hi =
-            CompositeTwo(_mm_unpackhi_epi8(dst, zero), _mm_unpackhi_epi8(src, zero), weightsHi);
+        const __m128i lo = SwOverLanes(_mm_unpacklo_epi8(dst, zero),
+                                       SwScaleLanes(_mm_unpacklo_epi8(src, zero), weightsLo));
+        const __m128i hi = SwOverLanes(_mm_unpackhi_epi8(dst, zero),
+                                       SwScaleLanes(_mm_unpackhi_epi8(src, zero), weightsHi));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(target + i), _mm_packus_epi16(lo, hi));
     }
     CompositeRowScalar(target + i, source + i, shape + i, count - i);

@@ -427,6 +427,13 @@ inline __m128i MixLanes(__m128i b, __m128i c, __m128i w) {
                          _mm_srli_epi16(_mm_mullo_epi16(c, w), 8));
 }
 
+// mix(p, q, w) on four packed pixels, pixels 0 and 1 weighed by wLo, 2 and 3 by wHi.
+inline __m128i MixFour(__m128i p, __m128i q, __m128i wLo, __m128i wHi) {
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_packus_epi16(MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), wLo),
+                            MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), wHi));
+}
+
 // Four 16-bit weights spread over the lanes of their pixels: pixels 0, 1 in `lo`, 2, 3 in `hi`.
 inline void SpreadWeights(const uint16_t* w, __m128i& lo, __m128i& hi) {
     const __m128i four = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(w));
@@ -440,8 +447,8 @@ inline __m128i Load4(const uint32_t* p) {
 }
 
 // Four bilinear pixels from their neighbours (four pixels in each argument) and weights.
-inline __m128i MixFour(__m128i tl, __m128i tr, __m128i bl, __m128i br, const uint16_t* wx,
-                       const uint16_t* wy) {
+inline __m128i MixBilinearFour(__m128i tl, __m128i tr, __m128i bl, __m128i br, const uint16_t* wx,
+                               const uint16_t* wy) {
     const __m128i zero = _mm_setzero_si128();
     __m128i wxLo, wxHi, wyLo, wyHi;
     SpreadWeights(wx, wxLo, wxHi);
@@ -474,9 +481,9 @@ void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, con
                                      int32_t count, uint32_t* out) {
     int32_t i = 0;
     for (; i + 4 <= count; i += 4)
-        _mm_storeu_si128(
-            reinterpret_cast<__m128i*>(out + i),
-            MixFour(Load4(tl + i), Load4(tr + i), Load4(bl + i), Load4(br + i), wx + i, wy + i));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         MixBilinearFour(Load4(tl + i), Load4(tr + i), Load4(bl + i), Load4(br + i),
+                                         wx + i, wy + i));
     MixBilinearRowScalar(tl + i, tr + i, bl + i, br + i, wx + i, wy + i, count - i, out + i);
 }
 
@@ -487,15 +494,12 @@ void SwBitmapSampler::MixRowScalar(const uint32_t* b, const uint32_t* c, const u
 
 void SwBitmapSampler::MixRow(const uint32_t* b, const uint32_t* c, const uint16_t* w, int32_t count,
                              uint32_t* out) {
-    const __m128i zero = _mm_setzero_si128();
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
         __m128i wLo, wHi;
         SpreadWeights(w + i, wLo, wHi);
-        const __m128i p = Load4(b + i), q = Load4(c + i);
-        const __m128i lo = MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), wLo);
-        const __m128i hi = MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), wHi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         MixFour(Load4(b + i), Load4(c + i), wLo, wHi));
     }
     MixRowScalar(b + i, c + i, w + i, count - i, out + i);
 }
@@ -548,7 +552,7 @@ void SwBitmapSampler::SampleBilinear(SwBitmapSampler& s, float x, float y, int32
                 LoadPairs(top, a, b);
                 LoadPairs(bottom, c, d);
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(chunk + mixed),
-                                 MixFour(a, b, c, d, wx + mixed, wy + mixed));
+                                 MixBilinearFour(a, b, c, d, wx + mixed, wy + mixed));
             }
         }
         if (interior) {
@@ -639,7 +643,6 @@ const uint32_t* SwBitmapSampler::Mixed(ColumnTaps& taps, int32_t row, int32_t ke
         auto at = [&](int32_t column) {
             return Format::Fetch(pixels, column, bytesPerPixel_, paletteColors_);
         };
-        const __m128i zero = _mm_setzero_si128();
         int32_t i = 0;
         for (; i + 4 <= length; i += 4) {
             const __m128i p = _mm_setr_epi32(int32_t(at(left[i])), int32_t(at(left[i + 1])),
@@ -648,11 +651,7 @@ const uint32_t* SwBitmapSampler::Mixed(ColumnTaps& taps, int32_t row, int32_t ke
                                              int32_t(at(right[i + 2])), int32_t(at(right[i + 3])));
             __m128i wLo, wHi;
             SpreadWeights(weight + i, wLo, wHi);
-            const __m128i lo =
-                MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), wLo);
-            const __m128i hi =
-                MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), wHi);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), MixFour(p, q, wLo, wHi));
         }
         for (; i < length; ++i) out[i] = SwMix(at(left[i]), at(right[i]), weight[i]);
         mixed.row = row;
@@ -690,15 +689,11 @@ void SwBitmapSampler::SampleBilinearRows(SwBitmapSampler& s, float x, float y, i
     const uint32_t* lower = bottom == top ? upper : s.Mixed<Format>(taps, bottom, top, count);
     // One weight for the whole run: MixRow's arithmetic with the weights in registers.
     const uint32_t wy = fy + 1;
-    const __m128i zero = _mm_setzero_si128();
     const __m128i weight = _mm_set1_epi16(int16_t(wy));
     int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const __m128i p = Load4(upper + i), q = Load4(lower + i);
-        const __m128i lo = MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), weight);
-        const __m128i hi = MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), weight);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(lo, hi));
-    }
+    for (; i + 4 <= count; i += 4)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                         MixFour(Load4(upper + i), Load4(lower + i), weight, weight));
     for (; i < count; ++i) out[i] = SwMix(upper[i], lower[i], wy);
     if (Format::kStraight || s.opacityWeight_ != 256)
         for (i = 0; i < count; ++i) out[i] = Finish<Format>(out[i], s.opacityWeight_);

@@ -7,12 +7,6 @@ namespace Graphics {
 
 namespace {
 
-// cs + scale(cb, 256 - alpha(cs)) on two pixels in 16-bit lanes.
-inline __m128i Over(__m128i cb, __m128i cs) {
-    return _mm_add_epi16(
-        cs, SwScaleLanes(cb, _mm_sub_epi16(_mm_set1_epi16(256), SwBroadcastAlpha(cs))));
-}
-
 template <bool kWhole>
 void CompositeWide(uint32_t* target, const uint32_t* source, __m128i weights, int32_t wide) {
     const __m128i zero = _mm_setzero_si128();
@@ -35,8 +29,8 @@ void CompositeWide(uint32_t* target, const uint32_t* source, __m128i weights, in
             lo = SwScaleLanes(lo, weights);
             hi = SwScaleLanes(hi, weights);
         }
-        _mm_storeu_si128(at, _mm_packus_epi16(Over(_mm_unpacklo_epi8(dst, zero), lo),
-                                              Over(_mm_unpackhi_epi8(dst, zero), hi)));
+        _mm_storeu_si128(at, _mm_packus_epi16(SwOverLanes(_mm_unpacklo_epi8(dst, zero), lo),
+                                              SwOverLanes(_mm_unpackhi_epi8(dst, zero), hi)));
     }
 }
 

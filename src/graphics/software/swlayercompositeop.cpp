@@ -57,14 +57,8 @@ inline void CompositeFourNormal(const SwSpanState& state, int32_t i) {
                  : _mm_loadu_si128(reinterpret_cast<const __m128i*>(state.backdropColor + i));
     const __m128i base = Knockout ? backdrop : _mm_loadu_si128(colorAt);
     // base x (256 - as) >> 8 + cs on every channel.
-    const __m128i csLo = _mm_unpacklo_epi8(cs, zero), csHi = _mm_unpackhi_epi8(cs, zero);
-    const __m128i full = _mm_set1_epi16(256);
-    const __m128i lo = _mm_add_epi16(
-        csLo,
-        SwScaleLanes(_mm_unpacklo_epi8(base, zero), _mm_sub_epi16(full, SwBroadcastAlpha(csLo))));
-    const __m128i hi = _mm_add_epi16(
-        csHi,
-        SwScaleLanes(_mm_unpackhi_epi8(base, zero), _mm_sub_epi16(full, SwBroadcastAlpha(csHi))));
+    const __m128i lo = SwOverLanes(_mm_unpacklo_epi8(base, zero), _mm_unpacklo_epi8(cs, zero));
+    const __m128i hi = SwOverLanes(_mm_unpackhi_epi8(base, zero), _mm_unpackhi_epi8(cs, zero));
     const __m128i composed = _mm_packus_epi16(lo, hi);
     // The group alpha and the alpha byte, one pixel per 32-bit lane.
     const __m128i as = _mm_srli_epi32(cs, 24);

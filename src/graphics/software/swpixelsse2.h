@@ -21,6 +21,12 @@ inline __m128i SwBroadcastAlpha(__m128i lanes) {
                                _MM_SHUFFLE(3, 3, 3, 3));
 }
 
+// Source-over on two pixels in 16-bit lanes: cs + cb x (256 - alpha(cs)) >> 8 per channel.
+inline __m128i SwOverLanes(__m128i cb, __m128i cs) {
+    return _mm_add_epi16(
+        cs, SwScaleLanes(cb, _mm_sub_epi16(_mm_set1_epi16(256), SwBroadcastAlpha(cs))));
+}
+
 // Weights b + 1 for four bytes (shape or mask values), each repeated over its pixel's four
 // lanes: pixels 0 and 1 in `low`, 2 and 3 in `high`.
 inline void SwByteWeights(const uint8_t* bytes, __m128i& low, __m128i& high) {
