@@ -119,6 +119,7 @@ void SwPipeLine::AddBackdropColor(std::shared_ptr<BitmapBase> backdrop) {
 }
 
 void SwPipeLine::AddSourceColor(std::shared_ptr<SwColorSource> source) {
+    source_ = source;
     Insert(MakePooled<SwSourceColorOp>(std::move(source)));
 }
 
@@ -144,18 +145,16 @@ void SwPipeLine::AddBasicComposite() {
     // A source going straight onto the target under Normal, with no mask, has the span's
     // coverage for its shape throughout: no shape row is needed, and a solid colour needs
     // no source row either. One operation composites at the coverage instead.
-    if (blendMode_ == 0 && operations_.size() == 2 &&
-        dynamic_cast<const SwTargetColorOp*>(operations_.front().get())) {
-        const auto* sourceOp = dynamic_cast<const SwSourceColorOp*>(operations_.back().get());
+    // With a target and a source, two operations mean nothing else: the target's (key 1)
+    // and then the source's.
+    if (blendMode_ == 0 && targetBitmap_ && source_ && operations_.size() == 2) {
         uint32_t pixel = 0;
-        if (sourceOp && sourceOp->Source().GetSolidPixel(pixel)) {
+        if (source_->GetSolidPixel(pixel)) {
             operations_.back() = MakePooled<SwSolidCompositeNormalOp>(pixel);
-            return;
-        }
-        if (sourceOp) {
+        } else {
             Insert(MakePooled<SwCoverageCompositeNormalOp>());
-            return;
         }
+        return;
     }
     Insert(MakePooled<SwSourceShapeOp>());
     if (blendMode_ != 0) {

@@ -94,6 +94,7 @@ private:
     // Sorted by order key; equal keys in insertion order.
     std::vector<std::shared_ptr<SwOperation>> operations_;
     std::shared_ptr<BitmapBase> targetBitmap_;  // PARGB32 locked by Execute; may be null
+    std::shared_ptr<SwColorSource> source_;     // the source colour's; null until added
     // The source colour row (one pixel per pipeline column), then at a 16-byte boundary
     // the source shape row (one byte per column); state_ points into it.
     HeapBlock<uint32_t> rowBuffers_;

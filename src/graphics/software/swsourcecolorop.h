@@ -18,8 +18,6 @@ public:
         source_->FillSpan(state.span.x0, state.span.x1, state.span.y, state.sourceColor);
     }
 
-    const SwColorSource& Source() const { return *source_; }
-
 private:
     std::shared_ptr<SwColorSource> source_;  // never null
 };
