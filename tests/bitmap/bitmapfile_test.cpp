@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "exceptionmessage.h"
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/bitmap.h"
 
@@ -21,16 +22,6 @@ std::vector<uint16_t> Utf16(const std::string& ascii) {
 }
 
 // The message of the Graphics::Exception `body` raises, or "" when it raises none.
-template <class Body>
-std::string MessageOf(Body&& body) {
-    try {
-        body();
-    } catch (const Graphics::Exception& e) {
-        return e.what();
-    }
-    return "";
-}
-
 class BitmapFileMessages : public ::testing::Test {
 protected:
     void SetUp() override {

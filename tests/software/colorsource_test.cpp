@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "exceptionmessage.h"
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/paint/bitmapbrush.h"
@@ -49,16 +50,6 @@ std::shared_ptr<SysMemBitmap> RenderMesh(const std::vector<TriMeshVertex>& verti
                                          const GXIntRect& rect = kRect,
                                          const GXMatrix& matrix = kIdentity) {
     return SwTriMeshGradientRenderer::Render(TriMeshGradient(vertices, 0), matrix, rect);
-}
-
-template <class F>
-std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "no exception";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "exceptionmessage.h"
 #include "graphics/api/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/sysmembitmap.h"
@@ -14,16 +15,6 @@
 
 namespace Graphics {
 namespace {
-
-template <class F>
-std::string MessageOf(F&& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return "no exception";
-}
 
 std::shared_ptr<Bitmap> MakeBitmap(int32_t width, int32_t height, GXPixelFormat format) {
     auto bitmap = Bitmap::Create(GXBitmapDesc{width, height, format, 96, 96});
