@@ -5,6 +5,7 @@
 
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/geometry/geometry.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/geometry/strokestyle.h"
 #include "graphics/geometry/transformer.h"
 #include "graphics/paint/bitmapbrush.h"
@@ -24,18 +25,6 @@ constexpr float kSingularDeterminant = 1.0f / 8388608.0f;  // 2^-23
 constexpr int32_t kBlendModeDifference = 10;
 // Shape-mask type whose value is 255 - alpha: the brush shows where the mask is clear.
 constexpr int32_t kMaskTypeInverseAlpha = 1;
-
-// Applying `first`, then `second` (row vectors: first x second).
-GXMatrix Multiply(const GXMatrix& first, const GXMatrix& second) {
-    return GXMatrix{
-        first.a * second.a + first.b * second.c,
-        first.a * second.b + first.b * second.d,
-        first.c * second.a + first.d * second.c,
-        first.c * second.b + first.d * second.d,
-        first.e * second.a + first.f * second.c + second.e,
-        first.e * second.b + first.f * second.d + second.f,
-    };
-}
 
 GXMatrix InverseOrIdentity(const GXMatrix& m) {
     const float det = m.a * m.d - m.b * m.c;
@@ -157,7 +146,7 @@ void RenderTarget::SetCTM(const GXMatrix* matrix) {
 }
 
 void RenderTarget::ConcatCTM(const GXMatrix& matrix) {
-    impl_->SetCTM(Multiply(matrix, impl_->GetCTM()));
+    impl_->SetCTM(MultiplyMatrix(matrix, impl_->GetCTM()));
 }
 
 void RenderTarget::RotateCTM(float radians) {
@@ -383,9 +372,10 @@ void RenderTarget::DrawBitmap(const std::shared_ptr<Bitmap>& bitmap, float opaci
     if (impl_->GetStrokeAdjustment() && MapRectAxisAligned(ctm, rect, device)) {
         if (HasNoArea(device)) return;
         if (SnapRect(device, snapped)) {
-            FillDeviceRect(snapped, std::make_shared<BitmapBrush>(
-                                        bitmap, opacity, Multiply(ctm, FitMatrix(device, snapped)),
-                                        samplingMode, BitmapExtendClamp, BitmapExtendClamp));
+            FillDeviceRect(snapped,
+                           std::make_shared<BitmapBrush>(
+                               bitmap, opacity, MultiplyMatrix(ctm, FitMatrix(device, snapped)),
+                               samplingMode, BitmapExtendClamp, BitmapExtendClamp));
             return;
         }
     }
@@ -404,7 +394,8 @@ void RenderTarget::StretchBitmap(const std::shared_ptr<Bitmap>& bitmap, const GX
     const GXMatrix scale{(rect.right - rect.left) / width,  0, 0,
                          (rect.bottom - rect.top) / height, 0, 0};
     const GXMatrix translate{1, 0, 0, 1, rect.left, rect.top};
-    const GXMatrix matrix = Multiply(Multiply(Multiply(flip, scale), translate), impl_->GetCTM());
+    const GXMatrix matrix =
+        MultiplyMatrix(MultiplyMatrix(MultiplyMatrix(flip, scale), translate), impl_->GetCTM());
     FillOrClip(RectangleGeometry(rect),
                std::make_shared<BitmapBrush>(bitmap, opacity, matrix, samplingMode,
                                              BitmapExtendClamp, BitmapExtendClamp));
@@ -439,7 +430,7 @@ void RenderTarget::FillMask(const std::shared_ptr<Bitmap>& mask,
             if (impl_->GetStrokeAdjustment() && MapRectAxisAligned(ctm, rect, device)) {
                 if (HasNoArea(device)) return;
                 if (SnapRect(device, snapped)) {
-                    impl_->SetShapeMask(maskBrush(Multiply(ctm, FitMatrix(device, snapped))),
+                    impl_->SetShapeMask(maskBrush(MultiplyMatrix(ctm, FitMatrix(device, snapped))),
                                         kMaskTypeInverseAlpha);
                     impl_->SetCTM(kIdentityMatrix);
                     impl_->FillGeometry(RectangleGeometry(snapped), brush);
