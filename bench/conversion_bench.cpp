@@ -6,7 +6,7 @@
 #include <cstring>
 #include <random>
 
-#include "graphics/api/processheap.h"
+#include "graphics/core/processheap.h"
 #include "graphics/bitmap/pixelconversion.h"
 #include "graphics/bitmap/pixelformat.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 
 // The message of the library exception `body` raises; empty when it raises none.
 template <class Body>

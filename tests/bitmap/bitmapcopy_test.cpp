@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/pixelformatconverter.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "exceptionmessage.h"
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 
 namespace {

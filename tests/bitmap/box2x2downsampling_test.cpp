@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformat.h"
 
 namespace Graphics {

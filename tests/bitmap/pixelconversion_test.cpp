@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformat.h"
 
 namespace Graphics {

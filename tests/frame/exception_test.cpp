@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "graphics/api/diagnosticlisteners.h"
-#include "graphics/api/exception.h"
+#include "graphics/core/diagnosticlisteners.h"
+#include "graphics/core/exception.h"
 #include "graphics/api/exportguard.h"
-#include "graphics/api/processheap.h"
+#include "graphics/core/processheap.h"
 
 namespace Graphics {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/dasher.h"
 #include "graphics/geometry/strokesink.h"
 #include "recordingsink.h"

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/api/exception.h"
-#include "graphics/software/coveragebuffer.h"
-#include "graphics/software/rasterizer.h"
+#include "graphics/core/exception.h"
+#include "graphics/raster/coveragebuffer.h"
+#include "graphics/raster/rasterizer.h"
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swsolidcolorsource.h"

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformatconverter.h"
 #include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/geometry/matrix.h"

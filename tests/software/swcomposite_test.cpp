@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "graphics/bitmap/sysmembitmap.h"
-#include "graphics/software/coveragebuffer.h"
-#include "graphics/software/rasterizationsink.h"
-#include "graphics/software/rasterizer.h"
+#include "graphics/raster/coveragebuffer.h"
+#include "graphics/raster/rasterizationsink.h"
+#include "graphics/raster/rasterizer.h"
 #include "graphics/software/shapefillerop.h"
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 #include "graphics/software/swbasiccompositeop.h"

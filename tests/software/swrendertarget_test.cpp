@@ -5,7 +5,7 @@
 #include <string>
 
 #include "exceptionmessage.h"
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/geometry/geometry.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/transformer.h"
 #include "graphics/paint/brush.h"

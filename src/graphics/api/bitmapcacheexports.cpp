@@ -1,7 +1,7 @@
 // Exports: the bitmap cache.
 #include "graphics/api/exportguard.h"
 #include "graphics/api/handlerecord.h"
-#include "graphics/bitmap/bitmapcache.h"
+#include "graphics/api/bitmapcache.h"
 
 using namespace Graphics;
 

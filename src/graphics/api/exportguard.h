@@ -3,7 +3,7 @@
 #include <type_traits>
 
 #include "gx.h"
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 
 namespace Graphics {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "graphics/api/graphicsbase.h"
-#include "graphics/api/implementationholder.h"
+#include "graphics/core/graphicsbase.h"
+#include "graphics/core/implementationholder.h"
 #include "graphics/bitmap/bitmapbase.h"
 
 namespace Graphics {

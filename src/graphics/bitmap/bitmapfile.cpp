@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/bitmapbase.h"
 #include "graphics/bitmap/palette.h"

@@ -1,6 +1,6 @@
 #include "graphics/bitmap/box2x2downsampling.h"
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformat.h"
 
 namespace Graphics {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "graphics/api/processheap.h"
+#include "graphics/core/processheap.h"
 
 namespace Graphics {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformat.h"
 
 namespace Graphics {

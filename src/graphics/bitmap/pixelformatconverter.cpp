@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "graphics/api/processheap.h"
+#include "graphics/core/processheap.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/pixelconversion.h"
 #include "graphics/bitmap/pixelformat.h"

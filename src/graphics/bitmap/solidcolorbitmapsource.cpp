@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelconversion.h"
 #include "graphics/bitmap/pixelformat.h"
 

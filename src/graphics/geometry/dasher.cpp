@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/figureflattener.h"
 
 namespace Graphics {

@@ -4,8 +4,8 @@
 #include <limits>
 #include <utility>
 
-#include "graphics/api/exception.h"
-#include "graphics/api/processheap.h"
+#include "graphics/core/exception.h"
+#include "graphics/core/processheap.h"
 #include "graphics/geometry/geometrysink.h"
 
 namespace Graphics {

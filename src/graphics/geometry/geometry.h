@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "graphics/api/graphicsbase.h"
+#include "graphics/core/graphicsbase.h"
 #include "graphics/geometry/geometrysink.h"
 #include "graphics/geometry/shape.h"
 

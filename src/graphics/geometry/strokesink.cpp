@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/dasher.h"
 #include "graphics/geometry/pen.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "graphics/api/graphicsbase.h"
+#include "graphics/core/graphicsbase.h"
 #include "gx.h"
 
 namespace Graphics {

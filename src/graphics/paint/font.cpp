@@ -4,7 +4,7 @@
 #include <climits>
 #include <cmath>
 
-#include "graphics/api/processheap.h"
+#include "graphics/core/processheap.h"
 #include "graphics/paint/glyphoutlinewalker.h"
 #include "graphics/paint/textdc.h"
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/api/graphicsbase.h"
+#include "graphics/core/graphicsbase.h"
 #include "graphics/geometry/geometrysink.h"
 #include "graphics/paint/fontbase.h"
 #include "gx.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "graphics/api/graphicsbase.h"
+#include "graphics/core/graphicsbase.h"
 
 namespace Graphics {
 

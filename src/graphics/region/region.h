@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/api/processheap.h"
+#include "graphics/core/processheap.h"
 #include "gx.h"
 
 namespace Graphics {

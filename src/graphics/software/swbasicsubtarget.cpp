@@ -6,7 +6,7 @@
 #include "graphics/bitmap/bitmapbase.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/transformer.h"
-#include "graphics/software/rasterizer.h"
+#include "graphics/raster/rasterizer.h"
 #include "graphics/software/swclipping.h"
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swpipeline.h"

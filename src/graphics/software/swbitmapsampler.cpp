@@ -7,7 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/sysmembitmap.h"

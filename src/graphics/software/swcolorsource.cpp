@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/paint/bitmapbrush.h"
 #include "graphics/paint/gradientbrush.h"

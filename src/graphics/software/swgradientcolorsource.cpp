@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/paint/lineargradient.h"

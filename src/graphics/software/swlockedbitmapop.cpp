@@ -1,6 +1,6 @@
 #include "graphics/software/swlockedbitmapop.h"
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 
 namespace Graphics {
 

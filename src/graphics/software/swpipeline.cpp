@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <optional>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmapbase.h"
 #include "graphics/geometry/geometry.h"
-#include "graphics/software/coveragebuffer.h"
-#include "graphics/software/rasterizer.h"
+#include "graphics/raster/coveragebuffer.h"
+#include "graphics/raster/rasterizer.h"
 #include "graphics/software/shapefillerop.h"
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 #include "graphics/software/swbasiccompositeop.h"

@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/api/processheap.h"
-#include "graphics/software/rasterizationsink.h"
+#include "graphics/core/processheap.h"
+#include "graphics/raster/rasterizationsink.h"
 #include "graphics/software/swoperation.h"
 #include "gx.h"
 

@@ -1,6 +1,6 @@
 #include "graphics/software/swrendertarget.h"
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmapbase.h"
 #include "graphics/geometry/transformer.h"
 #include "graphics/software/swbasicsubtarget.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/software/swcolorsource.h"
 
 namespace Graphics {

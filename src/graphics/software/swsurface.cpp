@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/pixelformatconverter.h"
 #include "graphics/bitmap/sysmembitmap.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelbuffer.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/sysmembitmap.h"

@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/api/graphicsbase.h"
-#include "graphics/api/implementationholder.h"
+#include "graphics/core/graphicsbase.h"
+#include "graphics/core/implementationholder.h"
 #include "graphics/target/rendertargetbase.h"
 #include "gx.h"
 

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "graphics/api/graphicsbase.h"
+#include "graphics/core/graphicsbase.h"
 
 namespace Graphics {
 

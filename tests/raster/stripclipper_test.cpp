@@ -1,4 +1,4 @@
-#include "graphics/software/stripclipper.h"
+#include "graphics/raster/stripclipper.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <memory>
 #include <vector>
 
-#include "graphics/software/coveragebuffer.h"
-#include "graphics/software/rasterizationsink.h"
-#include "graphics/software/rasterizer.h"
+#include "graphics/raster/coveragebuffer.h"
+#include "graphics/raster/rasterizationsink.h"
+#include "graphics/raster/rasterizer.h"
 
 using namespace Graphics;
 

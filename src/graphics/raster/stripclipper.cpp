@@ -1,4 +1,4 @@
-#include "graphics/software/stripclipper.h"
+#include "graphics/raster/stripclipper.h"
 
 #include <algorithm>
 

@@ -1,16 +1,16 @@
-#include "graphics/software/rasterizer.h"
+#include "graphics/raster/rasterizer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/figureflattener.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/transformer.h"
-#include "graphics/software/coveragebuffer.h"
-#include "graphics/software/rasterizationsink.h"
-#include "graphics/software/stripclipper.h"
+#include "graphics/raster/coveragebuffer.h"
+#include "graphics/raster/rasterizationsink.h"
+#include "graphics/raster/stripclipper.h"
 
 namespace Graphics {
 

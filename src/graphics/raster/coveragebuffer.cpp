@@ -1,4 +1,4 @@
-#include "graphics/software/coveragebuffer.h"
+#include "graphics/raster/coveragebuffer.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,9 +1,9 @@
-#include "graphics/api/processheap.h"
+#include "graphics/core/processheap.h"
 
 #include <cstddef>
 #include <cstdlib>
 
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 
 namespace Graphics {
 

@@ -1,4 +1,4 @@
-#include "graphics/bitmap/bitmapcache.h"
+#include "graphics/api/bitmapcache.h"
 
 #include <cstdlib>
 

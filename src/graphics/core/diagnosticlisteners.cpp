@@ -1,4 +1,4 @@
-#include "graphics/api/diagnosticlisteners.h"
+#include "graphics/core/diagnosticlisteners.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,4 +1,4 @@
-#include "graphics/software/rasterizer.h"
+#include "graphics/raster/rasterizer.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include "graphics/geometry/figureflattener.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/transformer.h"
-#include "graphics/software/coveragebuffer.h"
-#include "graphics/software/rasterizationsink.h"
+#include "graphics/raster/coveragebuffer.h"
+#include "graphics/raster/rasterizationsink.h"
 
 using namespace Graphics;
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "graphics/geometry/geometrysink.h"
-#include "graphics/software/rasteredge.h"
+#include "graphics/raster/rasteredge.h"
 
 namespace Graphics {
 

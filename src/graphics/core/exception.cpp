@@ -1,8 +1,8 @@
-#include "graphics/api/exception.h"
+#include "graphics/core/exception.h"
 
 #include <cstring>
 
-#include "graphics/api/diagnosticlisteners.h"
+#include "graphics/core/diagnosticlisteners.h"
 
 namespace Graphics {
 
