@@ -17,4 +17,10 @@ SwOpaqueView::SwOpaqueView(std::shared_ptr<BitmapBase> bitmap)
     }
 }
 
+void SwOpaqueView::ColorFill(const GXIntRect* rect, const ColorF& color) {
+    ColorF opaque = color;
+    opaque.alpha = 1.0f;
+    BitmapBase::ColorFill(rect, opaque);
+}
+
 }  // namespace Graphics

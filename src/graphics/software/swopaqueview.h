@@ -21,6 +21,9 @@ public:
         return bitmap_->Lock(origin, mode);
     }
     void Unlock() override { bitmap_->Unlock(); }
+    // An RGB32 pixel has no alpha: the colour is stored opaque, as GXBitmapColorFill stores
+    // it, so that no later compositing reads a translucent fourth byte.
+    void ColorFill(const GXIntRect* rect, const ColorF& color) override;
 
 private:
     std::shared_ptr<BitmapBase> bitmap_;  // the RGB32 bitmap whose pixels are shown
