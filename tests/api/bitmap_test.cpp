@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 #include "gx.h"
@@ -323,6 +325,84 @@ TEST(BitmapState, NotifyAndOffscreenFlag) {
     GXPaletteRec_* palette;
     EXPECT_EQ(GXBitmapGetPalette(nullptr, &palette), GXResultInvalidArg);
     EXPECT_EQ(GXBitmapGetPalette(bitmap.get(), nullptr), GXResultInvalidArg);
+}
+
+
+// Fills and copies into 1-bit bitmaps change exactly the pixels of their rectangle, wherever
+// it starts and ends inside a byte; a lock still starts at the byte holding `left`.
+TEST(BitmapOneBit, FillsAndCopiesChangeExactlyTheirRectangle) {
+    constexpr int32_t kWidth = 37, kHeight = 3;
+    auto bit = [](const Bytes& row, int32_t x) { return (row[size_t(x / 8)] >> (7 - x % 8)) & 1; };
+    std::mt19937 random(2);
+    TestBitmap a1(kWidth, kHeight, GXPixelFormatA1), source(kWidth, kHeight, GXPixelFormatA1);
+    for (int32_t trial = 0; trial < 300; ++trial) {
+        for (int32_t row = 0; row < kHeight; ++row) {
+            Bytes bytes(5), other(5);
+            for (uint8_t& b : bytes) b = uint8_t(random());
+            for (uint8_t& b : other) b = uint8_t(random());
+            a1.SetRow(row, bytes);
+            source.SetRow(row, other);
+        }
+        std::vector<Bytes> before, from;
+        for (int32_t row = 0; row < kHeight; ++row) {
+            before.push_back(a1.Row(row));
+            from.push_back(source.Row(row));
+        }
+        const int32_t left = int32_t(random() % kWidth), right = left + int32_t(random() % 12);
+        const int32_t clipped = std::min(right, kWidth);
+        const int32_t sourceLeft = int32_t(random() % 20);
+        const bool fill = trial % 2 == 0, set = random() % 2;
+        if (fill) {
+            const GXIntRect rect{left, 1, right, 2};
+            ASSERT_EQ(GXBitmapColorFill(a1.get(), &rect, set ? 0xFF000000u : 0u), GXResultSuccess);
+        } else {
+            const GXIntPoint origin{left, 1};
+            const GXIntRect sourceRect{sourceLeft, 0, sourceLeft + right - left, 1};
+            ASSERT_EQ(GXBitmapCopyFromBitmap(a1.get(), &origin, source.get(), &sourceRect),
+                      GXResultSuccess);
+        }
+        for (int32_t row = 0; row < kHeight; ++row) {
+            const Bytes after = a1.Row(row);
+            for (int32_t x = 0; x < kWidth; ++x) {
+                int32_t expected = bit(before[size_t(row)], x);
+                if (row == 1 && x >= left && x < clipped)
+                    expected = fill ? set : bit(from[0], sourceLeft + x - left);
+                ASSERT_EQ(bit(after, x), expected) << trial << ": " << x << "," << row;
+            }
+        }
+    }
+    // Read from any bit, converted: each pixel lands where its rectangle puts it.
+    TestBitmap argb(kWidth, 1, GXPixelFormatARGB32);
+    const Bytes bits = source.Row(0);
+    for (int32_t sourceLeft = 0; sourceLeft < 9; ++sourceLeft) {
+        const GXIntRect sourceRect{sourceLeft, 0, kWidth, 1};
+        ASSERT_EQ(GXBitmapCopyFromBitmap(argb.get(), nullptr, source.get(), &sourceRect),
+                  GXResultSuccess);
+        std::vector<uint32_t> pixels(kWidth);
+        const GXBitmapData memory{pixels.data(), kWidth * 4, kWidth * 4};
+        ASSERT_EQ(GXBitmapCopyToMemory(argb.get(), nullptr, &memory), GXResultSuccess);
+        for (int32_t x = 0; x + sourceLeft < kWidth; ++x)
+            ASSERT_EQ(pixels[size_t(x)], bit(bits, x + sourceLeft) ? 0xFFFFFFFFu : 0x00FFFFFFu)
+                << sourceLeft << ": " << x;
+    }
+    // The review's cases: [3, 5) filled in a clear byte, two set pixels copied to x = 5.
+    TestBitmap small(16, 1, GXPixelFormatA1), ones(2, 1, GXPixelFormatA1);
+    ASSERT_EQ(GXBitmapColorFill(small.get(), nullptr, 0), GXResultSuccess);
+    const GXIntRect range{3, 0, 5, 1};
+    ASSERT_EQ(GXBitmapColorFill(small.get(), &range, 0xFF000000u), GXResultSuccess);
+    EXPECT_EQ(small.Row(0)[0], 0x18);
+    ASSERT_EQ(GXBitmapColorFill(small.get(), nullptr, 0), GXResultSuccess);
+    ASSERT_EQ(GXBitmapColorFill(ones.get(), nullptr, 0xFF000000u), GXResultSuccess);
+    const GXIntPoint at{5, 0};
+    ASSERT_EQ(GXBitmapCopyFromBitmap(small.get(), &at, ones.get(), nullptr), GXResultSuccess);
+    EXPECT_EQ(small.Row(0)[0], 0x06);
+    GXBitmapData whole{}, window{};
+    const GXIntRect fromFive{5, 0, 7, 1};
+    ASSERT_EQ(GXBitmapLock(small.get(), nullptr, GXLockRead, &whole), GXResultSuccess);
+    ASSERT_EQ(GXBitmapUnlock(small.get()), GXResultSuccess);
+    ASSERT_EQ(GXBitmapLock(small.get(), &fromFive, GXLockRead, &window), GXResultSuccess);
+    ASSERT_EQ(GXBitmapUnlock(small.get()), GXResultSuccess);
+    EXPECT_EQ(window.data, whole.data);
 }
 
 }  // namespace

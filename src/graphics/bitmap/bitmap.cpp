@@ -55,8 +55,7 @@ void Bitmap::CopyFrom(const GXIntPoint* origin, const std::shared_ptr<Bitmap>& s
             GXIntSize{from.right - from.left, from.bottom - from.top}, GetPixelFormat(), GetDpiX(),
             GetDpiY());
         snapshot->SetPalette(GetPalette());
-        const PixelBuffer& buffer = snapshot->Buffer();
-        impl_->CopyPixels(&from, buffer.data.get(), buffer.stride, buffer.stride);
+        snapshot->CopyFromSource(nullptr, impl_, &from);
         // The snapshot stands where the clamped rectangle was, so the origin moves with it.
         GXIntPoint moved{origin ? origin->x : 0, origin ? origin->y : 0};
         if (sourceRect) {

@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "graphics/bitmap/bitrow.h"
 #include "graphics/bitmap/pixelconversion.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/solidcolorbitmapsource.h"
+#include "graphics/core/processheap.h"
 
 namespace Graphics {
+
 
 void BitmapBase::CopyPixels(const GXIntRect* rect, uint8_t* dst, int32_t dstStride,
                             int32_t dstRowBytes) {
@@ -57,8 +60,29 @@ void BitmapBase::CopyFromSource(const GXIntPoint* origin,
     // Only the copied width is written, not the window's bytes up to the right edge.
     int32_t rowBytes = int32_t(PixelFormat::GetRowBytes(format_, right - left));
     BitmapLock lock(*this, &window, LockMode::Write);
-    source->CopyPixels(&read, static_cast<uint8_t*>(lock.Data().data), lock.Data().stride,
-                       rowBytes);
+    uint8_t* const to = static_cast<uint8_t*>(lock.Data().data);
+    // A 1-bit window starts at the byte that holds `left`, and its last byte may hold pixels
+    // right of the rectangle; a 1-bit bitmap read at `read.left` likewise hands over the
+    // byte holding it. Unless both rectangles start on byte boundaries and the copy ends on
+    // one or at the bitmap's right edge (past which a byte holds only padding), the source
+    // is read from the byte boundary at or before `read.left` into a private block and only
+    // the rectangle's bits are stored.
+    const int64_t shift = left % 8, sourceShift = read.left % 8;
+    const bool wholeBytes = shift == 0 && sourceShift == 0 &&
+                            ((right - left) % 8 == 0 || right == size_.width);
+    if (PixelFormat::GetBitsPerPixel(format_) != 1 || wholeBytes) {
+        source->CopyPixels(&read, to, lock.Data().stride, rowBytes);
+        return;
+    }
+    const GXIntRect aligned{int32_t(read.left - sourceShift), read.top, read.right, read.bottom};
+    const int64_t rows = bottom - top;
+    const int64_t alignedBytes = PixelFormat::GetRowBytes(format_, aligned.right - aligned.left);
+    HeapBlock<uint8_t> bits(
+        static_cast<uint8_t*>(ProcessHeap::AllocAligned(size_t(alignedBytes * rows))));
+    source->CopyPixels(&aligned, bits.get(), int32_t(alignedBytes), int32_t(alignedBytes));
+    for (int64_t row = 0; row < rows; ++row)
+        CopyBitRow(bits.get() + row * alignedBytes, sourceShift, to + row * lock.Data().stride,
+                   shift, right - left);
 }
 
 }  // namespace Graphics

@@ -5,6 +5,7 @@
 
 #include "graphics/core/processheap.h"
 #include "graphics/bitmap/bitmap.h"
+#include "graphics/bitmap/bitrow.h"
 #include "graphics/bitmap/pixelconversion.h"
 #include "graphics/bitmap/pixelformat.h"
 
@@ -55,9 +56,15 @@ void PixelFormatConverter::CopyPixels(const GXIntRect* rect, uint8_t* dst, int32
     HeapBlock<uint32_t> expanded;  // ARGB32 row of an indexed source
     if (indexed)
         expanded.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(size_t(width) * 4)));
+    // A 1-bit source row handed over from `clamped.left` starts at the byte holding that
+    // pixel, `firstBit` bits in; such rows are moved to the top bit of `alignedRow` first.
+    const int32_t firstBit = PixelFormat::GetBitsPerPixel(sourceFormat_) == 1 ? clamped.left % 8 : 0;
+    HeapBlock<uint8_t> alignedRow;
+    if (firstBit)
+        alignedRow.reset(static_cast<uint8_t*>(ProcessHeap::AllocZeroed(size_t(width + 7) / 8)));
     HeapBlock<uint8_t> sourceRow;  // one row read from a source that cannot be locked
     std::optional<BitmapLock> lock;
-    int32_t sourceRowBytes = int32_t(PixelFormat::GetRowBytes(sourceFormat_, width));
+    int32_t sourceRowBytes = int32_t(PixelFormat::GetRowBytes(sourceFormat_, firstBit + width));
     if (lockable_)
         lock.emplace(*lockable_, &clamped, LockMode::Read);
     else
@@ -69,9 +76,13 @@ void PixelFormatConverter::CopyPixels(const GXIntRect* rect, uint8_t* dst, int32
             src = static_cast<const uint8_t*>(lock->Data().data) +
                   int64_t(lock->Data().stride) * (row - clamped.top);
         } else {
-            GXIntRect one{clamped.left, row, clamped.left + width, row + 1};
+            GXIntRect one{clamped.left - firstBit, row, clamped.left + width, row + 1};
             source_->CopyPixels(&one, sourceRow.get(), sourceRowBytes, sourceRowBytes);
             src = sourceRow.get();
+        }
+        if (firstBit) {
+            CopyBitRow(src, firstBit, alignedRow.get(), 0, width);
+            src = alignedRow.get();
         }
         if (indexed) {
             ExpandIndices(src, expanded.get(), width, sourceFormat_, palette.get());
