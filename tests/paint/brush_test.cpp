@@ -96,7 +96,7 @@ TEST(BitmapBrush, ExtendModesMapIndicesIntoTheBitmap) {
     // A 4-pixel row.
     EXPECT_EQ(BitmapBrush::ExtendIndex(BitmapExtendRepeat, -3, 4), 1);
     EXPECT_EQ(BitmapBrush::ExtendIndex(BitmapExtendRepeat, 6, 4), 2);
-    EXPECT_EQ(BitmapBrush::ExtendIndex(BitmapExtendMirror, -3, 4), 3);
+    EXPECT_EQ(BitmapBrush::ExtendIndex(BitmapExtendMirror, -3, 4), 2);
     EXPECT_EQ(BitmapBrush::ExtendIndex(BitmapExtendMirror, 6, 4), 1);
     EXPECT_EQ(BitmapBrush::ExtendIndex(BitmapExtendClamp, -3, 4), 0);
     EXPECT_EQ(BitmapBrush::ExtendIndex(BitmapExtendClamp, 6, 4), 3);

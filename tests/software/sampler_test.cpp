@@ -70,7 +70,7 @@ TEST(SamplerExtend, NearestTilesRowsWithEachExtendMode) {
     EXPECT_EQ(along(BitmapExtendRepeat),
               (std::vector<int>{3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0}));
     EXPECT_EQ(along(BitmapExtendMirror),
-              (std::vector<int>{2, 3, 3, 2, 1, 0, 1, 2, 3, 3, 2, 1, 0, 0}));
+              (std::vector<int>{3, 3, 2, 1, 0, 0, 1, 2, 3, 3, 2, 1, 0, 0}));
     EXPECT_EQ(along(77), along(BitmapExtendClamp));  // unknown modes clamp
 }
 
@@ -80,7 +80,7 @@ TEST(SamplerExtend, VerticalExtendIsIndependentOfHorizontal) {
     SwBitmapSampler mirror(bitmap, kIdentity, BitmapExtendClamp, BitmapExtendMirror, 0, 1);
     const int32_t rows[] = {-4, -1, 3, 4, 7};
     const uint32_t repeated[] = {2, 2, 0, 1, 1};
-    const uint32_t mirrored[] = {1, 1, 2, 1, 1};
+    const uint32_t mirrored[] = {2, 0, 2, 1, 1};
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(Span(repeat, 5, 6, rows[i])[0] & 0xFF, repeated[i]) << rows[i];
         EXPECT_EQ(Span(mirror, 5, 6, rows[i])[0] & 0xFF, mirrored[i]) << rows[i];

@@ -1,6 +1,5 @@
 #include "graphics/paint/bitmapbrush.h"
 
-#include <cstdlib>
 #include <utility>
 
 #include "graphics/bitmap/bitmapsource.h"
@@ -25,9 +24,11 @@ int32_t BitmapBrush::ExtendIndex(int32_t mode, int32_t i, int32_t n) {
             return int32_t(r < 0 ? r + count : r);
         }
         case BitmapExtendMirror: {
-            int64_t j = std::llabs(index);
-            int64_t r = j % count;
-            return int32_t((j / count) % 2 == 0 ? r : count - r - 1);
+            // Period 2n, every other tile reversed, so that each tile edge reads
+            // ... 1, 0 | 0, 1 ... (-1 is column 0, -n is column n - 1).
+            int64_t r = index % (2 * count);
+            if (r < 0) r += 2 * count;
+            return int32_t(r < count ? r : 2 * count - 1 - r);
         }
         default:
             if (index <= 0) return 0;
