@@ -154,6 +154,24 @@ TEST_F(BitmapCache, QuotaZeroEmptiesAndRemoveAndUnknownIds) {
     EXPECT_EQ(Get(0), nullptr);
 }
 
+// The cache holds no reference, but a destroyed handle leaves it at once: every id it was
+// registered under reads null and its size leaves the estimate; a handle that still has a
+// reference stays.
+TEST_F(BitmapCache, DestroyedHandleLeavesTheCache) {
+    GXBitmapRec_* doomed = MakeBitmap(10, 10, GXPixelFormatA8);
+    GXBitmapRec_* kept = Keep(MakeBitmap(4, 4, GXPixelFormatA8));
+    const int32_t first = Put(doomed), keptId = Put(kept), second = Put(doomed);
+    ASSERT_EQ(InUse(), 216u);
+    ASSERT_EQ(GXObjectAcquire(GX_HANDLE(doomed)), GXResultSuccess);
+    ASSERT_EQ(GXObjectRelease(GX_HANDLE(doomed)), GXResultSuccess);
+    EXPECT_EQ(Get(first), doomed);
+    ASSERT_EQ(GXObjectRelease(GX_HANDLE(doomed)), GXResultSuccess);
+    EXPECT_EQ(Get(first), nullptr);
+    EXPECT_EQ(Get(second), nullptr);
+    EXPECT_EQ(Get(keptId), kept);
+    EXPECT_EQ(InUse(), 16u);
+}
+
 TEST_F(BitmapCache, NullArguments) {
     GXBitmapRec_* bitmap = Keep(MakeBitmap(1, 1, GXPixelFormatA8));
     int32_t id = 77;

@@ -49,9 +49,17 @@ uint32_t BitmapCache::Put(GXBitmapRec_* bitmap) {
     // The node is made before anything is counted, and the map insertion undone if it
     // fails, so a failed allocation leaves the cache as it was (less what was evicted).
     ages_.push_back(Entry{id, bitmap, size});
+    const AgeList::iterator entry = std::prev(ages_.end());
     try {
-        byId_.emplace(id, std::prev(ages_.end()));
+        byId_.emplace(id, entry);
     } catch (...) {
+        ages_.pop_back();
+        throw;
+    }
+    try {
+        byHandle_.emplace(bitmap, entry);
+    } catch (...) {
+        byId_.erase(id);
         ages_.pop_back();
         throw;
     }
@@ -69,6 +77,13 @@ void BitmapCache::Remove(uint32_t id) {
     std::lock_guard lock(mutex_);
     auto found = byId_.find(id);
     if (found != byId_.end()) Erase(found->second);
+}
+
+void BitmapCache::RemoveHandle(const GXBitmapRec_* bitmap) {
+    std::lock_guard lock(mutex_);
+    for (auto found = byHandle_.find(bitmap); found != byHandle_.end();
+         found = byHandle_.find(bitmap))
+        Erase(found->second);
 }
 
 void BitmapCache::SetMemoryQuota(uint64_t quota) {
@@ -91,7 +106,18 @@ void BitmapCache::EvictFor(uint64_t incoming) {
 void BitmapCache::Erase(AgeList::iterator entry) {
     inUse_.store(inUse_.load(std::memory_order_relaxed) - entry->size, std::memory_order_relaxed);
     byId_.erase(entry->id);
+    auto [first, last] = byHandle_.equal_range(entry->handle);
+    for (auto at = first; at != last; ++at)
+        if (at->second == entry) {
+            byHandle_.erase(at);
+            break;
+        }
     ages_.erase(entry);
 }
 
 }  // namespace Graphics
+
+GXBitmapRec_::~GXBitmapRec_() {
+    Graphics::BitmapCache::Instance().RemoveHandle(this);
+}
+

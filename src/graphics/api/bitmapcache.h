@@ -22,6 +22,8 @@ public:
     // The handle registered under `id`, or null. The age order does not change.
     GXBitmapRec_* Get(uint32_t id);
     void Remove(uint32_t id);
+    // Forgets every registration of `bitmap`; called when the handle is destroyed.
+    void RemoveHandle(const GXBitmapRec_* bitmap);
     // Sets the quota and forgets the oldest entries until the estimate fits.
     void SetMemoryQuota(uint64_t quota);
     // Read without the mutex; a value may be momentarily stale.
@@ -52,6 +54,8 @@ private:
     uint32_t lastId_ = 0;                     // last identifier handed out
     AgeList ages_;                            // all entries, oldest first
     std::unordered_map<uint32_t, AgeList::iterator> byId_;  // id -> entry in ages_
+    // handle -> its entries in ages_ (a handle may be registered more than once)
+    std::unordered_multimap<const GXBitmapRec_*, AgeList::iterator> byHandle_;
 };
 
 }  // namespace Graphics

@@ -46,7 +46,11 @@ class RenderTarget;
 }  // namespace Graphics
 
 struct GXPaletteRec_ : HandleRecord<Graphics::Palette> { using HandleRecord::HandleRecord; };
-struct GXBitmapRec_ : HandleRecord<Graphics::Bitmap> { using HandleRecord::HandleRecord; };
+struct GXBitmapRec_ : HandleRecord<Graphics::Bitmap> {
+    using HandleRecord::HandleRecord;
+    // Leaves the bitmap cache, which holds no reference and must never hand out a dead handle.
+    ~GXBitmapRec_() override;
+};
 struct GXBrushRec_ : HandleRecord<Graphics::Brush> { using HandleRecord::HandleRecord; };
 struct GXGradientRec_ : HandleRecord<Graphics::Gradient> { using HandleRecord::HandleRecord; };
 struct GXFontFaceRec_ : HandleRecord<Graphics::Font> { using HandleRecord::HandleRecord; };
