@@ -1,5 +1,6 @@
 #include "graphics/target/rendertarget.h"
 
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -183,7 +184,14 @@ void RenderTarget::BeginLayer(const GXLayerParams& params) {
 }
 
 void RenderTarget::EndLayer() {
-    if (!painting_ || levels_.empty() || levels_.back() != Level::Layer) return;
+    if (!painting_ || std::find(levels_.begin(), levels_.end(), Level::Layer) == levels_.end())
+        return;
+    // EndLayer closes the innermost group: the states pushed inside it and never popped end
+    // with it.
+    while (levels_.back() == Level::State) {
+        levels_.pop_back();
+        impl_->PopState();
+    }
     levels_.pop_back();
     impl_->EndLayer();
 }

@@ -22,9 +22,10 @@ class Gradient;
 // snaps axis-aligned shapes to whole device pixels while stroke adjustment is on.
 //
 // It keeps the call order safe for any renderer: drawing, clipping, masks, clears and
-// layers outside a paint pass do nothing; PopState and EndLayer without a matching open
-// level do nothing; a temporary change of CTM, blend mode or state level is undone on
-// every path, exceptions included.
+// layers outside a paint pass do nothing; PopState without a matching PushState and EndLayer
+// without an open group do nothing; EndLayer also ends the states left pushed inside the
+// group; a temporary change of CTM, blend mode or state level is undone on every path,
+// exceptions included.
 class RenderTarget : public GraphicsBase, public ImplementationHolder<RenderTargetBase> {
 public:
     explicit RenderTarget(std::shared_ptr<RenderTargetBase> renderer);
