@@ -56,9 +56,9 @@ std::shared_ptr<BitmapBase> NewZeroedBitmap(GXIntSize size, GXPixelFormat format
 }  // namespace
 
 SwLayerSubTarget::SwLayerSubTarget(const GXIntRect& deviceRect, const GXIntPoint& placement,
-                                   const GXMatrix& baseMatrix, float dpiX, float dpiY,
+                                   const GXMatrix& ctm, float dpiX, float dpiY,
                                    float opacity, bool isolated, bool knockout)
-    : SwSubTarget(deviceRect, baseMatrix, dpiX, dpiY),
+    : SwSubTarget(deviceRect, ctm, dpiX, dpiY),
       opacity_(opacity),
       isolated_(isolated),
       knockout_(knockout),

@@ -18,7 +18,7 @@ public:
     // `placement` is the rectangle's top-left in the pixels of the parent, whose bitmap (or
     // backdrop, inside a knockout group) Attach receives.
     SwLayerSubTarget(const GXIntRect& deviceRect, const GXIntPoint& placement,
-                     const GXMatrix& baseMatrix, float dpiX, float dpiY, float opacity,
+                     const GXMatrix& ctm, float dpiX, float dpiY, float opacity,
                      bool isolated, bool knockout);
 
     // Called once, right after construction. Shape and alpha start at 0. An isolated group

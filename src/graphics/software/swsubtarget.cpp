@@ -64,17 +64,16 @@ bool IsEmpty(const GXIntRect& r) {
 
 }  // namespace
 
-SwSubTarget::SwSubTarget(const GXIntRect& deviceRect, const GXMatrix& baseMatrix, float dpiX,
+SwSubTarget::SwSubTarget(const GXIntRect& deviceRect, const GXMatrix& ctm, float dpiX,
                          float dpiY)
     : dpiX_(dpiX),
       dpiY_(dpiY),
       dirtyRect_{0, 0, 0, 0},
       nonEmpty_(deviceRect.right > deviceRect.left && deviceRect.bottom > deviceRect.top),
-      deviceRect_(deviceRect),
-      baseMatrix_(baseMatrix) {
+      deviceRect_(deviceRect) {
     const GXIntSize size{std::max(0, deviceRect.right - deviceRect.left),
                          std::max(0, deviceRect.bottom - deviceRect.top)};
-    states_.push_back(State{kIdentityMatrix, 0, 0, 1, nullptr, nullptr,
+    states_.push_back(State{ctm, 0, 0, 1, nullptr, nullptr,
                             std::make_shared<SwClipping>(size, dpiX, dpiY)});
 }
 
@@ -126,7 +125,7 @@ SwSubTarget& SwSubTarget::Innermost() {
 
 void SwSubTarget::BeginLayer(const GXLayerParams& params) {
     SwSubTarget& parent = Innermost();
-    const GXMatrix drawing = MultiplyMatrix(parent.Current().matrix, parent.baseMatrix_);
+    const GXMatrix drawing = parent.DrawingMatrix();
     const GXRect& bounds = params.bounds;
     // Inverted bounds hold nothing; NaN ones fail the test too.
     GXIntRect cover{0, 0, 0, 0};
@@ -142,12 +141,10 @@ void SwSubTarget::BeginLayer(const GXLayerParams& params) {
     const GXIntRect deviceRect{
         parent.deviceRect_.left + cover.left, parent.deviceRect_.top + cover.top,
         parent.deviceRect_.left + cover.right, parent.deviceRect_.top + cover.bottom};
-    // The group's pixel (0, 0) is the parent's pixel at the cover's top-left.
-    GXMatrix base = drawing;
-    base.e -= float(cover.left);
-    base.f -= float(cover.top);
+    // The group starts with the parent's CTM; its own pixels are placed by deviceRect.
     auto layer = std::make_shared<SwLayerSubTarget>(
-        deviceRect, GXIntPoint{cover.left, cover.top}, base, parent.dpiX_, parent.dpiY_,
+        deviceRect, GXIntPoint{cover.left, cover.top}, parent.Current().matrix, parent.dpiX_,
+        parent.dpiY_,
         params.opacity, params.isolated != 0, params.knockout != 0);
     if (layer->nonEmpty_) layer->Attach(parent.ChildBackdrop());
     parent.child_ = std::move(layer);
@@ -197,21 +194,13 @@ GXIntRect SwSubTarget::PixelCover(const GXRect& bound) const {
                      ToPixel(bound.bottom, height, [](float v) { return std::ceil(v); })};
 }
 
-GXMatrix SwSubTarget::DeviceMatrix() const {
-    GXMatrix m = baseMatrix_;
-    m.e += float(deviceRect_.left);
-    m.f += float(deviceRect_.top);
+GXMatrix SwSubTarget::DrawingMatrix() const {
+    // Device space to the sub-target's own pixels is a whole-pixel translation; it is
+    // applied here, when drawing, so that the stored CTM stays exactly as the caller set it.
+    GXMatrix m = Current().matrix;
+    m.e -= float(deviceRect_.left);
+    m.f -= float(deviceRect_.top);
     return m;
-}
-
-GXMatrix SwSubTarget::GetCTM() const {
-    return MultiplyMatrix(Current().matrix, DeviceMatrix());
-}
-
-void SwSubTarget::SetCTM(const GXMatrix& ctm) {
-    GXMatrix inverse = kIdentityMatrix;
-    InvertMatrix(DeviceMatrix(), inverse);
-    Current().matrix = MultiplyMatrix(ctm, inverse);
 }
 
 bool SwSubTarget::PopState() {
@@ -240,7 +229,7 @@ void SwSubTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
     if (!nonEmpty_) return;
     State& state = Current();
     auto clipping = std::make_shared<SwClipping>(*state.clipping);
-    clipping->ClipGeometry(geometry, MultiplyMatrix(state.matrix, baseMatrix_));
+    clipping->ClipGeometry(geometry, DrawingMatrix());
     state.clipping = std::move(clipping);
 }
 
@@ -260,7 +249,7 @@ SwClipping& SwSubTarget::SyncClip() {
 
 void SwSubTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry, const Brush& brush) {
     if (!nonEmpty_) return;
-    const GXMatrix matrix = MultiplyMatrix(Current().matrix, baseMatrix_);
+    const GXMatrix matrix = DrawingMatrix();
     const GXRect bound = TransformBox(geometry->Bound().Box(), matrix);
     const GXIntRect covered = PixelCover(bound);
     if (IsEmpty(covered)) return;

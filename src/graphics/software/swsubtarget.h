@@ -23,13 +23,14 @@ struct SwSoftMask;
 // one pipeline.
 //
 // Coordinates: the sub-target's own pixels run from (0, 0) at the top-left of its device
-// rectangle. The drawing matrix (state matrix times base matrix) maps user space there;
-// pipelines, colour sources, masks and clips all work in those pixels.
+// rectangle. Each state keeps the CTM (user space -> device) exactly as the caller set it;
+// the drawing matrix (the CTM less the rectangle's offset) maps user space to the own
+// pixels, in which pipelines, colour sources, masks and clips all work.
 class SwSubTarget {
 public:
     // One level of the state stack.
     struct State {
-        GXMatrix matrix;                          // user space -> sub-target pixels
+        GXMatrix matrix;                          // the CTM: user space -> device, as set
         int32_t blendMode;                        // blend-mode code; 1..15 blend, others Normal
         int32_t stateValue;                       // kept for the caller, not used in drawing
         int32_t strokeAdjustment;                 // non-zero: lone rectangles fill whole pixels
@@ -39,9 +40,9 @@ public:
         std::shared_ptr<SwClipping> clipping;
     };
 
-    // `deviceRect` is the sub-target's pixel rectangle in device space; `baseMatrix` maps
-    // the sub-target's own space to device space before the offset of the rectangle.
-    SwSubTarget(const GXIntRect& deviceRect, const GXMatrix& baseMatrix, float dpiX, float dpiY);
+    // `deviceRect` is the sub-target's pixel rectangle in device space; `ctm` is the CTM of
+    // its first state.
+    SwSubTarget(const GXIntRect& deviceRect, const GXMatrix& ctm, float dpiX, float dpiY);
     virtual ~SwSubTarget();
     SwSubTarget(const SwSubTarget&) = delete;
     SwSubTarget& operator=(const SwSubTarget&) = delete;
@@ -69,11 +70,11 @@ public:
 
     State& Current() { return states_.back(); }
     const State& Current() const { return states_.back(); }
-    // The device matrix of the sub-target: base matrix then the offset of its rectangle.
-    GXMatrix DeviceMatrix() const;
-    // The CTM seen by the caller, and its inverse setter.
-    GXMatrix GetCTM() const;
-    void SetCTM(const GXMatrix& ctm);
+    // The CTM seen by the caller: the one last set, bit for bit.
+    GXMatrix GetCTM() const { return Current().matrix; }
+    void SetCTM(const GXMatrix& ctm) { Current().matrix = ctm; }
+    // User space -> the sub-target's own pixels: the CTM less the rectangle's offset.
+    GXMatrix DrawingMatrix() const;
 
     void PushState() { states_.push_back(states_.back()); }
     // False, with nothing changed, when only the first state is left.
@@ -128,7 +129,6 @@ protected:
     GXRect dirtyRect_;                            // union of filled device bounds; empty: 0,0,0,0
     bool nonEmpty_;                               // the device rectangle has width and height
     GXIntRect deviceRect_;                        // sub-target pixels in device space
-    GXMatrix baseMatrix_;                         // sub-target space -> device, before offset
     std::deque<State> states_;                    // never empty; the back is current
     std::shared_ptr<SwClipping> activeClip_;      // clipping last handed to a pipeline
 };
