@@ -144,14 +144,15 @@ TEST(SwSurfaceDrawable, InPlaceForPremultipliedCopiedOtherwise) {
     EXPECT_EQ(SwSurface::GetDrawable(*pargb), pargb->GetImpl());
 
     auto argb = MakeBitmap(2, 2, GXPixelFormatARGB32);
-    EXPECT_EQ(MessageOf([&] { SwSurface::UpdateBitmap(*argb); }), "Bitmap is not cached");
+    const GXIntRect all{0, 0, 2, 2};
+    EXPECT_EQ(MessageOf([&] { SwSurface::UpdateBitmap(*argb, all); }), "Bitmap is not cached");
     argb->ColorFill(nullptr, 0x80FF0000u);
     std::shared_ptr<BitmapBase> copy = SwSurface::GetDrawable(*argb);
     EXPECT_NE(copy, argb->GetImpl());
     EXPECT_EQ(copy->GetPixelFormat(), GXPixelFormatPARGB32);
     EXPECT_EQ(SwSurface::GetDrawable(*argb), copy);  // cached
     copy->ColorFill(nullptr, ColorF::FromARGB(0xFF00FF00u));
-    SwSurface::UpdateBitmap(*argb);
+    SwSurface::UpdateBitmap(*argb, all);
     EXPECT_EQ(PixelAt(*argb, 1, 1), 0xFF00FF00u);
     // A change the caller makes drops the cached copy; the next one starts from the bitmap.
     argb->ColorFill(nullptr, 0xFF0000FFu);

@@ -21,7 +21,7 @@ float SwBitmapSurface::GetDpiY() const {
 }
 
 void SwBitmapSurface::Present() {
-    UpdateBitmap(*bitmap_);
+    UpdateBitmap(*bitmap_, TakeDirtyRect());
     std::lock_guard<std::recursive_mutex> guard(bitmap_->Mutex());
     // Every other renderer's copy of the bitmap is stale now. The software drawable stays
     // cached: it holds exactly the bitmap's pixels, so the next paint starts from it.

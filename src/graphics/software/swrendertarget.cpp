@@ -111,6 +111,7 @@ bool SwRenderTarget::EndPaint() {
         ResetCopies();
     };
     try {
+        surface_->AddDirtyRect(subTarget_->DirtyPixels());
         surface_->EndPaint();
         surface_->Present();
     } catch (...) {
@@ -122,6 +123,7 @@ bool SwRenderTarget::EndPaint() {
 }
 
 void SwRenderTarget::Flush() {
+    if (subTarget_) surface_->AddDirtyRect(subTarget_->DirtyPixels());
     surface_->Present();
 }
 
@@ -153,7 +155,14 @@ void SwRenderTarget::EndLayer() {
 }
 
 void SwRenderTarget::Clear(const ColorF& color) {
-    if (subTarget_) Innermost()->Clear(color);
+    if (!subTarget_) return;
+    SwSubTarget* innermost = Innermost();
+    innermost->Clear(color);
+    // A clear outside every group changes the whole surface.
+    if (innermost == subTarget_.get()) {
+        const GXIntSize size = surface_->GetSize();
+        surface_->AddDirtyRect(GXIntRect{0, 0, size.width, size.height});
+    }
 }
 
 void SwRenderTarget::SetOpacityMask(std::shared_ptr<Brush> brush, int32_t type) {

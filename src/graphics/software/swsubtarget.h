@@ -88,7 +88,8 @@ public:
     // Culls, builds the colour source and calls Fill.
     void FillGeometry(const std::shared_ptr<Geometry>& geometry, const Brush& brush);
 
-    GXRect DirtyRect() const { return dirtyRect_; }
+    // The pixels filled so far, rounded out to whole pixels.
+    GXIntRect DirtyPixels() const { return PixelCover(dirtyRect_); }
 
 protected:
     // Adds the target operations and the compositor of this kind of sub-target.

@@ -1,12 +1,15 @@
 #include "graphics/software/swsurface.h"
 
+#include <algorithm>
 #include <mutex>
+#include <utility>
 
 #include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/pixelformatconverter.h"
 #include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/software/swbitmapcacheentry.h"
+#include "graphics/software/swdrawablewriteback.h"
 #include "graphics/software/swopaqueview.h"
 
 namespace Graphics {
@@ -42,7 +45,7 @@ std::shared_ptr<BitmapBase> SwSurface::GetDrawable(Bitmap& bitmap) {
     return drawable;
 }
 
-void SwSurface::UpdateBitmap(Bitmap& bitmap) {
+void SwSurface::UpdateBitmap(Bitmap& bitmap, const GXIntRect& area) {
     const GXPixelFormat format = bitmap.GetPixelFormat();
     if (PaintsInPlace(format)) return;
     std::shared_ptr<BitmapBase> drawable;
@@ -53,8 +56,22 @@ void SwSurface::UpdateBitmap(Bitmap& bitmap) {
         if (!entry) GX_RAISE("Bitmap is not cached");
         drawable = entry->Drawable();
     }
-    bitmap.GetImpl()->CopyFromSource(
-        nullptr, std::make_shared<PixelFormatConverter>(drawable, format), nullptr);
+    const GXIntRect within = ClampRect(&area, bitmap.GetSize());
+    if (IsEmptyRect(within)) return;
+    SwDrawableWriteBack(bitmap.GetImpl(), std::move(drawable)).Write(within);
+}
+
+void SwSurface::AddDirtyRect(const GXIntRect& rect) {
+    if (IsEmptyRect(rect)) return;
+    dirty_ = IsEmptyRect(dirty_)
+                 ? rect
+                 : GXIntRect{std::min(dirty_.left, rect.left), std::min(dirty_.top, rect.top),
+                             std::max(dirty_.right, rect.right),
+                             std::max(dirty_.bottom, rect.bottom)};
+}
+
+GXIntRect SwSurface::TakeDirtyRect() {
+    return std::exchange(dirty_, GXIntRect{0, 0, 0, 0});
 }
 
 }  // namespace Graphics

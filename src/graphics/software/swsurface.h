@@ -30,9 +30,21 @@ public:
     // else the bitmap's own pixels for PARGB32 and RGB32 (written in place), or a PARGB32
     // copy for any other format. A new drawable is cached in the bitmap.
     static std::shared_ptr<BitmapBase> GetDrawable(Bitmap& bitmap);
-    // Brings `bitmap` up to date with its drawable: nothing when it was painted in place,
-    // else its cached copy is converted back ("Bitmap is not cached" when there is none).
-    static void UpdateBitmap(Bitmap& bitmap);
+    // Brings `area` of `bitmap` up to date with its drawable: nothing when it was painted in
+    // place, else the pixels painted in the cached copy are written back in the nearest
+    // value the format holds, every other pixel keeping its bits ("Bitmap is not cached"
+    // when there is no copy).
+    static void UpdateBitmap(Bitmap& bitmap, const GXIntRect& area);
+
+    // Widens the area painted since the last Present by `rect` (device pixels).
+    void AddDirtyRect(const GXIntRect& rect);
+
+protected:
+    // The area painted since the last Present, which it empties.
+    GXIntRect TakeDirtyRect();
+
+private:
+    GXIntRect dirty_{0, 0, 0, 0};  // device pixels; empty when left >= right or top >= bottom
 };
 
 }  // namespace Graphics
