@@ -82,13 +82,17 @@ void Pen::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end)
         poisoned_ = true;
         return;
     }
-    FigureFlattener::Flatten(tolerance_, current_, c1, c2, end,
-                             [this](const GXPoint& p) { AddSegment(p, false); });
+    // The curve's first piece is joined to what came before; the pieces after it follow
+    // the curve itself.
+    bool first = true;
+    FigureFlattener::Flatten(tolerance_, current_, c1, c2, end, [&](const GXPoint& p) {
+        if (AddSegment(p, first)) first = false;
+    });
 }
 
-void Pen::AddSegment(const GXPoint& next, bool joins) {
+bool Pen::AddSegment(const GXPoint& next, bool joins) {
     const GXPoint n = next, c = current_;
-    if (std::fabs(n.x - c.x) <= kMinSegment && std::fabs(n.y - c.y) <= kMinSegment) return;
+    if (std::fabs(n.x - c.x) <= kMinSegment && std::fabs(n.y - c.y) <= kMinSegment) return false;
     const float dx = n.x - c.x, dy = n.y - c.y;
     const float k = halfWidth_ / Length(dx, dy);
     const GXPoint leftOffset{-k * dy, k * dx};  // left normal, length hw
@@ -112,6 +116,7 @@ void Pen::AddSegment(const GXPoint& next, bool joins) {
     AppendDistinct(right_, {n.x - leftOffset.x, n.y - leftOffset.y});
     previous_ = c;
     current_ = n;
+    return true;
 }
 
 void Pen::Join(Figure& side, const GXPoint& a, const GXPoint& centre, const GXPoint& b) {
@@ -138,10 +143,13 @@ void Pen::Join(Figure& side, const GXPoint& a, const GXPoint& centre, const GXPo
         const float sweep = a1 < a0 ? a1 - a0 + kTwoPi : a1 - a0;
         const int n = ArcCount(sweep, arcStep_);
         if (n < 1) return;
-        AppendDistinct(side, {c.x + hw * std::cos(a0), c.y + hw * std::sin(a0)});
+        // The arc runs from a towards b; the left side is called with a the next segment's
+        // end, so its arc is emitted backwards, in the order the side is walked (else it
+        // would wind against the outline and cancel part of the stroke).
         const float step = sweep / float(n);
-        for (int i = 1; i <= n; ++i) {
-            const float angle = a0 + float(i) * step;
+        const bool backwards = &side == &left_;
+        for (int i = 0; i <= n; ++i) {
+            const float angle = a0 + float(backwards ? n - i : i) * step;
             AppendDistinct(side, {c.x + hw * std::cos(angle), c.y + hw * std::sin(angle)});
         }
     }

@@ -12,7 +12,8 @@ namespace Graphics {
 // caps, and sends closed outline figures to the target, whose nonzero filling paints the
 // stroke. An open figure becomes one outline (right side reversed, then the left side);
 // a closed one becomes two, the left side in path order and the right side reversed.
-// Curves are flattened and joined to nothing: joins are built only where a LineTo starts.
+// Every junction of two segments gets the join, whether a line or a curve meets it on either
+// side; a curve's own flattened pieces are not joined to each other.
 //
 // Bad numbers give a defined, bounded result: a width that is NaN, infinite or negative
 // strokes nothing; a figure with a non-finite point has no outline; a tolerance of 0,
@@ -33,7 +34,8 @@ public:
     float ArcStep() const { return arcStep_; }
 
 private:
-    void AddSegment(const GXPoint& next, bool joins);
+    // False, with nothing added, for a segment too short to have a direction.
+    bool AddSegment(const GXPoint& next, bool joins);
     // The outer-side join at `centre` between the segments towards `a` and `b`.
     void Join(Figure& side, const GXPoint& a, const GXPoint& centre, const GXPoint& b);
     // Calls emit(point) for each cap point at q, the end of the segment from p.
