@@ -51,7 +51,7 @@ std::shared_ptr<SysMemBitmap> Coverage(const std::shared_ptr<Geometry>& geometry
 
 TEST(SwClipping, RectangleClipNarrowsTheBoxWithoutAMask) {
     SwClipping clipping(GXIntSize{32, 32}, 96, 96);
-    clipping.ClipGeometry(RectGeometry({10.5f, 10.5f, 20.5f, 20.5f}), kIdentity);
+    clipping.ClipGeometry(RectGeometry({10, 10, 21, 21}), kIdentity);
     EXPECT_FALSE(clipping.HasGeometries());
     EXPECT_EQ(clipping.Mask(), nullptr);
     const GXIntRect box = clipping.PixelBox();
@@ -72,8 +72,11 @@ TEST(SwClipping, RectangleClipNarrowsTheBoxWithoutAMask) {
     const GXRect bounds = clipping.Bounds();
     EXPECT_EQ(bounds.left, 12);
     EXPECT_EQ(bounds.right, 18);
-    EXPECT_EQ(bounds.top, 10.5f);
-    EXPECT_EQ(bounds.bottom, 20.5f);
+    EXPECT_EQ(bounds.top, 10);
+    EXPECT_EQ(bounds.bottom, 21);
+    // Off the pixel edges a rectangle cuts pixels partly, through the mask.
+    clipping.ClipGeometry(RectGeometry({10.5f, 10.5f, 20.5f, 20.5f}), kIdentity);
+    EXPECT_TRUE(clipping.HasGeometries());
 }
 
 TEST(SwClipping, LensOfTwoCirclesIsTheProductOfTheirCoverages) {

@@ -120,4 +120,3 @@ void BitmapCache::Erase(AgeList::iterator entry) {
 GXBitmapRec_::~GXBitmapRec_() {
     Graphics::BitmapCache::Instance().RemoveHandle(this);
 }
-

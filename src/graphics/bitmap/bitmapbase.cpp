@@ -11,7 +11,6 @@
 
 namespace Graphics {
 
-
 void BitmapBase::CopyPixels(const GXIntRect* rect, uint8_t* dst, int32_t dstStride,
                             int32_t dstRowBytes) {
     GXIntRect clamped = ClampRect(rect, size_);

@@ -58,7 +58,8 @@ void PixelFormatConverter::CopyPixels(const GXIntRect* rect, uint8_t* dst, int32
         expanded.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(size_t(width) * 4)));
     // A 1-bit source row handed over from `clamped.left` starts at the byte holding that
     // pixel, `firstBit` bits in; such rows are moved to the top bit of `alignedRow` first.
-    const int32_t firstBit = PixelFormat::GetBitsPerPixel(sourceFormat_) == 1 ? clamped.left % 8 : 0;
+    const int32_t firstBit =
+        PixelFormat::GetBitsPerPixel(sourceFormat_) == 1 ? clamped.left % 8 : 0;
     HeapBlock<uint8_t> alignedRow;
     if (firstBit)
         alignedRow.reset(static_cast<uint8_t*>(ProcessHeap::AllocZeroed(size_t(width + 7) / 8)));

@@ -24,7 +24,8 @@ void SwBitmapSurface::Present() {
     UpdateBitmap(*bitmap_, TakeDirtyRect());
     std::lock_guard<std::recursive_mutex> guard(bitmap_->Mutex());
     // Every other renderer's copy of the bitmap is stale now. The software drawable stays
-    // cached: it holds exactly the bitmap's pixels, so the next paint starts from it.
+    // cached: it holds what was painted (the bitmap holds the nearest values its format
+    // can), so the next paint starts from it.
     std::shared_ptr<CacheBase> drawable = bitmap_->FindCache(SwBitmapCacheEntry::OwnerKey());
     bitmap_->NotifyChanged();
     if (drawable) bitmap_->InsertCache(SwBitmapCacheEntry::OwnerKey(), std::move(drawable));

@@ -45,6 +45,11 @@ bool DeviceRectangle(const Geometry& geometry, const GXMatrix& matrix, GXRect& o
     return true;
 }
 
+bool OnPixelEdges(const GXRect& r) {
+    return std::floor(r.left) == r.left && std::floor(r.top) == r.top &&
+           std::floor(r.right) == r.right && std::floor(r.bottom) == r.bottom;
+}
+
 // floor or ceil of v, cut to 0..limit; v already lies in 0..limit unless NaN.
 int32_t PixelEdge(float v, int32_t limit) {
     if (!(v > 0.0f)) return 0;
@@ -79,7 +84,9 @@ void SwClipping::Intersect(const GXRect& rect) {
 void SwClipping::ClipGeometry(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix) {
     if (!geometry) return;
     GXRect rect;
-    if (DeviceRectangle(*geometry, matrix, rect)) {
+    // The bound is applied in whole pixels, so only a rectangle on pixel edges may become
+    // part of it; any other cuts pixels partly, as a fill of it would cover them.
+    if (DeviceRectangle(*geometry, matrix, rect) && OnPixelEdges(rect)) {
         Intersect(rect);
         return;
     }
@@ -137,7 +144,8 @@ void SwClipping::BuildMask() {
             auto pipeline = std::make_shared<SwPipeLine>(entry.geometry,
                                                          GXIntRect{0, 0, size.width, size.height});
             pipeline->SetCTM(MultiplyMatrix(entry.matrix, toMask));
-            pipeline->SetSnapRectangles(true);
+            // Rectangles are snapped before they get here, when stroke adjustment is on;
+            // otherwise they cover exactly what a fill of them would.
             pipeline->AddTargetShape(coverage);
             pipeline->AddShapeFiller();
             pipeline->Execute();

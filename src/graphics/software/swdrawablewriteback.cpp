@@ -124,13 +124,14 @@ void SwDrawableWriteBack::Write(const GXIntRect& area) {
     forward.CopyPixels(&area, reinterpret_cast<uint8_t*>(original.get()), width * 4, width * 4);
     BitmapLock painted(*drawable_, &area, LockMode::Read);
     BitmapLock target(*bitmap_, &area, LockMode::ReadWrite);
-    for (int32_t y = 0; y < height; ++y)
-        WriteRow(reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(
-                                                       painted.Data().data) +
-                                                   int64_t(painted.Data().stride) * y),
-                 original.get() + rowPixels * size_t(y),
-                 static_cast<uint8_t*>(target.Data().data) + int64_t(target.Data().stride) * y,
-                 area.left % 8, width);
+    const uint8_t* paintedRow = static_cast<const uint8_t*>(painted.Data().data);
+    uint8_t* targetRow = static_cast<uint8_t*>(target.Data().data);
+    for (int32_t y = 0; y < height; ++y) {
+        WriteRow(reinterpret_cast<const uint32_t*>(paintedRow),
+                 original.get() + rowPixels * size_t(y), targetRow, area.left % 8, width);
+        paintedRow += painted.Data().stride;
+        targetRow += target.Data().stride;
+    }
 }
 
 }  // namespace Graphics

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "canvas.h"
+#include "gx.h"
+
+namespace {
+
+// The rectangle as a path of 4 corners (closed) or 5 points (back to the start, then closed).
+GXGeometryRec_* RectanglePath(const GXRect& r, bool fivePoints) {
+    GXGeometryRec_* geometry = nullptr;
+    EXPECT_EQ(GXCreateGeometry(&geometry), GXResultSuccess);
+    const GXPoint corners[5] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom},
+                                {r.left, r.bottom}, {r.left, r.top}};
+    EXPECT_EQ(GXGeometryBeginFigure(geometry, &corners[0]), GXResultSuccess);
+    for (int32_t i = 1; i < (fivePoints ? 5 : 4); ++i)
+        EXPECT_EQ(GXGeometryLineTo(geometry, &corners[i]), GXResultSuccess);
+    EXPECT_EQ(GXGeometryEndFigureClose(geometry), GXResultSuccess);
+    return geometry;
+}
+
+// What a fill of `geometry` covers, or what a fill of the whole target covers through a
+// clip to it.
+std::vector<uint32_t> Cover(GXGeometryRec_* geometry, const GXMatrix& ctm, int32_t adjust,
+                            bool clip) {
+    Canvas canvas(24, 24, GXPixelFormatPARGB32);
+    canvas.Begin();
+    EXPECT_EQ(GXRenderTargetSetStrokeAdjustment(canvas.target(), adjust), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetSetCTM(canvas.target(), &ctm), GXResultSuccess);
+    GXBrushRec_* white = canvas.Solid(kWhite);
+    if (clip) {
+        EXPECT_EQ(GXRenderTargetClipGeometry(canvas.target(), geometry), GXResultSuccess);
+        const GXMatrix identity{1, 0, 0, 1, 0, 0};
+        EXPECT_EQ(GXRenderTargetSetCTM(canvas.target(), &identity), GXResultSuccess);
+        canvas.FillRect(0, 0, 24, 24, white);
+    } else {
+        EXPECT_EQ(GXRenderTargetFillGeometry(canvas.target(), geometry, white), GXResultSuccess);
+    }
+    canvas.End();
+    std::vector<uint32_t> coverage;
+    for (uint32_t pixel : canvas.Pixels()) coverage.push_back(Alpha(pixel));
+    return coverage;
+}
+
+// A fill and a clip of the same rectangle cover the same pixels with the same coverage:
+// upright, scaled, half a pixel off, with stroke adjustment on and off, as 4 or 5 points.
+TEST(RectangleAgreement, FillAndClipOfARectangleCoverTheSame) {
+    std::mt19937 random(6);
+    std::uniform_real_distribution<float> at(1, 9), size(0.3f, 9);
+    const GXMatrix ctms[] = {{1, 0, 0, 1, 0, 0}, {1, 0, 0, 1, 0.5f, 0.5f},
+                             {1.5f, 0, 0, 1.25f, 0.3f, 0.7f}, {2, 0, 0, 2, -0.5f, 0.5f}};
+    for (int32_t trial = 0; trial < 40; ++trial) {
+        const float left = at(random), top = at(random);
+        GXRect rect{left, top, left + size(random), top + size(random)};
+        if (trial % 4 == 0) rect = GXRect{float(int32_t(left)), float(int32_t(top)),
+                                          float(int32_t(left) + 5), float(int32_t(top) + 3)};
+        for (const GXMatrix& ctm : ctms)
+            for (int32_t adjust = 0; adjust < 2; ++adjust)
+                for (bool five : {false, true}) {
+                    GXGeometryRec_* geometry = RectanglePath(rect, five);
+                    EXPECT_EQ(Cover(geometry, ctm, adjust, false), Cover(geometry, ctm, adjust, true))
+                        << "trial " << trial << ", adjust " << adjust << ", five " << five
+                        << ", scale " << ctm.a << ", offset " << ctm.e;
+                    GXObjectRelease(GX_HANDLE(geometry));
+                }
+    }
+}
+
+}  // namespace
