@@ -32,10 +32,6 @@ int ReadBytes(GifFileType* gif, GifByteType* out, int count) {
     return int(n);
 }
 
-// What giflib holds while it decodes, besides the frame: its LZW tables and stack, the
-// colour maps and the file's records, well under this.
-constexpr uint64_t kDecoderBytes = uint64_t(64) << 10;
-
 int WriteBytes(GifFileType* gif, const GifByteType* bytes, int count) {
     auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
     try {
@@ -79,6 +75,10 @@ bool ReadExtension(GifFileType* gif, int& transparent) {
         if (DGifGetExtensionNext(gif, &block) != GIF_OK) return false;
     return true;
 }
+
+// What giflib holds while it decodes, besides the frame: its LZW tables and stack, the
+// colour maps and the file's records, well under this.
+constexpr uint64_t kDecoderBytes = uint64_t(64) << 10;
 
 // A 12-bit LZW code stands for at most 4096 pixels: no more than this many pixels per byte
 // of image data can be in a file.

@@ -2,7 +2,6 @@
 // codecs, called directly. A decoder first reports the frame's layout, then writes its
 // rows straight into the new bitmap; an encoder reads the bitmap's own rows wherever its
 // format allows.
-#include <cstring>
 #include <optional>
 #include <string_view>
 
@@ -40,32 +39,33 @@ GXPixelFormat SavedFormat(GXPixelFormat format) {
     }
 }
 
-// An image file's bytes with the codec that reads them.
-struct EncodedImage {
-    const uint8_t* data;      // the whole file
-    size_t size;              // its bytes
-    const ImageCodec& codec;  // recognised by the file's signature
-};
-
-// The codec of the bytes, with the layout of the first frame read to know the file is
-// one the codec takes; a file that is not raises "Failed to load".
-EncodedImage Recognise(const uint8_t* data, size_t size) {
-    const ImageCodec* codec = Host::FindDecoder(data, size);
-    ImageFrame layout;
-    layout.mode = ImageFrame::Mode::Layout;
-    if (!codec || codec->decode(data, size, 0, layout) != CodecResult::LayoutRead)
-        GX_RAISE("Failed to load");
-    return {data, size, *codec};
-}
-
-// Decodes frame `index` into a new bitmap of the frame's size, format and resolution:
-// the layout first, then the rows straight into the bitmap's own store. No bitmap when
-// the size cannot be one.
-std::shared_ptr<Bitmap> DecodeFrame(const EncodedImage& image, uint32_t index) {
+// The layout of frame `index` of the file in `data` as `codec` reads it, without its
+// pixels; a frame that cannot be read raises "Failed to load".
+ImageFrame ReadLayout(const ImageCodec& codec, const uint8_t* data, size_t size, uint32_t index) {
     ImageFrame frame;
     frame.mode = ImageFrame::Mode::Layout;
-    if (image.codec.decode(image.data, image.size, index, frame) != CodecResult::LayoutRead)
+    if (codec.decode(data, size, index, frame) != CodecResult::LayoutRead)
         GX_RAISE("Failed to load");
+    return frame;
+}
+
+// Frame `frameIndex` of the image file in `data` as a new bitmap of the frame's size,
+// format and resolution: the layout first, then the rows decoded straight into the
+// bitmap's own store. The file is recognised by its signature and its first frame's
+// layout; the frame count is read only when it is asked for or the frame is not the first.
+std::shared_ptr<Bitmap> Load(const uint8_t* data, size_t size, int32_t frameIndex,
+                             uint32_t* frameCount) {
+    const ImageCodec* codec = Host::FindDecoder(data, size);
+    if (!codec) GX_RAISE("Failed to load");
+    ImageFrame frame = ReadLayout(*codec, data, size, 0);
+    if (frameIndex != 0 || frameCount) {
+        uint32_t count = 0;
+        if (codec->countFrames(data, size, &count) != CodecResult::Ok) GX_RAISE("Failed to load");
+        if (frameCount) *frameCount = count;
+        // Compared unsigned, so a negative index is out of range too.
+        if (uint32_t(frameIndex) >= count) GX_RAISE("Failed to load. Frame index is out of range.");
+        if (frameIndex != 0) frame = ReadLayout(*codec, data, size, uint32_t(frameIndex));
+    }
     if (frame.width > INT32_MAX || frame.height > INT32_MAX) return nullptr;
     GXBitmapDesc desc{int32_t(frame.width), int32_t(frame.height), frame.format, frame.dpiX,
                       frame.dpiY};
@@ -78,7 +78,7 @@ std::shared_ptr<Bitmap> DecodeFrame(const EncodedImage& image, uint32_t index) {
         frame.lentStride = rows.Data().stride;
         frame.palette.clear();  // the decode fills it again
         if (frame.lentStride <= 0 ||
-            image.codec.decode(image.data, image.size, index, frame) != CodecResult::Ok)
+            codec->decode(data, size, uint32_t(frameIndex), frame) != CodecResult::Ok)
             GX_RAISE("Failed to load");
     }
     if (!frame.palette.empty())
@@ -109,22 +109,13 @@ std::shared_ptr<Bitmap> Bitmap::LoadFromFileEx(const uint16_t* path, int32_t fra
     size_t size = 0;
     if (!Host::ImageFile::Read(reinterpret_cast<const char16_t*>(path), bytes, size))
         GX_RAISE("Failed to load");
-    EncodedImage image = Recognise(bytes.get(), size);
-    if (frameIndex != 0 || frameCount) {
-        uint32_t count = 0;
-        if (image.codec.countFrames(image.data, image.size, &count) != CodecResult::Ok)
-            GX_RAISE("Failed to load");
-        if (frameCount) *frameCount = count;
-        // Compared unsigned, so a negative index is out of range too.
-        if (uint32_t(frameIndex) >= count) GX_RAISE("Failed to load. Frame index is out of range.");
-    }
-    return DecodeFrame(image, uint32_t(frameIndex));
+    return Load(bytes.get(), size, frameIndex, frameCount);
 }
 
 std::shared_ptr<Bitmap> Bitmap::LoadFromMemory(const void* data, uint64_t size) {
     if (size > SIZE_MAX) return nullptr;
     // Decoded where the caller's bytes lie: nothing is copied.
-    return DecodeFrame(Recognise(static_cast<const uint8_t*>(data), size_t(size)), 0);
+    return Load(static_cast<const uint8_t*>(data), size_t(size), 0, nullptr);
 }
 
 void Bitmap::SaveToFile(const uint16_t* path) const {
