@@ -9,6 +9,7 @@
 #include <string>
 
 #include "gx.h"
+#include "platform/imagecodec.h"
 #include "testimages.h"
 
 namespace {
@@ -249,6 +250,32 @@ TEST_F(ImageCodecTest, GifImagesAreFramesOnTheLogicalScreen) {
     EXPECT_EQ(Frame("anim.gif", 3, count).result, GXResultGraphicsError);
     EXPECT_EQ(count, 3u);
     EXPECT_EQ(Frame("anim.gif", -1, count).result, GXResultGraphicsError);
+}
+
+TEST(ImageFrameBudget, PixelsAndDecoderBuffersShareOneBudget) {
+    using Host::CodecResult;
+    using Host::ImageFrame;
+    constexpr uint64_t kBudget = ImageFrame::kMaxDecodeBytes;
+    // 16384 x 16384 RGB32 is the whole budget: it fits alone, not with any working memory.
+    ImageFrame layout;
+    layout.mode = ImageFrame::Mode::Layout;
+    EXPECT_EQ(layout.Allocate(16384, 16384, GXPixelFormatRGB32), CodecResult::LayoutRead);
+    EXPECT_EQ(layout.WorkingBudget(), 0u);
+    EXPECT_EQ(layout.Allocate(16384, 16384, GXPixelFormatRGB32, 1), CodecResult::OutOfMemory);
+    EXPECT_EQ(layout.Allocate(1, 1, GXPixelFormatRGB32, kBudget), CodecResult::OutOfMemory);
+    EXPECT_EQ(layout.Allocate(0, 5, GXPixelFormatRGB32), CodecResult::OutOfMemory);
+    EXPECT_EQ(layout.Allocate(UINT32_MAX, UINT32_MAX, GXPixelFormatIndexed1, 0),
+              CodecResult::OutOfMemory);
+    // Lent rows take only the layout they were lent for.
+    EXPECT_EQ(layout.Allocate(3, 2, GXPixelFormatRGB24), CodecResult::LayoutRead);
+    EXPECT_EQ(layout.WorkingBudget(), kBudget - 12 * 2);
+    uint8_t rows[2 * 16];
+    layout.mode = ImageFrame::Mode::Lent;
+    layout.lentRows = rows;
+    layout.lentStride = 16;
+    EXPECT_EQ(layout.Allocate(3, 3, GXPixelFormatRGB24), CodecResult::Failed);
+    EXPECT_EQ(layout.Allocate(3, 2, GXPixelFormatRGB24), CodecResult::Ok);
+    EXPECT_EQ(layout.Row(1), rows + 16);
 }
 
 }  // namespace
