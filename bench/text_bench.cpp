@@ -1,6 +1,6 @@
 // Text as geometry: the glyph outlines of a line of text delivered to a sink, and the width
 // of the line. Baselines in the same run: FreeType loading and decomposing the same
-// outlines uncached (the floor under our host layer), and Cairo's text path and text
+// outlines uncached (the floor under our glyph source), and Cairo's text path and text
 // extents (which keep glyph paths and metrics in its scaled-font cache).
 #include <benchmark/benchmark.h>
 #include <cairo/cairo.h>

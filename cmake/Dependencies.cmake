@@ -3,12 +3,12 @@ find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 find_package(Boost 1.74 REQUIRED)
 
-# The host layer's fonts: FreeType outlines, fontconfig choosing the family.
+# The platform layer's glyph sources: FreeType outlines, fontconfig choosing the family.
 pkg_check_modules(FREETYPE REQUIRED IMPORTED_TARGET freetype2)
 pkg_check_modules(FONTCONFIG REQUIRED IMPORTED_TARGET fontconfig)
 
-# Image codecs behind the host layer's GDI+ image functions. giflib ships no pkg-config
-# file, so it is found by its library and header.
+# The platform layer's image codecs. giflib ships no pkg-config file, so it is found by
+# its library and header.
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
 pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)

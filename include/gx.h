@@ -194,7 +194,10 @@ GXAPI GXResult GXBitmapSetOffscreenPainting(GXBitmapRec_* bitmap, int32_t flag);
 
 /* Image files: PNG, JPEG, BMP, TIFF and GIF. Paths are null-terminated UTF-16. A file that
    is missing or cannot be decoded gives GXResultGraphicsError; an image whose pixels have
-   no library format gives GXResultNoResult. */
+   no library format gives GXResultNoResult. Refused with GXResultGraphicsError, without
+   waiting and without allocating for them: paths naming anything but a regular file (a
+   FIFO, a device, a directory), files whose data ends before the image does, and images
+   whose pixels and decoding buffers together would pass 1 GiB. */
 
 /* A new bitmap holding the first frame of the image file at path. */
 GXAPI GXResult GXCreateBitmapFromFile(const uint16_t* path, GXBitmapRec_** out);
@@ -205,7 +208,8 @@ GXAPI GXResult GXCreateBitmapFromFileFrame(const uint16_t* path, int32_t frameIn
 /* A new bitmap from the image file held in size (>= 1) bytes at data. */
 GXAPI GXResult GXCreateBitmapFromMemory(const void* data, uint64_t size, GXBitmapRec_** out);
 /* Encodes the bitmap into path, the encoder named by "image/" and the text after the last
-   '.' ("jpg" and "tif" read as "jpeg" and "tiff", case-sensitive). */
+   '.' ("jpg" and "tif" read as "jpeg" and "tiff", case-sensitive). A bitmap without pixels
+   (zero width or height) is not saved and gives GXResultGraphicsError. */
 GXAPI GXResult GXBitmapSaveToFile(GXBitmapRec_* bitmap, const uint16_t* path);
 
 

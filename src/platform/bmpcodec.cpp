@@ -12,7 +12,7 @@ namespace Host {
 
 namespace {
 
-using namespace Gdiplus;
+using enum CodecResult;
 
 constexpr size_t kFileHeaderBytes = 14;
 constexpr uint32_t kCoreHeaderBytes = 12;
@@ -54,14 +54,14 @@ struct BmpLayout {
     size_t pixelOffset;     // where the first stored row starts
 };
 
-Status ReadLayout(const uint8_t* data, size_t size, BmpLayout& layout, std::vector<ARGB>& palette,
-                  float& dpiX, float& dpiY) {
-    if (size < kFileHeaderBytes + 4) return UnknownImageFormat;
+CodecResult ReadLayout(const uint8_t* data, size_t size, BmpLayout& layout,
+                       std::vector<uint32_t>& palette, float& dpiX, float& dpiY) {
+    if (size < kFileHeaderBytes + 4) return Unreadable;
     const uint8_t* header = data + kFileHeaderBytes;
     uint32_t headerBytes = Get32(header);
     if (headerBytes != kCoreHeaderBytes && (headerBytes < kInfoHeaderBytes || headerBytes > 1024))
-        return UnknownImageFormat;
-    if (size < kFileHeaderBytes + headerBytes) return UnknownImageFormat;
+        return Unreadable;
+    if (size < kFileHeaderBytes + headerBytes) return Unreadable;
     uint32_t compression = kCompressionRgb;
     uint32_t colorsUsed = 0;
     size_t paletteEntryBytes = 4;
@@ -82,12 +82,11 @@ Status ReadLayout(const uint8_t* data, size_t size, BmpLayout& layout, std::vect
         dpiY = DpiFromDensity(yDensity, 0.0254);
         colorsUsed = Get32(header + 32);
     }
-    if (layout.width <= 0 || height == 0 || height == INT32_MIN) return UnknownImageFormat;
+    if (layout.width <= 0 || height == 0 || height == INT32_MIN) return Unreadable;
     layout.topDown = height < 0;
     layout.height = int32_t(height < 0 ? -height : height);
     uint32_t bpp = layout.bitsPerPixel;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-        return UnknownImageFormat;
+    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return Unreadable;
     // Default masks: 5-5-5 for 16 bits, 8-8-8 without alpha for 32.
     if (bpp == 16) {
         layout.masks[0] = 0x7c00, layout.masks[1] = 0x03e0, layout.masks[2] = 0x001f;
@@ -96,22 +95,22 @@ Status ReadLayout(const uint8_t* data, size_t size, BmpLayout& layout, std::vect
     }
     layout.masks[3] = 0;
     if (compression == kCompressionBitFields || compression == kCompressionAlphaBitFields) {
-        if (bpp != 16 && bpp != 32) return UnknownImageFormat;
+        if (bpp != 16 && bpp != 32) return Unreadable;
         int count = compression == kCompressionAlphaBitFields ? 4 : 3;
         // Version 2 headers and later hold the masks; the plain info header is followed
         // by them.
         const uint8_t* masks = header + kInfoHeaderBytes;
         if (headerBytes == kInfoHeaderBytes) afterHeader += 4 * size_t(count);
         if (headerBytes >= 56) count = 4;
-        if (size < size_t(masks - data) + 4 * size_t(count)) return UnknownImageFormat;
+        if (size < size_t(masks - data) + 4 * size_t(count)) return Unreadable;
         for (int i = 0; i < count; ++i) layout.masks[i] = Get32(masks + 4 * i);
     } else if (compression != kCompressionRgb) {
-        return UnknownImageFormat;
+        return Unreadable;
     }
     if (bpp <= 8) {
         uint32_t entries = colorsUsed ? colorsUsed : 1u << bpp;
-        if (entries > (1u << bpp)) return UnknownImageFormat;
-        if (afterHeader + entries * paletteEntryBytes > size) return UnknownImageFormat;
+        if (entries > (1u << bpp)) return Unreadable;
+        if (afterHeader + entries * paletteEntryBytes > size) return Unreadable;
         palette.resize(entries);
         for (uint32_t i = 0; i < entries; ++i) {
             const uint8_t* e = data + afterHeader + i * paletteEntryBytes;
@@ -122,23 +121,23 @@ Status ReadLayout(const uint8_t* data, size_t size, BmpLayout& layout, std::vect
     layout.pixelOffset = Get32(data + 10);
     if (layout.pixelOffset > size ||
         uint64_t(size - layout.pixelOffset) / layout.rowBytes < uint64_t(layout.height))
-        return UnknownImageFormat;
+        return Unreadable;
     return Ok;
 }
 
-PixelFormat FormatFor(const BmpLayout& layout) {
+GXPixelFormat FormatFor(const BmpLayout& layout) {
     switch (layout.bitsPerPixel) {
         case 1:
-            return PixelFormat1bppIndexed;
+            return GXPixelFormatIndexed1;
         case 4:
         case 8:
-            return PixelFormat8bppIndexed;
+            return GXPixelFormatIndexed8;
         case 16:
         case 24:
-            return PixelFormat24bppRGB;
+            return GXPixelFormatRGB24;
         default:
-            if (layout.masks[3] != 0) return PixelFormat32bppARGB;
-            return PixelFormat32bppRGB;
+            if (layout.masks[3] != 0) return GXPixelFormatARGB32;
+            return GXPixelFormatRGB32;
     }
 }
 
@@ -178,21 +177,21 @@ bool BmpMatches(const uint8_t* data, size_t size) {
     return size >= 2 && data[0] == 'B' && data[1] == 'M';
 }
 
-Status BmpCountFrames(const uint8_t*, size_t, uint32_t* count) {
+CodecResult BmpCountFrames(const uint8_t*, size_t, uint32_t* count) {
     *count = 1;
     return Ok;
 }
 
-Status BmpDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
-    if (index != 0) return InvalidParameter;
+CodecResult BmpDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
+    if (index != 0) return NoSuchFrame;
     try {
         BmpLayout layout;
-        Status status = ReadLayout(data, size, layout, frame.palette, frame.dpiX, frame.dpiY);
+        CodecResult status = ReadLayout(data, size, layout, frame.palette, frame.dpiX, frame.dpiY);
         if (status != Ok) return status;
         const Channel channels[4] = {Channel(layout.masks[0]), Channel(layout.masks[1]),
                                      Channel(layout.masks[2]), Channel(layout.masks[3])};
         for (const Channel& channel : channels)
-            if (!channel.Valid()) return UnknownImageFormat;
+            if (!channel.Valid()) return Unreadable;
         status = frame.Allocate(uint32_t(layout.width), uint32_t(layout.height), FormatFor(layout));
         if (status != Ok) return status;
         for (uint32_t y = 0; y < frame.height; ++y) {
@@ -217,19 +216,19 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 
 // Opaque images are written as 24-bit rows, images with alpha as 32-bit rows under a
 // version 4 header whose masks name the alpha byte.
-Status BmpEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
-    bool alpha = frame.format == PixelFormat32bppARGB || frame.format == PixelFormat32bppPARGB;
-    if (!alpha && frame.format != PixelFormat24bppRGB && frame.format != PixelFormat32bppRGB)
-        return NotImplemented;
-    if (frame.width > INT32_MAX || frame.height > INT32_MAX) return ValueOverflow;
+CodecResult BmpEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
+    bool alpha = frame.format == GXPixelFormatARGB32 || frame.format == GXPixelFormatPARGB32;
+    if (!alpha && frame.format != GXPixelFormatRGB24 && frame.format != GXPixelFormatRGB32)
+        return Unsupported;
+    if (frame.width > INT32_MAX || frame.height > INT32_MAX) return Unsupported;
     if (!(frame.dpiX > 0 && frame.dpiX < 1e6f && frame.dpiY > 0 && frame.dpiY < 1e6f))
-        return InvalidParameter;
+        return Unsupported;
     uint32_t bpp = alpha ? 32 : 24;
     uint32_t headerBytes = alpha ? kV4HeaderBytes : kInfoHeaderBytes;
     uint64_t rowBytes = (uint64_t(frame.width) * bpp + 31) / 32 * 4;
     uint64_t pixelOffset = kFileHeaderBytes + headerBytes;
     uint64_t fileBytes = pixelOffset + rowBytes * frame.height;
-    if (fileBytes > UINT32_MAX) return ValueOverflow;
+    if (fileBytes > UINT32_MAX) return Unsupported;
     try {
         out.reserve(size_t(fileBytes));
         out.push_back('B');
@@ -259,9 +258,9 @@ Status BmpEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
         for (uint32_t y = 0; y < frame.height; ++y) {
             const uint8_t* src = frame.Row(frame.height - 1 - y);
             uint8_t* dst = out.data() + rowStart + y * rowBytes;
-            if (frame.format == PixelFormat24bppRGB || frame.format == PixelFormat32bppARGB) {
+            if (frame.format == GXPixelFormatRGB24 || frame.format == GXPixelFormatARGB32) {
                 std::memcpy(dst, src, size_t(frame.width) * (bpp / 8));
-            } else if (frame.format == PixelFormat32bppPARGB) {
+            } else if (frame.format == GXPixelFormatPARGB32) {
                 for (uint32_t x = 0; x < frame.width; ++x)
                     UnpremultiplyPixel(src + 4 * x, dst + 4 * x);
             } else {
@@ -277,16 +276,7 @@ Status BmpEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
 }  // namespace
 
 extern const ImageCodec BmpCodec = {
-    "image/bmp",
-    "BMP",
-    "*.BMP;*.DIB;*.RLE",
-    {0x557cf400, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    {0xb96b3cab, 0x0728, 0x11d3, {0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    &FrameDimensionPage,
-    BmpMatches,
-    BmpCountFrames,
-    BmpDecode,
-    BmpEncode,
+    "image/bmp", BmpMatches, BmpCountFrames, BmpDecode, BmpEncode,
 };
 
 }  // namespace Host

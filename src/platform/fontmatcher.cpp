@@ -3,6 +3,9 @@
 #include <fontconfig/fontconfig.h>
 
 #include <memory>
+#include <mutex>
+
+#include "platform/utf8.h"
 
 namespace Host {
 
@@ -13,74 +16,50 @@ struct PatternDeleter {
 };
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
-void AppendUtf8(std::string& out, char32_t code) {
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
-
 // OpenType weight from which a lighter face is thickened: semi-bold and heavier.
 constexpr int kSynthesiseBoldFrom = 600;
 // Lean of a synthesised italic: x moves by a fifth of y, as in fontconfig's own rule.
 constexpr double kSyntheticShear = 0.2;
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
+// Fontconfig's configuration, loaded once for the process. Fontconfig is not safe to
+// initialise from several threads at once, and matching reads the configuration it may
+// reload, so every use here is serialised by the mutex. When loading fails (out of
+// memory), matching finds nothing and a later call tries again.
+std::mutex configMutex;
+
+bool LoadConfig() {
+    static bool loaded = false;  // under configMutex
+    if (!loaded) loaded = FcInit() == FcTrue;
+    return loaded;
 }
 
 }  // namespace
 
-std::string FontMatcher::ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t unit = text[i];
-        if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
-            AppendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, unit);
-        }
-    }
-    return out;
-}
-
 FontMatch FontMatcher::Match(std::u16string_view family, int weight, bool italic) {
+    std::string name;
+    AppendUtf8(family, name, 0xFFFD);
+    std::lock_guard lock(configMutex);
+    if (!LoadConfig()) return {};
     Pattern pattern(FcPatternCreate());
     if (!pattern) return {};
-    std::string name = ToUtf8(family);
-    // An empty name leaves the family to fontconfig's defaults, like GDI's default face.
-    if (!name.empty())
-        FcPatternAddString(pattern.get(), FC_FAMILY,
-                           reinterpret_cast<const FcChar8*>(name.c_str()));
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
-    if (!FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern)) return {};
+    // An empty name leaves the family to fontconfig's defaults. Every step can fail for
+    // want of memory, and a pattern missing a step must not be matched.
+    if (!name.empty() && !FcPatternAddString(pattern.get(), FC_FAMILY,
+                                             reinterpret_cast<const FcChar8*>(name.c_str())))
+        return {};
+    int fcWeight = FcWeightFromOpenType(weight);
+    if (fcWeight < 0 || !FcPatternAddInteger(pattern.get(), FC_WEIGHT, fcWeight) ||
+        !FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN) ||
+        !FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue) ||
+        !FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern))
+        return {};
     FcDefaultSubstitute(pattern.get());
 
     FcResult result = FcResultNoMatch;
     Pattern match(FcFontMatch(nullptr, pattern.get(), &result));
     if (!match || result != FcResultMatch) return {};
     FcChar8* file = nullptr;
-    if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch) return {};
+    if (FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || !file) return {};
     FontMatch found;
     found.path = reinterpret_cast<const char*>(file);
     if (FcPatternGetInteger(match.get(), FC_INDEX, 0, &found.index) != FcResultMatch)
@@ -98,7 +77,7 @@ FontMatch FontMatcher::Match(std::u16string_view family, int weight, bool italic
     else
         found.embolden = weight >= kSynthesiseBoldFrom && faceWeight < FC_WEIGHT_DEMIBOLD;
     FcMatrix* matrix = nullptr;
-    if (FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &matrix) == FcResultMatch) {
+    if (FcPatternGetMatrix(match.get(), FC_MATRIX, 0, &matrix) == FcResultMatch && matrix) {
         found.xx = matrix->xx;
         found.xy = matrix->xy;
         found.yx = matrix->yx;

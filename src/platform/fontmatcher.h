@@ -6,7 +6,7 @@
 namespace Host {
 
 // A font file chosen for a request, with the styling to synthesise when the family has no
-// face of the requested weight or slant (as GDI simulates bold and italic).
+// face of the requested weight or slant.
 struct FontMatch {
     std::string path;       // file to open; empty when nothing matched
     int index = 0;          // face index inside the file (collections hold several)
@@ -18,6 +18,8 @@ struct FontMatch {
 
 // Chooses font files with fontconfig, which falls back along its configured families (and
 // finally to its default sans-serif face) when the requested family is not installed.
+// Fontconfig is loaded once, on the first match, and matches are serialised, so that
+// faces made on several threads at once are safe.
 class FontMatcher {
 public:
     // `family` is UTF-16 (an empty name asks for the default family); `weight` is on the
@@ -26,9 +28,6 @@ public:
     // configuration makes one, and otherwise compares the face's weight and slant with the
     // request.
     static FontMatch Match(std::u16string_view family, int weight, bool italic);
-
-    // UTF-8 for a UTF-16 text; an unpaired surrogate becomes U+FFFD.
-    static std::string ToUtf8(std::u16string_view text);
 };
 
 }  // namespace Host

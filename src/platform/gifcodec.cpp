@@ -14,7 +14,7 @@ namespace Host {
 
 namespace {
 
-using namespace Gdiplus;
+using enum CodecResult;
 
 // The bytes giflib reads from.
 struct GifInput {
@@ -76,12 +76,40 @@ bool ReadExtension(GifFileType* gif, int& transparent) {
     return true;
 }
 
+// What giflib holds while it decodes, besides the frame: its LZW tables and stack, the
+// colour maps and the file's records, well under this.
+constexpr uint64_t kDecoderBytes = uint64_t(64) << 10;
+
+// A 12-bit LZW code stands for at most 4096 pixels: no more than this many pixels per byte
+// of image data can be in a file.
+constexpr uint64_t kMaxPixelsPerLzwByte = 4096 * 8 / 12 + 1;
+
+// Bytes in the current image's data sub-blocks, read from where giflib stands (just past
+// the image's descriptor); false when they run past the end of the file.
+bool ImageDataBytes(const GifInput& input, uint64_t& total) {
+    total = 0;
+    for (size_t at = input.position; at < input.size;) {
+        size_t length = input.data[at];
+        if (length == 0) return true;
+        if (length > input.size - at - 1) return false;
+        total += length;
+        at += length + 1;
+    }
+    return false;
+}
+
 // Decodes the current image onto the logical screen.
-Status ReadImage(GifFileType* gif, int transparent, ImageFrame& frame) {
+CodecResult ReadImage(GifFileType* gif, int transparent, ImageFrame& frame) {
     const GifImageDesc& desc = gif->Image;
     const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!colors || desc.Width <= 0 || desc.Height <= 0 || desc.Left < 0 || desc.Top < 0)
-        return UnknownImageFormat;
+        return Unreadable;
+    // An image whose data is cut short, or too short for its declared size, is refused
+    // before anything is allocated for it.
+    uint64_t dataBytes = 0;
+    if (!ImageDataBytes(*static_cast<const GifInput*>(gif->UserData), dataBytes) ||
+        uint64_t(desc.Width) * uint64_t(desc.Height) > dataBytes * kMaxPixelsPerLzwByte)
+        return Unreadable;
     for (int i = 0; i < colors->ColorCount; ++i) {
         const GifColorType& c = colors->Colors[i];
         uint32_t alpha = i == transparent ? 0u : 0xff000000u;
@@ -91,7 +119,7 @@ Status ReadImage(GifFileType* gif, int transparent, ImageFrame& frame) {
     // An image reaching past the screen widens the frame rather than being cut.
     uint32_t width = std::max<uint32_t>(gif->SWidth, uint32_t(desc.Left) + uint32_t(desc.Width));
     uint32_t height = std::max<uint32_t>(gif->SHeight, uint32_t(desc.Top) + uint32_t(desc.Height));
-    Status status = frame.Allocate(width, height, PixelFormat8bppIndexed);
+    CodecResult status = frame.Allocate(width, height, GXPixelFormatIndexed8, kDecoderBytes);
     if (status != Ok) return status;
     // Rows are decoded before the rest of the screen is filled, so that a corrupt or
     // truncated image fails having touched no more of a large screen than it delivered.
@@ -102,7 +130,7 @@ Status ReadImage(GifFileType* gif, int transparent, ImageFrame& frame) {
         int start = desc.Interlace ? kStart[pass] : 0, step = desc.Interlace ? kStep[pass] : 1;
         for (int y = start; y < desc.Height; y += step) {
             uint8_t* row = frame.Row(uint32_t(desc.Top + y)) + desc.Left;
-            if (DGifGetLine(gif, row, desc.Width) != GIF_OK) return UnknownImageFormat;
+            if (DGifGetLine(gif, row, desc.Width) != GIF_OK) return Unreadable;
         }
     }
     int fill = transparent >= 0 && transparent < colors->ColorCount ? transparent
@@ -124,37 +152,37 @@ Status ReadImage(GifFileType* gif, int transparent, ImageFrame& frame) {
 
 // Walks the file's records: counts the images, and decodes image `wanted` when `frame`
 // is given. A file that ends without its trailer after a complete image still counts.
-Status WalkGif(const uint8_t* data, size_t size, uint32_t wanted, ImageFrame* frame,
-               uint32_t* count) {
+CodecResult WalkGif(const uint8_t* data, size_t size, uint32_t wanted, ImageFrame* frame,
+                    uint32_t* count) {
     GifInput input{data, size, 0};
     int error = 0;
     GifReader reader{DGifOpen(&input, ReadBytes, &error)};
     GifFileType* gif = reader.gif;
-    if (!gif) return UnknownImageFormat;
+    if (!gif) return Unreadable;
     uint32_t images = 0;
     int transparent = NO_TRANSPARENT_COLOR;
     for (;;) {
         GifRecordType type;
         if (DGifGetRecordType(gif, &type) != GIF_OK) {
-            if (images == 0) return UnknownImageFormat;
+            if (images == 0) return Unreadable;
             break;
         }
         if (type == TERMINATE_RECORD_TYPE) break;
         if (type == EXTENSION_RECORD_TYPE) {
-            if (!ReadExtension(gif, transparent)) return UnknownImageFormat;
+            if (!ReadExtension(gif, transparent)) return Unreadable;
         } else if (type == IMAGE_DESC_RECORD_TYPE) {
-            if (DGifGetImageDesc(gif) != GIF_OK) return UnknownImageFormat;
+            if (DGifGetImageDesc(gif) != GIF_OK) return Unreadable;
             if (frame && images == wanted) return ReadImage(gif, transparent, *frame);
-            if (!SkipImage(gif)) return UnknownImageFormat;
+            if (!SkipImage(gif)) return Unreadable;
             ++images;
             transparent = NO_TRANSPARENT_COLOR;  // a control block governs one image
         } else {
-            return UnknownImageFormat;
+            return Unreadable;
         }
     }
-    if (frame) return InvalidParameter;  // fewer images than `wanted`
+    if (frame) return NoSuchFrame;  // fewer images than `wanted`
     *count = images;
-    return images ? Ok : UnknownImageFormat;
+    return images ? Ok : Unreadable;
 }
 
 bool GifMatches(const uint8_t* data, size_t size) {
@@ -162,7 +190,7 @@ bool GifMatches(const uint8_t* data, size_t size) {
            (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0);
 }
 
-Status GifCountFrames(const uint8_t* data, size_t size, uint32_t* count) {
+CodecResult GifCountFrames(const uint8_t* data, size_t size, uint32_t* count) {
     try {
         return WalkGif(data, size, 0, nullptr, count);
     } catch (const std::bad_alloc&) {
@@ -170,7 +198,7 @@ Status GifCountFrames(const uint8_t* data, size_t size, uint32_t* count) {
     }
 }
 
-Status GifDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
+CodecResult GifDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
     try {
         return WalkGif(data, size, index, &frame, nullptr);
     } catch (const std::bad_alloc&) {
@@ -187,12 +215,12 @@ struct GifPalette {
 };
 
 bool IsTransparentPixel(const ImageFrame& frame, const uint8_t* pixel) {
-    return (frame.format == PixelFormat32bppARGB || frame.format == PixelFormat32bppPARGB) &&
+    return (frame.format == GXPixelFormatARGB32 || frame.format == GXPixelFormatPARGB32) &&
            pixel[3] < 128;
 }
 
 void IndexPixels(const ImageFrame& frame, GifPalette& palette, std::vector<uint8_t>& indices) {
-    int pixelBytes = frame.format == PixelFormat24bppRGB ? 3 : 4;
+    int pixelBytes = frame.format == GXPixelFormatRGB24 ? 3 : 4;
     size_t count = size_t(frame.width) * frame.height;
     indices.resize(count);
     std::unordered_map<uint32_t, uint8_t> exact;
@@ -257,11 +285,11 @@ struct GifWriter {
     }
 };
 
-Status GifEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
-    if (frame.format != PixelFormat24bppRGB && frame.format != PixelFormat32bppRGB &&
-        frame.format != PixelFormat32bppARGB && frame.format != PixelFormat32bppPARGB)
-        return NotImplemented;
-    if (frame.width > 65535 || frame.height > 65535) return ValueOverflow;
+CodecResult GifEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
+    if (frame.format != GXPixelFormatRGB24 && frame.format != GXPixelFormatRGB32 &&
+        frame.format != GXPixelFormatARGB32 && frame.format != GXPixelFormatPARGB32)
+        return Unsupported;
+    if (frame.width > 65535 || frame.height > 65535) return Unsupported;
     try {
         GifPalette palette;
         std::vector<uint8_t> indices;
@@ -289,11 +317,11 @@ Status GifEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
         for (uint32_t y = 0; ok && y < frame.height; ++y)
             ok = EGifPutLine(writer.gif, indices.data() + size_t(y) * frame.width,
                              int(frame.width)) == GIF_OK;
-        if (!ok) return GenericError;
+        if (!ok) return Failed;
         // Closing writes the trailer; it must succeed for the file to be whole.
         GifFileType* gif = writer.gif;
         writer.gif = nullptr;
-        return EGifCloseFile(gif, &error) == GIF_OK ? Ok : GenericError;
+        return EGifCloseFile(gif, &error) == GIF_OK ? Ok : Failed;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
     }
@@ -302,16 +330,7 @@ Status GifEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
 }  // namespace
 
 extern const ImageCodec GifCodec = {
-    "image/gif",
-    "GIF",
-    "*.GIF",
-    {0x557cf402, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    {0xb96b3cb0, 0x0728, 0x11d3, {0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    &FrameDimensionTime,
-    GifMatches,
-    GifCountFrames,
-    GifDecode,
-    GifEncode,
+    "image/gif", GifMatches, GifCountFrames, GifDecode, GifEncode,
 };
 
 }  // namespace Host

@@ -1,33 +1,30 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
-#include "platform/hostgdiplus.h"
 #include "platform/imageframe.h"
 
 namespace Host {
 
-// One file format of the host's GDI+: how to recognise, count, decode and encode it.
-// Decoders read from memory (a file is read whole first), so files and streams share one
-// path; encoders write into memory, and the caller writes the file.
+// One image file format: how to recognise, count, decode and encode it. Decoders read
+// from memory (a file is read whole first, an in-memory file is read where it lies), so
+// files and memory share one path; encoders write into memory, and the caller writes the
+// file. Every function reports through its result and never throws.
 struct ImageCodec {
-    const char* mimeType;                 // "image/png", ...
-    const char* description;              // "PNG", ...
-    const char* extensions;               // "*.PNG", ...
-    Gdiplus::CLSID clsid;                 // the encoder's identifier
-    Gdiplus::GUID formatId;               // the format's identifier
-    const Gdiplus::GUID* frameDimension;  // FrameDimensionPage or FrameDimensionTime
+    const char* mimeType;  // "image/png", ...
 
     // True when the bytes start like this format.
     bool (*matches)(const uint8_t* data, size_t size);
     // The number of frames (at least 1 for a file that can be decoded at all).
-    Gdiplus::Status (*countFrames)(const uint8_t* data, size_t size, uint32_t* count);
+    CodecResult (*countFrames)(const uint8_t* data, size_t size, uint32_t* count);
     // Decodes frame `index` into `frame`, in the nearest format the library takes.
-    Gdiplus::Status (*decode)(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame);
-    // Encodes a 24bppRGB, 32bppRGB, 32bppARGB or 32bppPARGB frame.
-    Gdiplus::Status (*encode)(const ImageFrame& frame, std::vector<uint8_t>& out);
+    CodecResult (*decode)(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame);
+    // Encodes an RGB24, RGB32, ARGB32 or PARGB32 frame.
+    CodecResult (*encode)(const ImageFrame& frame, std::vector<uint8_t>& out);
 };
 
 extern const ImageCodec BmpCodec;
@@ -36,9 +33,27 @@ extern const ImageCodec GifCodec;
 extern const ImageCodec TiffCodec;
 extern const ImageCodec PngCodec;
 
-// The codecs in the order GDI+ lists its encoders.
+// Every codec, in the order encoders are looked up.
 inline const ImageCodec* const kImageCodecs[] = {&BmpCodec, &JpegCodec, &GifCodec, &TiffCodec,
                                                  &PngCodec};
+
+// The codec whose signature the bytes carry; null when none does.
+inline const ImageCodec* FindDecoder(const uint8_t* data, size_t size) {
+    for (const ImageCodec* codec : kImageCodecs)
+        if (codec->matches(data, size)) return codec;
+    return nullptr;
+}
+
+// The codec that writes the MIME type `mime` (an exact, case-sensitive match of the
+// UTF-16 text); null when none does.
+inline const ImageCodec* FindEncoder(std::u16string_view mime) {
+    for (const ImageCodec* codec : kImageCodecs) {
+        std::string_view own(codec->mimeType);
+        if (own.size() == mime.size() && std::equal(own.begin(), own.end(), mime.begin()))
+            return codec;
+    }
+    return nullptr;
+}
 
 // One straight-alpha BGRA pixel from a premultiplied one (the library's arithmetic:
 // min(c, a) * 255 / a, alpha 0 kept as is).

@@ -10,7 +10,8 @@
 #include <climits>
 #include <cmath>
 #include <csetjmp>
-#include <cstdlib>
+#include <new>
+#include <vector>
 
 #include "platform/imagecodec.h"
 
@@ -18,7 +19,7 @@ namespace Host {
 
 namespace {
 
-using namespace Gdiplus;
+using enum CodecResult;
 
 // libjpeg's error manager with the jump target of the current call.
 struct JpegErrors {
@@ -30,10 +31,26 @@ struct JpegErrors {
     std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
 }
 
-// Warnings are dropped, except a premature end of data: a truncated file is refused
+// Warnings are dropped, except those that say the entropy-coded data ended before the
+// image did (the file was cut short, or a marker came early): such a file is refused
 // rather than shown with grey rows.
 void Message(j_common_ptr cinfo, int level) {
-    if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) Fail(cinfo);
+    if (level < 0 &&
+        (cinfo->err->msg_code == JWRN_JPEG_EOF || cinfo->err->msg_code == JWRN_HIT_MARKER))
+        Fail(cinfo);
+}
+
+// Whether the file is long enough for the image its header declares. Huffman coding
+// spends at least one bit on every 8 x 8 block of every component (its DC difference), so
+// a file shorter than that cannot hold the image, however it goes on; it is refused
+// before anything is allocated for it. Arithmetic coding has no such floor.
+bool HoldsDeclaredImage(j_decompress_ptr cinfo, size_t size) {
+    if (cinfo->arith_code) return true;
+    uint64_t blocks = 0;
+    for (int i = 0; i < cinfo->num_components; ++i)
+        blocks +=
+            uint64_t(cinfo->comp_info[i].width_in_blocks) * cinfo->comp_info[i].height_in_blocks;
+    return blocks / 8 <= size;
 }
 
 void Silent(j_common_ptr) {}
@@ -62,27 +79,46 @@ void CmykToBgrx(uint8_t* row, uint32_t width, bool inverted) {
     }
 }
 
-Status ReadJpeg(j_decompress_ptr cinfo, JpegErrors& errors, const uint8_t* data, size_t size,
-                ImageFrame& frame) {
-    if (setjmp(errors.jump)) return UnknownImageFormat;
+// What libjpeg allocates for a file besides the pixels: its state and row buffers, and for
+// a file of several scans (progressive ones) the coefficients of the whole image, two
+// bytes for each of the 64 of every block, which it keeps until the last scan.
+uint64_t WorkingBytes(j_decompress_ptr cinfo) {
+    constexpr uint64_t kStateBytes = uint64_t(1) << 20;
+    if (!jpeg_has_multiple_scans(cinfo)) return kStateBytes;
+    uint64_t blocks = 0;
+    for (int i = 0; i < cinfo->num_components; ++i) {
+        const jpeg_component_info& component = cinfo->comp_info[i];
+        // Rounded up to whole MCUs, as libjpeg stores them.
+        uint64_t across = (component.width_in_blocks + component.h_samp_factor - 1) /
+                          component.h_samp_factor * component.h_samp_factor;
+        uint64_t down = (component.height_in_blocks + component.v_samp_factor - 1) /
+                        component.v_samp_factor * component.v_samp_factor;
+        blocks += across * down;
+    }
+    return kStateBytes + blocks * DCTSIZE2 * sizeof(JCOEF);
+}
+
+CodecResult ReadJpeg(j_decompress_ptr cinfo, JpegErrors& errors, const uint8_t* data, size_t size,
+                     ImageFrame& frame) {
+    if (setjmp(errors.jump)) return Unreadable;
     jpeg_create_decompress(cinfo);
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     jpeg_read_header(cinfo, TRUE);
-    PixelFormat format;
+    GXPixelFormat format;
     switch (cinfo->jpeg_color_space) {
         case JCS_GRAYSCALE:
             cinfo->out_color_space = JCS_GRAYSCALE;
-            format = PixelFormat8bppIndexed;
+            format = GXPixelFormatIndexed8;
             frame.palette = GreyPalette(8);
             break;
         case JCS_CMYK:
         case JCS_YCCK:
             cinfo->out_color_space = JCS_CMYK;
-            format = PixelFormat32bppRGB;
+            format = GXPixelFormatRGB32;
             break;
         default:
             cinfo->out_color_space = JCS_EXT_BGR;
-            format = PixelFormat24bppRGB;
+            format = GXPixelFormatRGB24;
             break;
     }
     if (cinfo->density_unit == 1) {
@@ -92,15 +128,20 @@ Status ReadJpeg(j_decompress_ptr cinfo, JpegErrors& errors, const uint8_t* data,
         frame.dpiX = DpiFromDensity(cinfo->X_density, 2.54);
         frame.dpiY = DpiFromDensity(cinfo->Y_density, 2.54);
     }
-    Status status = frame.Allocate(cinfo->image_width, cinfo->image_height, format);
+    if (!HoldsDeclaredImage(cinfo, size)) return Unreadable;
+    CodecResult status =
+        frame.Allocate(cinfo->image_width, cinfo->image_height, format, WorkingBytes(cinfo));
     if (status != Ok) return status;
+    // What the pixels leave of the budget bounds libjpeg's own buffers: the whole-image
+    // coefficient store of a progressive file would otherwise be several times the pixels.
+    cinfo->mem->max_memory_to_use = long(std::min<uint64_t>(frame.WorkingBudget(), LONG_MAX));
     jpeg_start_decompress(cinfo);
     if (cinfo->output_width != frame.width || cinfo->output_height != frame.height)
-        return UnknownImageFormat;
+        return Unreadable;
     while (cinfo->output_scanline < cinfo->output_height) {
         JSAMPROW row = frame.Row(cinfo->output_scanline);
-        if (jpeg_read_scanlines(cinfo, &row, 1) != 1) return UnknownImageFormat;
-        if (format == PixelFormat32bppRGB) CmykToBgrx(row, frame.width, cinfo->saw_Adobe_marker);
+        if (jpeg_read_scanlines(cinfo, &row, 1) != 1) return Unreadable;
+        if (format == GXPixelFormatRGB32) CmykToBgrx(row, frame.width, cinfo->saw_Adobe_marker);
     }
     jpeg_finish_decompress(cinfo);
     return Ok;
@@ -110,19 +151,19 @@ bool JpegMatches(const uint8_t* data, size_t size) {
     return size >= 3 && data[0] == 0xff && data[1] == 0xd8 && data[2] == 0xff;
 }
 
-Status JpegCountFrames(const uint8_t*, size_t, uint32_t* count) {
+CodecResult JpegCountFrames(const uint8_t*, size_t, uint32_t* count) {
     *count = 1;
     return Ok;
 }
 
-Status JpegDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
-    if (index != 0) return InvalidParameter;
+CodecResult JpegDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
+    if (index != 0) return NoSuchFrame;
     if (size > ULONG_MAX) return OutOfMemory;
     jpeg_decompress_struct cinfo{};
     JpegErrors errors;
     InstallErrors(errors);
     cinfo.err = &errors.manager;
-    Status status;
+    CodecResult status;
     try {
         status = ReadJpeg(&cinfo, errors, data, size, frame);
     } catch (const std::bad_alloc&) {
@@ -132,21 +173,52 @@ Status JpegDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& 
     return status;
 }
 
-// The compressed bytes libjpeg allocates (with malloc) and their count.
-struct JpegOutput {
-    unsigned char* bytes = nullptr;  // freed by the caller of WriteJpeg
-    unsigned long size = 0;          // bytes written
+// libjpeg's destination: the caller's vector, grown as libjpeg fills it, so that the
+// compressed bytes are written once, where they end up.
+struct VectorDestination {
+    jpeg_destination_mgr manager;  // must come first: libjpeg sees only this part
+    std::vector<uint8_t>* out;     // the file being written
 };
 
-Status WriteJpeg(j_compress_ptr cinfo, JpegErrors& errors, const ImageFrame& frame,
-                 JpegOutput& output) {
-    if (setjmp(errors.jump)) return GenericError;
+// Makes the vector `bytes` long and hands libjpeg what lies past `used`.
+void GrowDestination(j_compress_ptr cinfo, size_t used, size_t bytes) {
+    auto* destination = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    bool grown = true;
+    try {
+        destination->out->resize(bytes);
+    } catch (const std::bad_alloc&) {
+        grown = false;
+    }
+    if (!grown) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
+    destination->manager.next_output_byte = destination->out->data() + used;
+    destination->manager.free_in_buffer = bytes - used;
+}
+
+void InitDestination(j_compress_ptr cinfo) {
+    GrowDestination(cinfo, 0, size_t(64) << 10);
+}
+
+boolean EmptyDestination(j_compress_ptr cinfo) {
+    // libjpeg calls this with the whole buffer full.
+    size_t used = reinterpret_cast<VectorDestination*>(cinfo->dest)->out->size();
+    GrowDestination(cinfo, used, 2 * used);
+    return TRUE;
+}
+
+void TermDestination(j_compress_ptr cinfo) {
+    auto* destination = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    destination->out->resize(destination->out->size() - destination->manager.free_in_buffer);
+}
+
+CodecResult WriteJpeg(j_compress_ptr cinfo, JpegErrors& errors, const ImageFrame& frame,
+                      VectorDestination& destination) {
+    if (setjmp(errors.jump)) return Failed;
     jpeg_create_compress(cinfo);
-    jpeg_mem_dest(cinfo, &output.bytes, &output.size);
+    cinfo->dest = &destination.manager;
     cinfo->image_width = frame.width;
     cinfo->image_height = frame.height;
     // Alpha is dropped: JPEG has none (a premultiplied image shows as if over black).
-    bool packed = frame.format == PixelFormat24bppRGB;
+    bool packed = frame.format == GXPixelFormatRGB24;
     cinfo->input_components = packed ? 3 : 4;
     cinfo->in_color_space = packed ? JCS_EXT_BGR : JCS_EXT_BGRX;
     jpeg_set_defaults(cinfo);
@@ -164,45 +236,30 @@ Status WriteJpeg(j_compress_ptr cinfo, JpegErrors& errors, const ImageFrame& fra
     return Ok;
 }
 
-Status JpegEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
-    if (frame.format != PixelFormat24bppRGB && frame.format != PixelFormat32bppRGB &&
-        frame.format != PixelFormat32bppARGB && frame.format != PixelFormat32bppPARGB)
-        return NotImplemented;
-    if (frame.width > JPEG_MAX_DIMENSION || frame.height > JPEG_MAX_DIMENSION)
-        return InvalidParameter;
+CodecResult JpegEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
+    if (frame.format != GXPixelFormatRGB24 && frame.format != GXPixelFormatRGB32 &&
+        frame.format != GXPixelFormatARGB32 && frame.format != GXPixelFormatPARGB32)
+        return Unsupported;
+    if (frame.width > JPEG_MAX_DIMENSION || frame.height > JPEG_MAX_DIMENSION) return Unsupported;
     if (!(frame.dpiX > 0 && frame.dpiX < 1e6f && frame.dpiY > 0 && frame.dpiY < 1e6f))
-        return InvalidParameter;
+        return Unsupported;
     jpeg_compress_struct cinfo{};
     JpegErrors errors;
     InstallErrors(errors);
     cinfo.err = &errors.manager;
-    JpegOutput output;
-    Status status = WriteJpeg(&cinfo, errors, frame, output);
+    VectorDestination destination{{}, &out};
+    destination.manager.init_destination = InitDestination;
+    destination.manager.empty_output_buffer = EmptyDestination;
+    destination.manager.term_destination = TermDestination;
+    CodecResult status = WriteJpeg(&cinfo, errors, frame, destination);
     jpeg_destroy_compress(&cinfo);
-    if (status == Ok) {
-        try {
-            out.assign(output.bytes, output.bytes + output.size);
-        } catch (const std::bad_alloc&) {
-            status = OutOfMemory;
-        }
-    }
-    std::free(output.bytes);
     return status;
 }
 
 }  // namespace
 
 extern const ImageCodec JpegCodec = {
-    "image/jpeg",
-    "JPEG",
-    "*.JPG;*.JPEG;*.JPE;*.JFIF",
-    {0x557cf401, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    {0xb96b3cae, 0x0728, 0x11d3, {0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    &FrameDimensionPage,
-    JpegMatches,
-    JpegCountFrames,
-    JpegDecode,
-    JpegEncode,
+    "image/jpeg", JpegMatches, JpegCountFrames, JpegDecode, JpegEncode,
 };
 
 }  // namespace Host

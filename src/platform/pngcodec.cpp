@@ -2,6 +2,7 @@
 // hold no object with a destructor; everything that must be freed is owned by their callers.
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <csetjmp>
 #include <cstring>
@@ -13,7 +14,7 @@ namespace Host {
 
 namespace {
 
-using namespace Gdiplus;
+using enum CodecResult;
 
 // The bytes libpng reads from.
 struct PngInput {
@@ -28,6 +29,31 @@ void ReadBytes(png_structp png, png_bytep out, size_t count) {
     std::memcpy(out, input->data + input->position, count);
     input->position += count;
 }
+
+// Total bytes of the IDAT chunks that follow the header, walking the chunk list of the
+// file in memory (a chunk running past the end counts what is there).
+uint64_t CompressedPixelBytes(const uint8_t* data, size_t size) {
+    uint64_t total = 0;
+    for (size_t at = 8; at + 12 <= size;) {
+        uint32_t length = png_get_uint_32(data + at);
+        size_t present = std::min<size_t>(length, size - at - 12);
+        if (std::memcmp(data + at + 4, "IDAT", 4) == 0) total += present;
+        if (present < length) break;
+        at += 12 + present;
+    }
+    return total;
+}
+
+// Deflate writes at most 258 bytes for every two bits of a run (the format's own limit of
+// about 1032 : 1), so pixel data declared beyond that multiple of the compressed bytes
+// cannot be in the file, however it goes on.
+constexpr uint64_t kMaxDeflateRatio = 1032;
+
+// What libpng allocates besides the pixels and its two rows (the current and the
+// previous, for the filters): zlib's window and state, and the largest ancillary chunk it
+// will hold.
+constexpr uint64_t kZlibBytes = uint64_t(64) << 10;
+constexpr png_alloc_size_t kMaxChunkBytes = png_alloc_size_t(8) << 20;
 
 void WriteBytes(png_structp png, png_bytep bytes, size_t count) {
     auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
@@ -50,7 +76,7 @@ void Warn(png_structp, png_const_charp) {}
 
 // Sets up the transformations that bring the file's pixels into a format of the library,
 // with the palette of indexed results. libpng strips 16-bit channels and swaps to BGR.
-PixelFormat ChooseReadFormat(png_structp png, png_infop info, std::vector<ARGB>& palette) {
+GXPixelFormat ChooseReadFormat(png_structp png, png_infop info, std::vector<uint32_t>& palette) {
     int bitDepth = png_get_bit_depth(png, info);
     int colorType = png_get_color_type(png, info);
     bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
@@ -69,53 +95,64 @@ PixelFormat ChooseReadFormat(png_structp png, png_infop info, std::vector<ARGB>&
                 palette.push_back((a << 24) | (uint32_t(colors[i].red) << 16) |
                                   (uint32_t(colors[i].green) << 8) | colors[i].blue);
             }
-            if (bitDepth == 1) return PixelFormat1bppIndexed;
+            if (bitDepth == 1) return GXPixelFormatIndexed1;
             png_set_packing(png);
-            return PixelFormat8bppIndexed;
+            return GXPixelFormatIndexed8;
         }
         case PNG_COLOR_TYPE_GRAY:
             if (!hasTrns) {
                 if (bitDepth == 1) {
                     palette = GreyPalette(1);
-                    return PixelFormat1bppIndexed;
+                    return GXPixelFormatIndexed1;
                 }
                 palette = GreyPalette(bitDepth == 16 ? 8 : bitDepth);
                 png_set_packing(png);
-                return PixelFormat8bppIndexed;
+                return GXPixelFormatIndexed8;
             }
             png_set_tRNS_to_alpha(png);
             png_set_gray_to_rgb(png);
-            return PixelFormat32bppARGB;
+            return GXPixelFormatARGB32;
         case PNG_COLOR_TYPE_GRAY_ALPHA:
             png_set_gray_to_rgb(png);
-            return PixelFormat32bppARGB;
+            return GXPixelFormatARGB32;
         case PNG_COLOR_TYPE_RGB:
-            if (!hasTrns) return PixelFormat24bppRGB;
+            if (!hasTrns) return GXPixelFormatRGB24;
             png_set_tRNS_to_alpha(png);
-            return PixelFormat32bppARGB;
+            return GXPixelFormatARGB32;
         default:
-            return PixelFormat32bppARGB;
+            return GXPixelFormatARGB32;
     }
 }
 
-// Decodes into `frame` with `rows` as the row table; returns UnknownImageFormat when
+// Decodes into `frame` with `rows` as the row table; returns Unreadable when
 // libpng gives up (the frame is then thrown away by the caller).
-Status ReadPng(png_structp png, png_infop info, ImageFrame& frame, std::vector<png_bytep>& rows) {
-    if (setjmp(png_jmpbuf(png))) return UnknownImageFormat;
+CodecResult ReadPng(png_structp png, png_infop info, const PngInput& input, ImageFrame& frame,
+                    std::vector<png_bytep>& rows) {
+    if (setjmp(png_jmpbuf(png))) return Unreadable;
     png_read_info(png, info);
-    PixelFormat format = ChooseReadFormat(png, info, frame.palette);
-    if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) png_set_interlace_handling(png);
-    png_read_update_info(png, info);
+    // The filtered rows as the file stores them, each with its filter byte.
+    uint32_t width = png_get_image_width(png, info), height = png_get_image_height(png, info);
+    uint64_t storedBytes =
+        ((uint64_t(width) * png_get_bit_depth(png, info) * png_get_channels(png, info) + 7) / 8 +
+         1) *
+        height;
+    if (CompressedPixelBytes(input.data, input.size) * kMaxDeflateRatio < storedBytes)
+        return Unreadable;
     png_uint_32 xDensity, yDensity;
     int unit;
     if (png_get_pHYs(png, info, &xDensity, &yDensity, &unit) && unit == PNG_RESOLUTION_METER) {
         frame.dpiX = DpiFromDensity(xDensity, 0.0254);
         frame.dpiY = DpiFromDensity(yDensity, 0.0254);
     }
-    Status status =
-        frame.Allocate(png_get_image_width(png, info), png_get_image_height(png, info), format);
+    GXPixelFormat format = ChooseReadFormat(png, info, frame.palette);
+    // Counted before libpng sizes its rows: a pixel of up to 8 bytes while transformed.
+    uint64_t workingBytes =
+        2 * (8 * uint64_t(width) + 64) + kZlibBytes + kMaxChunkBytes + height * sizeof(png_bytep);
+    CodecResult status = frame.Allocate(width, height, format, workingBytes);
     if (status != Ok) return status;
-    if (png_get_rowbytes(png, info) > size_t(frame.stride)) return UnknownImageFormat;
+    if (png_get_interlace_type(png, info) != PNG_INTERLACE_NONE) png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    if (png_get_rowbytes(png, info) > size_t(frame.stride)) return Unreadable;
     rows.resize(frame.height);
     for (uint32_t y = 0; y < frame.height; ++y) rows[y] = frame.Row(y);
     png_read_image(png, rows.data());
@@ -128,13 +165,13 @@ bool PngMatches(const uint8_t* data, size_t size) {
     return size >= 8 && png_sig_cmp(data, 0, 8) == 0;
 }
 
-Status PngCountFrames(const uint8_t*, size_t, uint32_t* count) {
+CodecResult PngCountFrames(const uint8_t*, size_t, uint32_t* count) {
     *count = 1;
     return Ok;
 }
 
-Status PngDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
-    if (index != 0) return InvalidParameter;
+CodecResult PngDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
+    if (index != 0) return NoSuchFrame;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
     if (!png) return OutOfMemory;
     png_infop info = png_create_info_struct(png);
@@ -144,10 +181,11 @@ Status PngDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& f
     }
     PngInput input{data, size, 0};
     png_set_read_fn(png, &input, ReadBytes);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
     std::vector<png_bytep> rows;
-    Status status;
+    CodecResult status;
     try {
-        status = ReadPng(png, info, frame, rows);
+        status = ReadPng(png, info, input, frame, rows);
     } catch (const std::bad_alloc&) {
         status = OutOfMemory;
     }
@@ -156,10 +194,10 @@ Status PngDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& f
 }
 
 // Encodes `frame` into `out`; `scratch` holds one row for premultiplied images.
-Status WritePng(png_structp png, png_infop info, const ImageFrame& frame,
-                std::vector<uint8_t>& scratch) {
-    if (setjmp(png_jmpbuf(png))) return GenericError;
-    bool hasAlpha = frame.format == PixelFormat32bppARGB || frame.format == PixelFormat32bppPARGB;
+CodecResult WritePng(png_structp png, png_infop info, const ImageFrame& frame,
+                     std::vector<uint8_t>& scratch) {
+    if (setjmp(png_jmpbuf(png))) return Failed;
+    bool hasAlpha = frame.format == GXPixelFormatARGB32 || frame.format == GXPixelFormatPARGB32;
     png_set_IHDR(png, info, frame.width, frame.height, 8,
                  hasAlpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -167,10 +205,10 @@ Status WritePng(png_structp png, png_infop info, const ImageFrame& frame,
                  png_uint_32(std::lround(frame.dpiY / 0.0254)), PNG_RESOLUTION_METER);
     png_write_info(png, info);
     png_set_bgr(png);
-    if (frame.format == PixelFormat32bppRGB) png_set_filler(png, 0, PNG_FILLER_AFTER);
+    if (frame.format == GXPixelFormatRGB32) png_set_filler(png, 0, PNG_FILLER_AFTER);
     for (uint32_t y = 0; y < frame.height; ++y) {
         const uint8_t* row = frame.Row(y);
-        if (frame.format == PixelFormat32bppPARGB) {
+        if (frame.format == GXPixelFormatPARGB32) {
             for (uint32_t x = 0; x < frame.width; ++x)
                 UnpremultiplyPixel(row + 4 * x, scratch.data() + 4 * x);
             row = scratch.data();
@@ -181,12 +219,12 @@ Status WritePng(png_structp png, png_infop info, const ImageFrame& frame,
     return Ok;
 }
 
-Status PngEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
-    if (frame.format != PixelFormat24bppRGB && frame.format != PixelFormat32bppRGB &&
-        frame.format != PixelFormat32bppARGB && frame.format != PixelFormat32bppPARGB)
-        return NotImplemented;
+CodecResult PngEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
+    if (frame.format != GXPixelFormatRGB24 && frame.format != GXPixelFormatRGB32 &&
+        frame.format != GXPixelFormatARGB32 && frame.format != GXPixelFormatPARGB32)
+        return Unsupported;
     if (!(frame.dpiX > 0 && frame.dpiX < 1e6f && frame.dpiY > 0 && frame.dpiY < 1e6f))
-        return InvalidParameter;
+        return Unsupported;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Warn);
     if (!png) return OutOfMemory;
     png_infop info = png_create_info_struct(png);
@@ -195,10 +233,10 @@ Status PngEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
         return OutOfMemory;
     }
     png_set_write_fn(png, &out, WriteBytes, FlushBytes);
-    Status status;
+    CodecResult status;
     try {
-        std::vector<uint8_t> scratch(frame.format == PixelFormat32bppPARGB ? 4 * size_t(frame.width)
-                                                                           : 0);
+        std::vector<uint8_t> scratch(frame.format == GXPixelFormatPARGB32 ? 4 * size_t(frame.width)
+                                                                          : 0);
         status = WritePng(png, info, frame, scratch);
     } catch (const std::bad_alloc&) {
         status = OutOfMemory;
@@ -210,16 +248,7 @@ Status PngEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
 }  // namespace
 
 extern const ImageCodec PngCodec = {
-    "image/png",
-    "PNG",
-    "*.PNG",
-    {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    {0xb96b3caf, 0x0728, 0x11d3, {0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    &FrameDimensionPage,
-    PngMatches,
-    PngCountFrames,
-    PngDecode,
-    PngEncode,
+    "image/png", PngMatches, PngCountFrames, PngDecode, PngEncode,
 };
 
 }  // namespace Host

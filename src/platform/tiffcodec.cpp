@@ -14,11 +14,11 @@ namespace Host {
 
 namespace {
 
-using namespace Gdiplus;
+using enum CodecResult;
 
 // libtiff's largest single allocation for one image: well above any strip or tile a real
 // file has, far below what a hostile header could ask for.
-constexpr tmsize_t kMaxTiffAlloc = tmsize_t(256) << 20;
+constexpr tmsize_t kMaxTiffAlloc = tmsize_t(64) << 20;
 
 // The bytes libtiff reads from or writes to.
 struct TiffStream {
@@ -114,7 +114,39 @@ struct TiffPage {
     uint16_t planar = PLANARCONFIG_CONTIG;
     uint16_t extraCount = 0;                       // extra samples (alpha and others)
     uint16_t extraKind = EXTRASAMPLE_UNSPECIFIED;  // the kind of the first extra sample
+    uint64_t workingBytes = 0;  // what libtiff holds while reading: a raw and a decoded strip
 };
+
+// Whether the file holds the data its page declares: every strip or tile lies inside the
+// file, and the compressed bytes are enough for the pixels under the most the page's
+// compression can expand them. A page cut short, or a header declaring an image its data
+// cannot fill, is refused before anything is allocated for it. Compressions without such
+// a bound (fax, JPEG, ...) are bounded by the memory budget alone.
+bool HoldsDeclaredImage(TIFF* tiff, const TiffPage& page, uint64_t fileSize) {
+    uint32_t count = TIFFIsTiled(tiff) ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff);
+    // Each strip needs a byte at least, which also bounds this walk by the file's size.
+    if (count == 0 || count > fileSize) return false;
+    uint64_t compressed = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        int error = 0;
+        uint64_t offset = TIFFGetStrileOffsetWithErr(tiff, i, &error);
+        uint64_t bytes = error ? 0 : TIFFGetStrileByteCountWithErr(tiff, i, &error);
+        if (error || bytes == 0 || offset > fileSize || bytes > fileSize - offset) return false;
+        compressed += bytes;
+    }
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_COMPRESSION, &compression);
+    uint64_t maxRatio =
+        compression == COMPRESSION_NONE       ? 1
+        : compression == COMPRESSION_PACKBITS ? 64    // 2 bytes for 128
+        : compression == COMPRESSION_LZW      ? 4096  // a code, a string
+        : compression == COMPRESSION_ADOBE_DEFLATE || compression == COMPRESSION_DEFLATE
+            ? 1032  // deflate's own limit
+            : 0;
+    uint64_t stored =
+        (uint64_t(page.width) * page.bits * page.samples + 7) / 8 * uint64_t(page.height);
+    return maxRatio == 0 || compressed * maxRatio >= stored;
+}
 
 void ReadResolution(TIFF* tiff, ImageFrame& frame) {
     float x = 0, y = 0;
@@ -133,11 +165,10 @@ void ReadResolution(TIFF* tiff, ImageFrame& frame) {
 }
 
 // Grey and palette pages of 1 to 8 bits, and 16-bit grey, read as indexed rows.
-Status ReadIndexed(TIFF* tiff, const TiffPage& page, ImageFrame& frame,
-                   std::vector<uint8_t>& scratch) {
+CodecResult ReadIndexed(TIFF* tiff, const TiffPage& page, ImageFrame& frame, size_t scanline) {
     if (page.photometric == PHOTOMETRIC_PALETTE) {
         uint16_t *red, *green, *blue;
-        if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue)) return UnknownImageFormat;
+        if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue)) return Unreadable;
         uint32_t entries = 1u << page.bits;
         // Some writers store 8-bit values in the 16-bit map: then no entry passes 255.
         bool eightBit = true;
@@ -153,11 +184,13 @@ Status ReadIndexed(TIFF* tiff, const TiffPage& page, ImageFrame& frame,
         if (page.photometric == PHOTOMETRIC_MINISWHITE)
             std::reverse(frame.palette.begin(), frame.palette.end());
     }
-    PixelFormat format = page.bits == 1 ? PixelFormat1bppIndexed : PixelFormat8bppIndexed;
-    Status status = frame.Allocate(page.width, page.height, format);
+    GXPixelFormat format = page.bits == 1 ? GXPixelFormatIndexed1 : GXPixelFormatIndexed8;
+    CodecResult status =
+        frame.Allocate(page.width, page.height, format, page.workingBytes + scanline);
     if (status != Ok) return status;
+    std::vector<uint8_t> scratch(scanline);
     for (uint32_t y = 0; y < page.height; ++y) {
-        if (TIFFReadScanline(tiff, scratch.data(), y, 0) < 0) return UnknownImageFormat;
+        if (TIFFReadScanline(tiff, scratch.data(), y, 0) < 0) return Unreadable;
         uint8_t* dst = frame.Row(y);
         switch (page.bits) {
             case 1:
@@ -188,49 +221,60 @@ Status ReadIndexed(TIFF* tiff, const TiffPage& page, ImageFrame& frame,
 }
 
 // 8-bit RGB and RGBA strips, swapped to BGR(A).
-Status ReadRgb(TIFF* tiff, const TiffPage& page, ImageFrame& frame, std::vector<uint8_t>& scratch) {
-    PixelFormat format = PixelFormat24bppRGB;
+CodecResult ReadRgb(TIFF* tiff, const TiffPage& page, ImageFrame& frame, size_t scanline) {
+    GXPixelFormat format = GXPixelFormatRGB24;
     if (page.samples == 4)
-        format = page.extraKind == EXTRASAMPLE_ASSOCALPHA   ? PixelFormat32bppPARGB
-                 : page.extraKind == EXTRASAMPLE_UNASSALPHA ? PixelFormat32bppARGB
-                                                            : PixelFormat32bppRGB;
-    Status status = frame.Allocate(page.width, page.height, format);
+        format = page.extraKind == EXTRASAMPLE_ASSOCALPHA   ? GXPixelFormatPARGB32
+                 : page.extraKind == EXTRASAMPLE_UNASSALPHA ? GXPixelFormatARGB32
+                                                            : GXPixelFormatRGB32;
+    CodecResult status =
+        frame.Allocate(page.width, page.height, format, page.workingBytes + scanline);
     if (status != Ok) return status;
+    std::vector<uint8_t> scratch(scanline);
     for (uint32_t y = 0; y < page.height; ++y) {
-        if (TIFFReadScanline(tiff, scratch.data(), y, 0) < 0) return UnknownImageFormat;
+        if (TIFFReadScanline(tiff, scratch.data(), y, 0) < 0) return Unreadable;
         const uint8_t* src = scratch.data();
         uint8_t* dst = frame.Row(y);
         for (uint32_t x = 0; x < page.width; ++x, src += page.samples, dst += page.samples) {
             dst[0] = src[2];
             dst[1] = src[1];
             dst[2] = src[0];
-            if (page.samples == 4) dst[3] = format == PixelFormat32bppRGB ? 255 : src[3];
+            if (page.samples == 4) dst[3] = format == GXPixelFormatRGB32 ? 255 : src[3];
         }
     }
     return Ok;
 }
 
 // Anything else libtiff can turn into RGBA: premultiplied when the page has alpha.
-Status ReadThroughRgba(TIFF* tiff, const TiffPage& page, ImageFrame& frame) {
+CodecResult ReadThroughRgba(TIFF* tiff, const TiffPage& page, ImageFrame& frame) {
     char message[1024];
-    if (!TIFFRGBAImageOK(tiff, message)) return UnknownImageFormat;
-    Status status = frame.Allocate(page.width, page.height,
-                                   page.extraCount ? PixelFormat32bppPARGB : PixelFormat32bppRGB);
+    if (!TIFFRGBAImageOK(tiff, message)) return Unreadable;
+    // libtiff wants one block of packed rows: the frame's own when its rows are packed,
+    // else a block of their own first, counted against the budget.
+    uint64_t packedBytes = 4 * uint64_t(page.width) * page.height;
+    bool packed = frame.mode != ImageFrame::Mode::Lent ||
+                  uint64_t(frame.lentStride) == 4 * uint64_t(page.width);
+    CodecResult status = frame.Allocate(page.width, page.height,
+                                        page.extraCount ? GXPixelFormatPARGB32 : GXPixelFormatRGB32,
+                                        page.workingBytes + (packed ? 0 : packedBytes));
     if (status != Ok) return status;
-    // libtiff wants one block of packed rows: rows lent with another stride get a block of
-    // their own first.
-    std::unique_ptr<uint32_t[]> raster(new (std::nothrow)
-                                           uint32_t[size_t(page.width) * page.height]);
-    if (!raster) return OutOfMemory;
-    if (!TIFFReadRGBAImageOriented(tiff, page.width, page.height, raster.get(), ORIENTATION_TOPLEFT,
-                                   0))
-        return UnknownImageFormat;
-    // libtiff packs red in the low byte: swap red and blue into BGRA.
+    std::unique_ptr<uint32_t[]> block;
+    uint32_t* raster = reinterpret_cast<uint32_t*>(frame.scan0);
+    if (!packed) {
+        block.reset(new (std::nothrow) uint32_t[size_t(page.width) * page.height]);
+        if (!block) return OutOfMemory;
+        raster = block.get();
+    }
+    if (!TIFFReadRGBAImageOriented(tiff, page.width, page.height, raster, ORIENTATION_TOPLEFT, 0))
+        return Unreadable;
+    // libtiff packs red in the low byte: swap red and blue into BGRA (in place when the
+    // rows are the frame's).
     for (uint32_t y = 0; y < page.height; ++y) {
-        const uint32_t* src = raster.get() + size_t(y) * page.width;
+        const uint32_t* src = raster + size_t(y) * page.width;
         uint8_t* dst = frame.Row(y);
         for (uint32_t x = 0; x < page.width; ++x, dst += 4) {
-            uint32_t p = src[x];
+            uint32_t p;
+            std::memcpy(&p, src + x, 4);
             dst[0] = uint8_t(p >> 16), dst[1] = uint8_t(p >> 8), dst[2] = uint8_t(p);
             dst[3] = uint8_t(p >> 24);
         }
@@ -238,14 +282,14 @@ Status ReadThroughRgba(TIFF* tiff, const TiffPage& page, ImageFrame& frame) {
     return Ok;
 }
 
-Status ReadPage(TIFF* tiff, ImageFrame& frame) {
+CodecResult ReadPage(TIFF* tiff, uint64_t fileSize, ImageFrame& frame) {
     TiffPage page;
     if (!TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &page.width) ||
         !TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &page.height))
-        return UnknownImageFormat;
+        return Unreadable;
     // Refused before libtiff allocates anything for the page.
     uint64_t rgbaBytes = 4 * uint64_t(page.width) * page.height;
-    if (page.width == 0 || page.height == 0 || rgbaBytes > ImageFrame::kMaxPixelBytes)
+    if (page.width == 0 || page.height == 0 || rgbaBytes > ImageFrame::kMaxDecodeBytes)
         return OutOfMemory;
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &page.samples);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &page.bits);
@@ -255,6 +299,9 @@ Status ReadPage(TIFF* tiff, ImageFrame& frame) {
     if (TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &page.extraCount, &extraKinds) &&
         page.extraCount > 0)
         page.extraKind = extraKinds[0];
+    if (!HoldsDeclaredImage(tiff, page, fileSize)) return Unreadable;
+    uint64_t stripBytes = TIFFIsTiled(tiff) ? TIFFTileSize64(tiff) : TIFFStripSize64(tiff);
+    page.workingBytes = 2 * std::min<uint64_t>(stripBytes, uint64_t(kMaxTiffAlloc));
     ReadResolution(tiff, frame);
     bool rows = !TIFFIsTiled(tiff) && page.planar == PLANARCONFIG_CONTIG;
     bool grey =
@@ -269,9 +316,9 @@ Status ReadPage(TIFF* tiff, ImageFrame& frame) {
     if (!rows || !(grey || palette || rgb)) return ReadThroughRgba(tiff, page, frame);
     tmsize_t scanline = TIFFScanlineSize(tiff);
     uint64_t expected = (uint64_t(page.width) * page.bits * page.samples + 7) / 8;
-    if (scanline <= 0 || uint64_t(scanline) < expected) return UnknownImageFormat;
-    std::vector<uint8_t> scratch(static_cast<size_t>(scanline));
-    return rgb ? ReadRgb(tiff, page, frame, scratch) : ReadIndexed(tiff, page, frame, scratch);
+    if (scanline <= 0 || uint64_t(scanline) < expected) return Unreadable;
+    return rgb ? ReadRgb(tiff, page, frame, size_t(scanline))
+               : ReadIndexed(tiff, page, frame, size_t(scanline));
 }
 
 bool TiffMatches(const uint8_t* data, size_t size) {
@@ -281,22 +328,21 @@ bool TiffMatches(const uint8_t* data, size_t size) {
                          (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 43));
 }
 
-Status TiffCountFrames(const uint8_t* data, size_t size, uint32_t* count) {
+CodecResult TiffCountFrames(const uint8_t* data, size_t size, uint32_t* count) {
     TiffStream stream{data, size, 0, nullptr};
     TiffHandle tiff(stream, "rm");
-    if (!tiff.get()) return UnknownImageFormat;
+    if (!tiff.get()) return Unreadable;
     *count = TIFFNumberOfDirectories(tiff.get());
-    return *count ? Ok : UnknownImageFormat;
+    return *count ? Ok : Unreadable;
 }
 
-Status TiffDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
+CodecResult TiffDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& frame) {
     try {
         TiffStream stream{data, size, 0, nullptr};
         TiffHandle tiff(stream, "rm");
-        if (!tiff.get()) return UnknownImageFormat;
-        if (index > UINT16_MAX || !TIFFSetDirectory(tiff.get(), tdir_t(index)))
-            return InvalidParameter;
-        return ReadPage(tiff.get(), frame);
+        if (!tiff.get()) return Unreadable;
+        if (index > UINT16_MAX || !TIFFSetDirectory(tiff.get(), tdir_t(index))) return NoSuchFrame;
+        return ReadPage(tiff.get(), size, frame);
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
     }
@@ -304,15 +350,15 @@ Status TiffDecode(const uint8_t* data, size_t size, uint32_t index, ImageFrame& 
 
 // RGB or RGBA strips, LZW-compressed; premultiplied images keep their premultiplication
 // (associated alpha), straight ones say so (unassociated alpha).
-Status TiffEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
-    bool alpha = frame.format == PixelFormat32bppARGB || frame.format == PixelFormat32bppPARGB;
-    if (!alpha && frame.format != PixelFormat24bppRGB && frame.format != PixelFormat32bppRGB)
-        return NotImplemented;
-    if (!(frame.dpiX > 0 && frame.dpiY > 0)) return InvalidParameter;
+CodecResult TiffEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
+    bool alpha = frame.format == GXPixelFormatARGB32 || frame.format == GXPixelFormatPARGB32;
+    if (!alpha && frame.format != GXPixelFormatRGB24 && frame.format != GXPixelFormatRGB32)
+        return Unsupported;
+    if (!(frame.dpiX > 0 && frame.dpiY > 0)) return Unsupported;
     try {
         TiffStream stream{nullptr, 0, 0, &out};
         TiffHandle tiff(stream, "w");
-        if (!tiff.get()) return GenericError;
+        if (!tiff.get()) return Failed;
         TIFF* t = tiff.get();
         uint16_t samples = alpha ? 4 : 3;
         TIFFSetField(t, TIFFTAG_IMAGEWIDTH, frame.width);
@@ -327,12 +373,12 @@ Status TiffEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
         TIFFSetField(t, TIFFTAG_XRESOLUTION, double(frame.dpiX));
         TIFFSetField(t, TIFFTAG_YRESOLUTION, double(frame.dpiY));
         if (alpha) {
-            uint16_t kind = frame.format == PixelFormat32bppPARGB ? EXTRASAMPLE_ASSOCALPHA
-                                                                  : EXTRASAMPLE_UNASSALPHA;
+            uint16_t kind = frame.format == GXPixelFormatPARGB32 ? EXTRASAMPLE_ASSOCALPHA
+                                                                 : EXTRASAMPLE_UNASSALPHA;
             TIFFSetField(t, TIFFTAG_EXTRASAMPLES, 1, &kind);
         }
         std::vector<uint8_t> row(size_t(frame.width) * samples);
-        int srcBytes = frame.format == PixelFormat24bppRGB ? 3 : 4;
+        int srcBytes = frame.format == GXPixelFormatRGB24 ? 3 : 4;
         for (uint32_t y = 0; y < frame.height; ++y) {
             const uint8_t* src = frame.Row(y);
             uint8_t* dst = row.data();
@@ -342,9 +388,9 @@ Status TiffEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
                 dst[2] = src[0];
                 if (alpha) dst[3] = src[3];
             }
-            if (TIFFWriteScanline(t, row.data(), y, 0) < 0) return GenericError;
+            if (TIFFWriteScanline(t, row.data(), y, 0) < 0) return Failed;
         }
-        if (!TIFFFlush(t)) return GenericError;
+        if (!TIFFFlush(t)) return Failed;
         return Ok;
     } catch (const std::bad_alloc&) {
         return OutOfMemory;
@@ -354,16 +400,7 @@ Status TiffEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
 }  // namespace
 
 extern const ImageCodec TiffCodec = {
-    "image/tiff",
-    "TIFF",
-    "*.TIF;*.TIFF",
-    {0x557cf405, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    {0xb96b3cb1, 0x0728, 0x11d3, {0x9d, 0x7b, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}},
-    &FrameDimensionPage,
-    TiffMatches,
-    TiffCountFrames,
-    TiffDecode,
-    TiffEncode,
+    "image/tiff", TiffMatches, TiffCountFrames, TiffDecode, TiffEncode,
 };
 
 }  // namespace Host

@@ -321,12 +321,16 @@ TEST_F(BitmapFileTest, IndexedBitmapSavesItsPaletteColours) {
     EXPECT_EQ(got[2], colours[1]);
 }
 
-TEST_F(BitmapFileTest, EmptyBitmapIsNotSaved) {
+TEST_F(BitmapFileTest, EmptyBitmapFailsToSaveAndWritesNothing) {
+    // No image format holds an image without pixels: reporting success for a save that
+    // writes nothing would lose the caller's data silently.
     GXBitmapDesc desc{0, 5, GXPixelFormatRGB24, 96, 96};
     BitmapHandle bitmap;
     ASSERT_EQ(GXCreateBitmap(&desc, &bitmap.bitmap), GXResultSuccess);
-    EXPECT_EQ(GXBitmapSaveToFile(bitmap.bitmap, Path("empty.png").data()), GXResultSuccess);
-    EXPECT_FALSE(fs::exists(dir_ / "empty.png"));
+    for (const char* name : {"empty.png", "empty.bmp", "empty.gif"}) {
+        EXPECT_EQ(GXBitmapSaveToFile(bitmap.bitmap, Path(name).data()), GXResultGraphicsError);
+        EXPECT_FALSE(fs::exists(dir_ / name));
+    }
 }
 
 TEST_F(BitmapFileTest, UnwritablePathFailsToSave) {

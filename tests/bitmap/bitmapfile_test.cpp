@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "exceptionmessage.h"
-#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
+#include "graphics/core/exception.h"
 
 namespace {
 
@@ -46,10 +46,12 @@ TEST_F(BitmapFileMessages, UnknownExtensionNamesTheProblem) {
 TEST_F(BitmapFileMessages, WriteFailureIsAFailedSave) {
     EXPECT_EQ(MessageOf([&] { bitmap_->SaveToFile(Path("no/such/dir/x.png").data()); }),
               "Failed to save bitmap");
-    // A bitmap GDI+ cannot hold (negative size) is a failed save too.
-    auto negative = Bitmap::Create(GXBitmapDesc{-4, 3, GXPixelFormatRGB24, 96, 96});
-    EXPECT_EQ(MessageOf([&] { negative->SaveToFile(Path("neg.png").data()); }),
-              "Failed to save bitmap");
+    // A bitmap no file can hold (no pixels, negative size) is a failed save too.
+    for (int32_t width : {-4, 0}) {
+        auto empty = Bitmap::Create(GXBitmapDesc{width, 3, GXPixelFormatRGB24, 96, 96});
+        EXPECT_EQ(MessageOf([&] { empty->SaveToFile(Path("empty.png").data()); }),
+                  "Failed to save bitmap");
+    }
 }
 
 TEST_F(BitmapFileMessages, LoadFailuresAndFrameRange) {

@@ -34,9 +34,9 @@ private:
 };
 
 // A frame of `format` with a busy pattern, to be encoded by the host's own encoders.
-ImageFrame PatternFrame(uint32_t width, uint32_t height, Gdiplus::PixelFormat format) {
+ImageFrame PatternFrame(uint32_t width, uint32_t height, GXPixelFormat format) {
     ImageFrame frame;
-    EXPECT_EQ(frame.Allocate(width, height, format), Gdiplus::Ok);
+    EXPECT_EQ(frame.Allocate(width, height, format), Host::CodecResult::Ok);
     for (uint32_t y = 0; y < height; ++y)
         for (int32_t i = 0; i < frame.stride; ++i)
             frame.Row(y)[i] = uint8_t((i * 37 + y * 11) ^ (i >> 3));
@@ -45,15 +45,15 @@ ImageFrame PatternFrame(uint32_t width, uint32_t height, Gdiplus::PixelFormat fo
 
 std::vector<uint8_t> Encode(const ImageCodec& codec, const ImageFrame& frame) {
     std::vector<uint8_t> out;
-    EXPECT_EQ(codec.encode(frame, out), Gdiplus::Ok) << codec.mimeType;
+    EXPECT_EQ(codec.encode(frame, out), Host::CodecResult::Ok) << codec.mimeType;
     return out;
 }
 
 // Small valid files of every format, in the layouts the decoders treat differently.
 std::vector<std::vector<uint8_t>> Seeds(const std::string& scratch) {
     std::vector<std::vector<uint8_t>> seeds;
-    ImageFrame rgb = PatternFrame(24, 16, Gdiplus::PixelFormat24bppRGB);
-    ImageFrame argb = PatternFrame(17, 9, Gdiplus::PixelFormat32bppARGB);
+    ImageFrame rgb = PatternFrame(24, 16, GXPixelFormatRGB24);
+    ImageFrame argb = PatternFrame(17, 9, GXPixelFormatARGB32);
     for (const ImageCodec* codec : Host::kImageCodecs) {
         seeds.push_back(Encode(*codec, rgb));
         seeds.push_back(Encode(*codec, argb));
@@ -126,13 +126,13 @@ void DecodeEverything(const std::vector<uint8_t>& bytes, Random& random) {
     for (const ImageCodec* codec : Host::kImageCodecs) {
         if (!codec->matches(bytes.data(), bytes.size())) continue;
         uint32_t count = 0;
-        if (codec->countFrames(bytes.data(), bytes.size(), &count) == Gdiplus::Ok) {
+        if (codec->countFrames(bytes.data(), bytes.size(), &count) == Host::CodecResult::Ok) {
             ImageFrame frame;
             uint32_t index = uint32_t(random.Below(count + 1));
-            if (codec->decode(bytes.data(), bytes.size(), index, frame) == Gdiplus::Ok) {
+            if (codec->decode(bytes.data(), bytes.size(), index, frame) == Host::CodecResult::Ok) {
                 ASSERT_LT(index, count);
                 uint64_t bytesUsed = uint64_t(frame.stride) * frame.height;
-                ASSERT_LE(bytesUsed, ImageFrame::kMaxPixelBytes);
+                ASSERT_LE(bytesUsed, ImageFrame::kMaxDecodeBytes);
                 ASSERT_GT(frame.width, 0u);
                 // Every pixel byte is there to be read.
                 volatile uint8_t sum = 0;

@@ -8,7 +8,6 @@
 #include "graphics/paint/font.h"
 #include "platform/fontmatcher.h"
 #include "platform/freetypelibrary.h"
-#include "platform/hostfont.h"
 #include "recordingsink.h"
 
 #include FT_OUTLINE_H
@@ -46,12 +45,19 @@ TEST(Font, HeightIsTheEmInPixelsTruncated) {
     EXPECT_EQ(Font::HeightForSize(12), -16);
     EXPECT_EQ(Font::HeightForSize(10), -13);  // -13.33
     EXPECT_EQ(Font::HeightForSize(0.75f), -1);
-    // The font made for the face has exactly that em height.
+    // The face's glyphs have exactly that em height: their first points are FreeType's
+    // at that em.
     for (auto [size, em] : {std::pair{12.0f, 16}, {10.0f, 13}}) {
         auto font = Font::Create(kDejaVuSans, 0, size);
-        auto* host = static_cast<Host::HostFont*>(font->GetBase()->GetHandle());
-        ASSERT_NE(host, nullptr);
-        EXPECT_EQ(host->EmSize26_6(), em * 64);
+        ReferenceFace reference(em);
+        uint16_t glyph = GlyphOf(*font, u'W');
+        RecordingSink sink;
+        font->GetGlyphOutline(glyph, &sink);
+        ASSERT_EQ(FT_Load_Glyph(reference.face.get(), glyph, FT_LOAD_NO_HINTING), 0);
+        ASSERT_FALSE(sink.calls.empty());
+        const FT_Vector& first = reference.face->glyph->outline.points[0];
+        EXPECT_EQ(sink.calls[0].points[0].x, first.x / 64.0f);
+        EXPECT_EQ(sink.calls[0].points[0].y, -first.y / 64.0f);
         EXPECT_EQ(font->GetSize(), size);
     }
     EXPECT_EQ(Font::HeightForSize(7200), -9600);
@@ -229,6 +235,19 @@ TEST(Font, GlyphOutlineFollowsFreeTypesOutline) {
         for (const GXPoint& p : expected) worst = std::max(worst, DistanceToNearest(p, actual));
         EXPECT_LT(worst, 0.1f) << char(character);
     }
+}
+
+TEST(Font, FirstFacesMadeOnSeveralThreadsAtOnceAgree) {
+    // Each test runs in a process of its own, so these are the process's first faces:
+    // fontconfig is loaded by whichever thread comes first, and matching is serialised.
+    std::vector<std::shared_ptr<Font>> fonts(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < fonts.size(); ++t)
+        threads.emplace_back([&, t] { fonts[t] = Font::Create(kDejaVuSans, t % 2, 12); });
+    for (auto& thread : threads) thread.join();
+    for (size_t t = 2; t < fonts.size(); ++t)
+        EXPECT_EQ(fonts[t]->GetGlyphOutline(GlyphOf(*fonts[t], u'H'), nullptr).x,
+                  fonts[t % 2]->GetGlyphOutline(GlyphOf(*fonts[t % 2], u'H'), nullptr).x);
 }
 
 TEST(Font, QueriesFromSeveralThreadsAgree) {

@@ -9,8 +9,7 @@
 #include <string>
 
 #include "gx.h"
-#include "platform/hostcom.h"
-#include "platform/hostgdiplus.h"
+#include "platform/imagecodec.h"
 #include "testimages.h"
 
 namespace {
@@ -253,145 +252,30 @@ TEST_F(ImageCodecTest, GifImagesAreFramesOnTheLogicalScreen) {
     EXPECT_EQ(Frame("anim.gif", -1, count).result, GXResultGraphicsError);
 }
 
-TEST(HostGdiplus, CallsNeedAStartedScope) {
-    using namespace Gdiplus;
-    UINT count = 0, size = 0;
-    EXPECT_EQ(DllExports::GdipGetImageEncodersSize(&count, &size), GdiplusNotInitialized);
-    GdiplusStartupInput input;
-    input.GdiplusVersion = 2;
-    ULONG_PTR token = 0;
-    EXPECT_EQ(GdiplusStartup(&token, &input, nullptr), UnsupportedGdiplusVersion);
-    input.GdiplusVersion = 1;
-    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
-    EXPECT_EQ(DllExports::GdipGetImageEncodersSize(&count, &size), Ok);
-    EXPECT_EQ(count, 5u);
-    GdiplusShutdown(token);
-    EXPECT_EQ(DllExports::GdipGetImageEncodersSize(&count, &size), GdiplusNotInitialized);
-}
-
-TEST(HostGdiplus, EncodersListTheirMimeTypes) {
-    using namespace Gdiplus;
-    GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
-    UINT count = 0, size = 0;
-    ASSERT_EQ(DllExports::GdipGetImageEncodersSize(&count, &size), Ok);
-    std::vector<uint64_t> buffer((size + 7) / 8);
-    auto* encoders = reinterpret_cast<ImageCodecInfo*>(buffer.data());
-    EXPECT_EQ(DllExports::GdipGetImageEncoders(count, size - 1, encoders), InvalidParameter);
-    ASSERT_EQ(DllExports::GdipGetImageEncoders(count, size, encoders), Ok);
-    std::vector<std::string> mimes;
-    for (UINT i = 0; i < count; ++i) {
-        std::string mime;
-        for (const WCHAR* c = encoders[i].MimeType; *c; ++c) mime += char(*c);
-        mimes.push_back(mime);
-    }
-    EXPECT_EQ(mimes, (std::vector<std::string>{"image/bmp", "image/jpeg", "image/gif", "image/tiff",
-                                               "image/png"}));
-    GdiplusShutdown(token);
-}
-
-TEST(HostGdiplus, LockBitsHandsOutOnlyTheImagesOwnFormatInside) {
-    using namespace Gdiplus;
-    GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
-    GpBitmap* bitmap = nullptr;
-    ASSERT_EQ(DllExports::GdipCreateBitmapFromScan0(5, 4, 0, PixelFormat24bppRGB, nullptr, &bitmap),
-              Ok);
-    BitmapData data{};
-    Rect inside{1, 1, 4, 3}, outside{2, 0, 4, 1};
-    EXPECT_EQ(DllExports::GdipBitmapLockBits(bitmap, &inside, ImageLockModeRead,
-                                             PixelFormat32bppARGB, &data),
-              NotImplemented);
-    EXPECT_EQ(DllExports::GdipBitmapLockBits(bitmap, &outside, ImageLockModeRead,
-                                             PixelFormat24bppRGB, &data),
-              InvalidParameter);
-    ASSERT_EQ(DllExports::GdipBitmapLockBits(bitmap, &inside, ImageLockModeWrite,
-                                             PixelFormat24bppRGB, &data),
-              Ok);
-    EXPECT_EQ(data.Stride, 16);  // 15 bytes rounded up to whole 32-bit words
-    EXPECT_EQ(data.Width, 4u);
-    EXPECT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr, ImageLockModeRead,
-                                             PixelFormat24bppRGB, &data),
-              WrongState);
-    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &data), Ok);
-    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &data), WrongState);
-    EXPECT_EQ(DllExports::GdipCreateBitmapFromScan0(0, 4, 0, PixelFormat24bppRGB, nullptr, &bitmap),
-              InvalidParameter);
-    EXPECT_EQ(DllExports::GdipDisposeImage(bitmap), Ok);
-    GdiplusShutdown(token);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(HostGdiplus, UserBufferLocksDecodeIntoTheCallersRows) {
-    using namespace Gdiplus;
-    GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
-    std::vector<uint8_t> file =
-        TestImages::Png(3, 2, PNG_COLOR_TYPE_RGB, 8,
-                        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18});
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, file.size());
-    std::memcpy(GlobalLock(block), file.data(), file.size());
-    GlobalUnlock(block);
-    IStream* stream = nullptr;
-    ASSERT_EQ(CreateStreamOnHGlobal(block, 1, &stream), S_OK);
-    GpBitmap* bitmap = nullptr;
-    ASSERT_EQ(DllExports::GdipCreateBitmapFromStream(stream, &bitmap), Ok);
-    stream->Release();
-    // Rows of the caller's, wider than the image and with a guard byte after each row.
-    std::vector<uint8_t> rows(2 * 12, 0xee);
-    BitmapData data{3, 2, 12, PixelFormat24bppRGB, rows.data(), 0};
-    EXPECT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr,
-                                             ImageLockModeRead | ImageLockModeUserInputBuf,
-                                             PixelFormat24bppRGB, &data),
-              Ok);
-    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &data), Ok);
-    EXPECT_EQ(rows, (std::vector<uint8_t>{3,  2,  1,  6,  5,  4,  9,  8,  7,  0xee, 0xee, 0xee,  //
-                                          12, 11, 10, 15, 14, 13, 18, 17, 16, 0xee, 0xee, 0xee}));
-    // The image's own rows (decoded on this lock) hold the same pixels.
-    BitmapData own{};
-    ASSERT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr, ImageLockModeRead,
-                                             PixelFormat24bppRGB, &own),
-              Ok);
-    EXPECT_EQ(std::memcmp(own.Scan0, rows.data(), 9), 0);
-    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &own), Ok);
-    // Rows too short for the image are refused.
-    BitmapData narrow{3, 2, 8, PixelFormat24bppRGB, rows.data(), 0};
-    EXPECT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr,
-                                             ImageLockModeRead | ImageLockModeUserInputBuf,
-                                             PixelFormat24bppRGB, &narrow),
-              InvalidParameter);
-    EXPECT_EQ(DllExports::GdipDisposeImage(bitmap), Ok);
-    GdiplusShutdown(token);
-}
-
-TEST(HostGdiplus, Scan0BitmapsUseTheCallersRowsInPlace) {
-    using namespace Gdiplus;
-    GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    ASSERT_EQ(GdiplusStartup(&token, &input, nullptr), Ok);
-    uint8_t rows[2 * 8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    GpBitmap* bitmap = nullptr;
-    EXPECT_EQ(DllExports::GdipCreateBitmapFromScan0(2, 2, 6, PixelFormat24bppRGB, rows, &bitmap),
-              InvalidParameter);  // not a multiple of 4
-    EXPECT_EQ(DllExports::GdipCreateBitmapFromScan0(3, 2, 8, PixelFormat24bppRGB, rows, &bitmap),
-              InvalidParameter);  // shorter than a row
-    ASSERT_EQ(DllExports::GdipCreateBitmapFromScan0(2, 2, 8, PixelFormat24bppRGB, rows, &bitmap),
-              Ok);
-    BitmapData data{};
-    ASSERT_EQ(DllExports::GdipBitmapLockBits(bitmap, nullptr, ImageLockModeRead,
-                                             PixelFormat24bppRGB, &data),
-              Ok);
-    EXPECT_EQ(data.Scan0, static_cast<void*>(rows));
-    EXPECT_EQ(data.Stride, 8);
-    EXPECT_EQ(DllExports::GdipBitmapUnlockBits(bitmap, &data), Ok);
-    EXPECT_EQ(DllExports::GdipDisposeImage(bitmap), Ok);
-    GdiplusShutdown(token);
+TEST(ImageFrameBudget, PixelsAndDecoderBuffersShareOneBudget) {
+    using Host::CodecResult;
+    using Host::ImageFrame;
+    constexpr uint64_t kBudget = ImageFrame::kMaxDecodeBytes;
+    // 16384 x 16384 RGB32 is the whole budget: it fits alone, not with any working memory.
+    ImageFrame layout;
+    layout.mode = ImageFrame::Mode::Layout;
+    EXPECT_EQ(layout.Allocate(16384, 16384, GXPixelFormatRGB32), CodecResult::LayoutRead);
+    EXPECT_EQ(layout.WorkingBudget(), 0u);
+    EXPECT_EQ(layout.Allocate(16384, 16384, GXPixelFormatRGB32, 1), CodecResult::OutOfMemory);
+    EXPECT_EQ(layout.Allocate(1, 1, GXPixelFormatRGB32, kBudget), CodecResult::OutOfMemory);
+    EXPECT_EQ(layout.Allocate(0, 5, GXPixelFormatRGB32), CodecResult::OutOfMemory);
+    EXPECT_EQ(layout.Allocate(UINT32_MAX, UINT32_MAX, GXPixelFormatIndexed1, 0),
+              CodecResult::OutOfMemory);
+    // Lent rows take only the layout they were lent for.
+    EXPECT_EQ(layout.Allocate(3, 2, GXPixelFormatRGB24), CodecResult::LayoutRead);
+    EXPECT_EQ(layout.WorkingBudget(), kBudget - 12 * 2);
+    uint8_t rows[2 * 16];
+    layout.mode = ImageFrame::Mode::Lent;
+    layout.lentRows = rows;
+    layout.lentStride = 16;
+    EXPECT_EQ(layout.Allocate(3, 3, GXPixelFormatRGB24), CodecResult::Failed);
+    EXPECT_EQ(layout.Allocate(3, 2, GXPixelFormatRGB24), CodecResult::Ok);
+    EXPECT_EQ(layout.Row(1), rows + 16);
 }
 
 }  // namespace

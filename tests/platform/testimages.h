@@ -55,9 +55,10 @@ inline std::vector<uint8_t> Png(uint32_t width, uint32_t height, int colorType, 
     return out;
 }
 
-// A JPEG of 1 (grey), 3 (RGB) or 4 (CMYK, written with the Adobe marker) components.
+// A JPEG of 1 (grey), 3 (RGB) or 4 (CMYK, written with the Adobe marker) components,
+// baseline or progressive.
 inline std::vector<uint8_t> Jpeg(uint32_t width, uint32_t height, int components,
-                                 const std::vector<uint8_t>& pixels) {
+                                 const std::vector<uint8_t>& pixels, bool progressive = false) {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr errors;
     cinfo.err = jpeg_std_error(&errors);
@@ -71,6 +72,7 @@ inline std::vector<uint8_t> Jpeg(uint32_t width, uint32_t height, int components
     cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 95, TRUE);
+    if (progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < height) {
         JSAMPROW row =

@@ -1,97 +1,26 @@
-// Bitmap's image-file operations: decoding and encoding go through GDI+, started for each
-// operation and shut down after it; decoded images are copied into a SysMemBitmap.
-#include <cstring>
+// Bitmap's image-file operations: files are decoded and encoded by the platform's image
+// codecs, called directly. A decoder first reports the frame's layout, then writes its
+// rows straight into the new bitmap; an encoder reads the bitmap's own rows wherever its
+// format allows.
 #include <optional>
-#include <vector>
+#include <string_view>
 
-#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/bitmapbase.h"
 #include "graphics/bitmap/palette.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/pixelformatconverter.h"
-#include "platform/hostcom.h"
-#include "platform/hostgdiplus.h"
+#include "graphics/core/exception.h"
+#include "platform/imagecodec.h"
+#include "platform/imagefile.h"
 
 namespace Graphics {
 
 namespace {
 
-using namespace Gdiplus;
-using namespace Gdiplus::DllExports;
-
-// GDI+ started for one operation.
-class GdipScope {
-public:
-    GdipScope() { GdipStartup(); }
-    ~GdipScope() { GdiplusShutdown(token_); }
-    GdipScope(const GdipScope&) = delete;
-    GdipScope& operator=(const GdipScope&) = delete;
-
-private:
-    void GdipStartup() {
-        GdiplusStartupInput input;
-        if (GdiplusStartup(&token_, &input, nullptr) != Ok) GX_RAISE("Failed to initialize GDI+");
-    }
-
-    ULONG_PTR token_ = 0;  // what GdiplusShutdown takes back
-};
-
-// Owns one GDI+ image.
-class GdipImageHolder {
-public:
-    explicit GdipImageHolder(GpImage* image) : image_(image) {}
-    ~GdipImageHolder() { GdipDisposeImage(image_); }
-    GdipImageHolder(const GdipImageHolder&) = delete;
-    GdipImageHolder& operator=(const GdipImageHolder&) = delete;
-
-    GpImage* get() const { return image_; }
-
-private:
-    GpImage* image_;  // never null
-};
-
-// Holds GDI+ bitmap rows locked for one scope. With ImageLockModeUserInputBuf the rows
-// of `data` are the caller's, and GDI+ reads the image into them.
-class GdipBitsLock {
-public:
-    GdipBitsLock(GpBitmap* bitmap, UINT mode, Gdiplus::PixelFormat format, const BitmapData& data,
-                 const char* failure)
-        : bitmap_(bitmap), data_(data) {
-        Rect whole{0, 0, INT(data.Width), INT(data.Height)};
-        if (GdipBitmapLockBits(bitmap, &whole, mode, format, &data_) != Ok) GX_RAISE(failure);
-    }
-    ~GdipBitsLock() { GdipBitmapUnlockBits(bitmap_, &data_); }
-    GdipBitsLock(const GdipBitsLock&) = delete;
-    GdipBitsLock& operator=(const GdipBitsLock&) = delete;
-
-    const BitmapData& Data() const { return data_; }
-
-private:
-    GpBitmap* bitmap_;  // locked while this object lives
-    BitmapData data_;   // the locked rows
-};
-
-// The library format of a decoded GDI+ format, 0 when there is none.
-GXPixelFormat FormatFromGdip(Gdiplus::PixelFormat format) {
-    switch (format) {
-        case PixelFormat24bppRGB:
-            return PixelFormat::RGB24;
-        case PixelFormat32bppPARGB:
-            return PixelFormat::PARGB32;
-        case PixelFormat32bppARGB:
-            return PixelFormat::ARGB32;
-        case PixelFormat32bppRGB:
-        case PixelFormat32bppCMYK:
-            return PixelFormat::RGB32;
-        case PixelFormat8bppIndexed:
-            return PixelFormat::Indexed8;
-        case PixelFormat1bppIndexed:
-            return PixelFormat::Indexed1;
-        default:
-            return 0;
-    }
-}
+using Host::CodecResult;
+using Host::ImageCodec;
+using Host::ImageFrame;
 
 // The pixel format a library format is saved in: the four direct formats as they are,
 // alpha-only formats as opaque grey, grey and indexed formats through their colours.
@@ -110,129 +39,63 @@ GXPixelFormat SavedFormat(GXPixelFormat format) {
     }
 }
 
-Gdiplus::PixelFormat GdipFormatOf(GXPixelFormat format) {
-    switch (format) {
-        case PixelFormat::RGB24:
-            return PixelFormat24bppRGB;
-        case PixelFormat::PARGB32:
-            return PixelFormat32bppPARGB;
-        case PixelFormat::ARGB32:
-            return PixelFormat32bppARGB;
-        default:
-            return PixelFormat32bppRGB;
-    }
+// The layout of frame `index` of the file in `data` as `codec` reads it, without its
+// pixels; a frame that cannot be read raises "Failed to load".
+ImageFrame ReadLayout(const ImageCodec& codec, const uint8_t* data, size_t size, uint32_t index) {
+    ImageFrame frame;
+    frame.mode = ImageFrame::Mode::Layout;
+    if (codec.decode(data, size, index, frame) != CodecResult::LayoutRead)
+        GX_RAISE("Failed to load");
+    return frame;
 }
 
-std::shared_ptr<Bitmap> GdipCreateBitmapFromGdipBitmap(GpBitmap* image) {
-    Gdiplus::PixelFormat gdipFormat = 0;
-    UINT width = 0, height = 0;
-    REAL dpiX = 0, dpiY = 0;
-    if (GdipGetImagePixelFormat(image, &gdipFormat) != Ok ||
-        GdipGetImageWidth(image, &width) != Ok || GdipGetImageHeight(image, &height) != Ok ||
-        GdipGetImageHorizontalResolution(image, &dpiX) != Ok ||
-        GdipGetImageVerticalResolution(image, &dpiY) != Ok)
-        GX_RAISE("Failed to load");
-    GXPixelFormat format = FormatFromGdip(gdipFormat);
-    if (format == 0 || width > INT32_MAX || height > INT32_MAX) return nullptr;
-    GXBitmapDesc desc{int32_t(width), int32_t(height), format, dpiX, dpiY};
+// Frame `frameIndex` of the image file in `data` as a new bitmap of the frame's size,
+// format and resolution: the layout first, then the rows decoded straight into the
+// bitmap's own store. The file is recognised by its signature and its first frame's
+// layout; the frame count is read only when it is asked for or the frame is not the first.
+std::shared_ptr<Bitmap> Load(const uint8_t* data, size_t size, int32_t frameIndex,
+                             uint32_t* frameCount) {
+    const ImageCodec* codec = Host::FindDecoder(data, size);
+    if (!codec) GX_RAISE("Failed to load");
+    ImageFrame frame = ReadLayout(*codec, data, size, 0);
+    if (frameIndex != 0 || frameCount) {
+        uint32_t count = 0;
+        if (codec->countFrames(data, size, &count) != CodecResult::Ok) GX_RAISE("Failed to load");
+        if (frameCount) *frameCount = count;
+        // Compared unsigned, so a negative index is out of range too.
+        if (uint32_t(frameIndex) >= count) GX_RAISE("Failed to load. Frame index is out of range.");
+        if (frameIndex != 0) frame = ReadLayout(*codec, data, size, uint32_t(frameIndex));
+    }
+    if (frame.width > INT32_MAX || frame.height > INT32_MAX) return nullptr;
+    GXBitmapDesc desc{int32_t(frame.width), int32_t(frame.height), frame.format, frame.dpiX,
+                      frame.dpiY};
     if (!Bitmap::CanCreate(desc)) return nullptr;
     std::shared_ptr<Bitmap> bitmap = Bitmap::Create(desc);
     {
-        // GDI+ reads the image straight into the new bitmap's rows: the same rows a copy
-        // through GXBitmapCopyFromMemory would give, without a second pixel store.
         BitmapLock rows(*bitmap->GetImpl(), nullptr, LockMode::Write);
-        BitmapData data{width, height, rows.Data().stride, gdipFormat, rows.Data().data, 0};
-        GdipBitsLock lock(image, ImageLockModeRead | ImageLockModeUserInputBuf, gdipFormat, data,
-                          "Failed to load");
+        frame.mode = ImageFrame::Mode::Lent;
+        frame.lentRows = static_cast<uint8_t*>(rows.Data().data);
+        frame.lentStride = rows.Data().stride;
+        frame.palette.clear();  // the decode fills it again
+        if (frame.lentStride <= 0 ||
+            codec->decode(data, size, uint32_t(frameIndex), frame) != CodecResult::Ok)
+            GX_RAISE("Failed to load");
     }
-    INT paletteBytes = 0;
-    if (GdipGetImagePaletteSize(image, &paletteBytes) == Ok &&
-        paletteBytes >= INT(sizeof(ColorPalette))) {
-        // Whole 32-bit words: the header's two words, then the entries.
-        std::vector<uint32_t> words((size_t(paletteBytes) + 3) / 4);
-        if (GdipGetImagePalette(image, reinterpret_cast<ColorPalette*>(words.data()),
-                                paletteBytes) == Ok) {
-            uint32_t count = words[1];
-            if (count >= 1 && count <= words.size() - 2)
-                bitmap->SetPalette(std::make_shared<Palette>(words.data() + 2, count));
-        }
-    }
+    if (!frame.palette.empty())
+        bitmap->SetPalette(std::make_shared<Palette>(frame.palette.data(), frame.palette.size()));
     return bitmap;
 }
 
 // "image/" and the path's extension: the text after the last '.', the whole path when it
 // has none, with "jpg" and "tif" spelled out (exact, case-sensitive).
-std::vector<WCHAR> MimeTypeOf(const uint16_t* path) {
-    size_t length = 0, dot = SIZE_MAX;
-    for (; path[length] != 0; ++length)
-        if (path[length] == '.') dot = length;
-    const uint16_t* extension = dot == SIZE_MAX ? path : path + dot + 1;
-    size_t extensionLength = dot == SIZE_MAX ? length : length - dot - 1;
-    auto spelled = [&](const char* text) {
-        size_t n = std::strlen(text);
-        if (n != extensionLength) return false;
-        for (size_t i = 0; i < n; ++i)
-            if (extension[i] != uint16_t(text[i])) return false;
-        return true;
-    };
-    std::vector<WCHAR> mime;
-    for (const char* c = "image/"; *c; ++c) mime.push_back(WCHAR(*c));
-    const char* replacement = spelled("jpg") ? "jpeg" : spelled("tif") ? "tiff" : nullptr;
-    if (replacement) {
-        for (const char* c = replacement; *c; ++c) mime.push_back(WCHAR(*c));
-    } else {
-        mime.insert(mime.end(), extension, extension + extensionLength);
-    }
+std::u16string MimeTypeOf(const char16_t* path) {
+    std::u16string_view whole(path);
+    size_t dot = whole.rfind(u'.');
+    std::u16string_view extension = dot == whole.npos ? whole : whole.substr(dot + 1);
+    std::u16string mime = u"image/";
+    mime += extension == u"jpg" ? u"jpeg" : extension == u"tif" ? u"tiff" : extension;
     return mime;
 }
-
-bool SameText(const WCHAR* text, const std::vector<WCHAR>& expected) {
-    size_t i = 0;
-    for (; i < expected.size(); ++i)
-        if (text[i] != expected[i]) return false;
-    return text[i] == 0;
-}
-
-// The encoder whose MIME type is `mime`; inside a started GDI+ scope.
-CLSID FindEncoder(const std::vector<WCHAR>& mime) {
-    UINT count = 0, bytes = 0;
-    if (GdipGetImageEncodersSize(&count, &bytes) != Ok) GX_RAISE("Failed to save bitmap");
-    // Whole 64-bit words keep the records aligned.
-    std::vector<uint64_t> buffer((size_t(bytes) + 7) / 8);
-    auto* encoders = reinterpret_cast<ImageCodecInfo*>(buffer.data());
-    if (count == 0 || GdipGetImageEncoders(count, bytes, encoders) != Ok)
-        GX_RAISE("Failed to save bitmap");
-    for (UINT i = 0; i < count; ++i)
-        if (encoders[i].MimeType && SameText(encoders[i].MimeType, mime)) return encoders[i].Clsid;
-    GX_RAISE("Failed to save bitmap: Unknown file format");
-}
-
-// Releases a COM stream when the scope ends.
-struct StreamHolder {
-    IStream* stream;  // one reference owned
-    ~StreamHolder() { stream->Release(); }
-};
-
-// A locked global block, unlocked and freed when the scope ends.
-class GlobalBlock {
-public:
-    explicit GlobalBlock(uint64_t size)
-        : handle_(size <= SIZE_MAX ? GlobalAlloc(GMEM_MOVEABLE, SIZE_T(size)) : nullptr),
-          data_(handle_ ? GlobalLock(handle_) : nullptr) {}
-    ~GlobalBlock() {
-        if (data_) GlobalUnlock(handle_);
-        GlobalFree(handle_);
-    }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    HGLOBAL Handle() const { return handle_; }
-    void* Data() const { return data_; }
-
-private:
-    HGLOBAL handle_;  // null when the block could not be had
-    void* data_;      // the locked bytes, null when not locked
-};
 
 }  // namespace
 
@@ -242,81 +105,57 @@ std::shared_ptr<Bitmap> Bitmap::LoadFromFile(const uint16_t* path) {
 
 std::shared_ptr<Bitmap> Bitmap::LoadFromFileEx(const uint16_t* path, int32_t frameIndex,
                                                uint32_t* frameCount) {
-    GdipScope scope;
-    GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromFile(reinterpret_cast<const WCHAR*>(path), &created) != Ok)
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+    if (!Host::ImageFile::Read(reinterpret_cast<const char16_t*>(path), bytes, size))
         GX_RAISE("Failed to load");
-    GdipImageHolder image(created);
-    if (frameIndex != 0 || frameCount) {
-        UINT dimensions = 0;
-        if (GdipImageGetFrameDimensionsCount(image.get(), &dimensions) != Ok || dimensions == 0)
-            GX_RAISE("Failed to load");
-        std::vector<GUID> ids(dimensions);
-        UINT count = 0;
-        if (GdipImageGetFrameDimensionsList(image.get(), ids.data(), dimensions) != Ok ||
-            GdipImageGetFrameCount(image.get(), &ids[0], &count) != Ok)
-            GX_RAISE("Failed to load");
-        if (frameCount) *frameCount = count;
-        // Compared unsigned, so a negative index is out of range too.
-        if (uint32_t(frameIndex) >= count) GX_RAISE("Failed to load. Frame index is out of range.");
-        if (GdipImageSelectActiveFrame(image.get(), &ids[0], UINT(frameIndex)) != Ok)
-            GX_RAISE("Failed to load");
-    }
-    return GdipCreateBitmapFromGdipBitmap(image.get());
+    return Load(bytes.get(), size, frameIndex, frameCount);
 }
 
 std::shared_ptr<Bitmap> Bitmap::LoadFromMemory(const void* data, uint64_t size) {
-    GlobalBlock block(size);
-    if (!block.Data()) return nullptr;
-    std::memcpy(block.Data(), data, size_t(size));
-    IStream* created = nullptr;
-    if (CreateStreamOnHGlobal(block.Handle(), 0, &created) != S_OK) return nullptr;
-    GdipScope scope;
-    GpBitmap* decoded = nullptr;
-    Status status;
-    {
-        StreamHolder stream{created};
-        status = GdipCreateBitmapFromStream(stream.stream, &decoded);
-    }
-    if (status != Ok) GX_RAISE("Failed to load");
-    GdipImageHolder image(decoded);
-    return GdipCreateBitmapFromGdipBitmap(image.get());
+    if (size > SIZE_MAX) return nullptr;
+    // Decoded where the caller's bytes lie: nothing is copied.
+    return Load(static_cast<const uint8_t*>(data), size_t(size), 0, nullptr);
 }
 
 void Bitmap::SaveToFile(const uint16_t* path) const {
-    std::vector<WCHAR> mime = MimeTypeOf(path);
+    const char16_t* name = reinterpret_cast<const char16_t*>(path);
+    const ImageCodec* codec = Host::FindEncoder(MimeTypeOf(name));
+    if (!codec) GX_RAISE("Failed to save bitmap: Unknown file format");
     GXIntSize size = GetSize();
-    if (size.width == 0 || size.height == 0) return;
-    GdipScope scope;
-    CLSID encoder = FindEncoder(mime);
+    // No image format holds an image without pixels: saving one is a failure, not a
+    // success that writes nothing.
+    if (size.width <= 0 || size.height <= 0) GX_RAISE("Failed to save bitmap");
+    ImageFrame frame;
+    // A resolution no file can hold (zero, negative, not finite) is saved as 96 dpi.
+    if (GetDpiX() > 0 && GetDpiX() < 1e6f && GetDpiY() > 0 && GetDpiY() < 1e6f) {
+        frame.dpiX = GetDpiX();
+        frame.dpiY = GetDpiY();
+    }
     GXPixelFormat savedFormat = SavedFormat(GetPixelFormat());
-    std::shared_ptr<BitmapSource> source = impl_;
-    if (savedFormat != GetPixelFormat())
-        source = std::make_shared<PixelFormatConverter>(impl_, savedFormat);
-    Gdiplus::PixelFormat gdipFormat = GdipFormatOf(savedFormat);
-    // The four formats GDI+ shares are encoded from the bitmap's own rows; the others are
-    // converted into a GDI+ bitmap first.
+    // The four formats files share are encoded from the bitmap's own rows; the others are
+    // converted into rows of the frame first.
     std::optional<BitmapLock> rows;
     if (savedFormat == GetPixelFormat()) rows.emplace(*impl_, nullptr, LockMode::Read);
-    GXBitmapData window = rows ? rows->Data() : GXBitmapData{};
-    bool inPlace = rows && window.stride > 0 && window.stride % 4 == 0;
-    GpBitmap* created = nullptr;
-    if (GdipCreateBitmapFromScan0(size.width, size.height, inPlace ? window.stride : 0, gdipFormat,
-                                  inPlace ? static_cast<BYTE*>(window.data) : nullptr,
-                                  &created) != Ok)
-        GX_RAISE("Failed to save bitmap");
-    GdipImageHolder image(created);
-    // A resolution GDI+ cannot take (zero, negative, not finite) leaves its 96 dpi.
-    GdipBitmapSetResolution(image.get(), GetDpiX(), GetDpiY());
-    if (!inPlace) {
-        BitmapData data{UINT(size.width), UINT(size.height), 0, gdipFormat, nullptr, 0};
-        GdipBitsLock lock(image.get(), ImageLockModeWrite, gdipFormat, data,
-                          "Failed to save bitmap");
-        source->CopyPixels(nullptr, static_cast<uint8_t*>(lock.Data().Scan0), lock.Data().Stride,
-                           lock.Data().Stride);
+    if (rows && rows->Data().stride > 0) {
+        frame.width = uint32_t(size.width);
+        frame.height = uint32_t(size.height);
+        frame.format = savedFormat;
+        frame.stride = rows->Data().stride;
+        frame.scan0 = static_cast<uint8_t*>(rows->Data().data);
+    } else {
+        rows.reset();
+        if (frame.Allocate(uint32_t(size.width), uint32_t(size.height), savedFormat) !=
+            CodecResult::Ok)
+            GX_RAISE("Failed to save bitmap");
+        std::shared_ptr<BitmapSource> source = impl_;
+        if (savedFormat != GetPixelFormat())
+            source = std::make_shared<PixelFormatConverter>(impl_, savedFormat);
+        source->CopyPixels(nullptr, frame.scan0, frame.stride, frame.stride);
     }
-    if (GdipSaveImageToFile(image.get(), reinterpret_cast<const WCHAR*>(path), &encoder, nullptr) !=
-        Ok)
+    std::vector<uint8_t> bytes;
+    if (codec->encode(frame, bytes) != CodecResult::Ok ||
+        !Host::ImageFile::Write(name, bytes.data(), bytes.size()))
         GX_RAISE("Failed to save bitmap");
 }
 

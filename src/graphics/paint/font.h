@@ -12,20 +12,19 @@
 
 namespace Graphics {
 
-// A font face: a GDI font of one family, style and size. Glyph coordinates are pixels of a
+// A font face: the glyphs of one family, style and size. Glyph coordinates are pixels of a
 // 96-dpi device at the font's size, y down, origin at the glyph's baseline origin. Nothing
-// is cached here; every query goes to GDI through the shared text device context.
+// is cached here; every query goes to the face's glyph source.
 class Font : public GraphicsBase {
 public:
-    // Sizes in points a face accepts: below 0.75 pt the em would be under one pixel (GDI
-    // would read the height 0 as "default size"), and above 7200 pt (100 inches) glyph
-    // coordinates leave the range of GDI's 16.16 outlines.
+    // Sizes in points a face accepts: below 0.75 pt the em would be under one pixel, and
+    // above 7200 pt (100 inches) a glyph is larger than any surface it could be drawn on.
     static constexpr float kMinSize = 0.75f;
     static constexpr float kMaxSize = 7200.0f;
     static bool IsValidSize(float size) { return size >= kMinSize && size <= kMaxSize; }
 
-    // The CreateFontW height for a size in points: the em height in 96-dpi pixels,
-    // truncated toward zero, negative to select by character height.
+    // The font height for a size in points: the em height in 96-dpi pixels, truncated
+    // toward zero, negative to say that it is the character (em) height.
     static int HeightForSize(float size);
 
     // A face of the family `faceName` (null-terminated UTF-16; a missing family falls back
@@ -43,8 +42,8 @@ public:
     std::vector<uint16_t> GetGlyphIndices(const uint16_t* text, size_t length) const;
 
     // The glyph's advance in pixels; when `sink` is given, its outline is sent there as
-    // closed figures (no fill rule is set: the caller's sink already has one). A glyph GDI
-    // cannot give contributes no figures and a zero advance.
+    // closed figures (no fill rule is set: the caller's sink already has one). A glyph the
+    // source cannot give contributes no figures and a zero advance.
     GXPoint GetGlyphOutline(uint16_t glyph, GeometrySink* sink) const;
 
     // Width: the sum of the advances of the glyphs of the null-terminated `text`; height:

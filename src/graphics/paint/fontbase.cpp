@@ -2,12 +2,7 @@
 
 namespace Graphics {
 
-FontBase::FontBase(float size, int height, int weight, bool italic, LPCWSTR faceName)
-    : size_(size),
-      font_(CreateFontW(height, 0, 0, 0, weight, italic ? 1 : 0, 0, 0, 0, 0, 0, 0, 0, faceName)) {}
-
-FontBase::~FontBase() {
-    if (font_) DeleteObject(font_);
-}
+FontBase::FontBase(float size, double emPixels, int weight, bool italic, std::u16string_view family)
+    : size_(size), source_(Host::GlyphSource::Create(family, weight, italic, emPixels)) {}
 
 }  // namespace Graphics

@@ -1,27 +1,29 @@
 #pragma once
 
-#include "platform/hostgdi.h"
+#include <memory>
+#include <string_view>
+
+#include "platform/glyphsource.h"
 
 namespace Graphics {
 
-// The GDI font behind a font face, with the size it was asked for.
+// The glyph source behind a font face, with the size it was asked for.
 class FontBase {
 public:
-    // Makes the font with CreateFontW from the weight, italic flag and family (the other
-    // arguments left at GDI's defaults). GDI failing to make it is not an error: the font
-    // stays null and glyph queries fall back on the text device context's own font.
-    FontBase(float size, int height, int weight, bool italic, LPCWSTR faceName);
-    ~FontBase();
-
-    FontBase(const FontBase&) = delete;
-    FontBase& operator=(const FontBase&) = delete;
+    // Opens the source of the family with the weight and slant, its em `emPixels` high.
+    // A family that cannot be opened at all is not an error: the face then draws with the
+    // system's default font at its default size (GetSource).
+    FontBase(float size, double emPixels, int weight, bool italic, std::u16string_view family);
 
     float GetSize() const { return size_; }
-    HFONT GetHandle() const { return font_; }
+    // The face's own source, or the fallback; null only when the system has no font.
+    Host::GlyphSource* GetSource() const {
+        return source_ ? source_.get() : Host::GlyphSource::Fallback();
+    }
 
 private:
-    float size_;  // requested size in points (1/72 inch), finite and positive
-    HFONT font_;  // owned; released with DeleteObject; may be null
+    float size_;                                 // requested size in points, finite, > 0
+    std::unique_ptr<Host::GlyphSource> source_;  // null when the family could not be opened
 };
 
 }  // namespace Graphics
