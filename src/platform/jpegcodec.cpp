@@ -10,6 +10,7 @@
 #include <climits>
 #include <cmath>
 #include <csetjmp>
+#include <cstdlib>
 #include <new>
 #include <vector>
 
@@ -173,48 +174,17 @@ CodecResult JpegDecode(const uint8_t* data, size_t size, uint32_t index, ImageFr
     return status;
 }
 
-// libjpeg's destination: the caller's vector, grown as libjpeg fills it, so that the
-// compressed bytes are written once, where they end up.
-struct VectorDestination {
-    jpeg_destination_mgr manager;  // must come first: libjpeg sees only this part
-    std::vector<uint8_t>* out;     // the file being written
+// The compressed bytes libjpeg allocates (with malloc) and their count.
+struct JpegOutput {
+    unsigned char* bytes = nullptr;  // freed by the caller of WriteJpeg
+    unsigned long size = 0;          // bytes written
 };
 
-// Makes the vector `bytes` long and hands libjpeg what lies past `used`.
-void GrowDestination(j_compress_ptr cinfo, size_t used, size_t bytes) {
-    auto* destination = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    bool grown = true;
-    try {
-        destination->out->resize(bytes);
-    } catch (const std::bad_alloc&) {
-        grown = false;
-    }
-    if (!grown) ERREXIT1(cinfo, JERR_OUT_OF_MEMORY, 0);
-    destination->manager.next_output_byte = destination->out->data() + used;
-    destination->manager.free_in_buffer = bytes - used;
-}
-
-void InitDestination(j_compress_ptr cinfo) {
-    GrowDestination(cinfo, 0, size_t(64) << 10);
-}
-
-boolean EmptyDestination(j_compress_ptr cinfo) {
-    // libjpeg calls this with the whole buffer full.
-    size_t used = reinterpret_cast<VectorDestination*>(cinfo->dest)->out->size();
-    GrowDestination(cinfo, used, 2 * used);
-    return TRUE;
-}
-
-void TermDestination(j_compress_ptr cinfo) {
-    auto* destination = reinterpret_cast<VectorDestination*>(cinfo->dest);
-    destination->out->resize(destination->out->size() - destination->manager.free_in_buffer);
-}
-
 CodecResult WriteJpeg(j_compress_ptr cinfo, JpegErrors& errors, const ImageFrame& frame,
-                      VectorDestination& destination) {
+                      JpegOutput& output) {
     if (setjmp(errors.jump)) return Failed;
     jpeg_create_compress(cinfo);
-    cinfo->dest = &destination.manager;
+    jpeg_mem_dest(cinfo, &output.bytes, &output.size);
     cinfo->image_width = frame.width;
     cinfo->image_height = frame.height;
     // Alpha is dropped: JPEG has none (a premultiplied image shows as if over black).
@@ -247,12 +217,17 @@ CodecResult JpegEncode(const ImageFrame& frame, std::vector<uint8_t>& out) {
     JpegErrors errors;
     InstallErrors(errors);
     cinfo.err = &errors.manager;
-    VectorDestination destination{{}, &out};
-    destination.manager.init_destination = InitDestination;
-    destination.manager.empty_output_buffer = EmptyDestination;
-    destination.manager.term_destination = TermDestination;
-    CodecResult status = WriteJpeg(&cinfo, errors, frame, destination);
+    JpegOutput output;
+    CodecResult status = WriteJpeg(&cinfo, errors, frame, output);
     jpeg_destroy_compress(&cinfo);
+    if (status == Ok) {
+        try {
+            out.assign(output.bytes, output.bytes + output.size);
+        } catch (const std::bad_alloc&) {
+            status = OutOfMemory;
+        }
+    }
+    std::free(output.bytes);
     return status;
 }
 
