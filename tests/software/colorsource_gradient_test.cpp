@@ -218,10 +218,21 @@ TEST(ColorSourceRadial, FocalPointOnTheEndCircle) {
     EXPECT_EQ(At(source, -10, 0), 0u);          // no circle of 0..1 passes there
 }
 
-TEST(ColorSourceRadial, EqualRadiiPaintTheBackground) {
-    SwRadialGradientColorSource source(
+TEST(ColorSourceRadial, EqualRadiiSweepATube) {
+    // Circles of radius 10 at x = 0 and x = 30: on the axis the largest circle through
+    // (x, 0) is s = (x + 10) / 30; beyond the tube's sides lies the background.
+    SwRadialGradientColorSource extended(
         Radial(kBlackToWhite, {0, 0}, 10, {30, 0}, 10, true, true, 0xFF00FF00), kIdentity, 1.0f);
-    EXPECT_EQ(Span(source, -5, 40, 3), Pixels(45, 0xFF00FF00));
+    EXPECT_EQ(At(extended, 5, 0), 0xFF808080u);  // s = 0.5
+    EXPECT_EQ(At(extended, 20, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(At(extended, -15, 0), 0xFF000000u);   // the strip extended before the start
+    EXPECT_EQ(At(extended, 500, -9), 0xFFFFFFFFu);  // and past the end
+    EXPECT_EQ(At(extended, 15, 11), 0xFF00FF00u);
+    SwRadialGradientColorSource plain(
+        Radial(kBlackToWhite, {0, 0}, 10, {30, 0}, 10, false, false, 0xFF00FF00), kIdentity, 1.0f);
+    EXPECT_EQ(At(plain, 5, 0), 0xFF808080u);
+    EXPECT_EQ(At(plain, -15, 0), 0xFF00FF00u);
+    EXPECT_EQ(At(plain, 45, 0), 0xFF00FF00u);
 }
 
 TEST(ColorSourceRadial, DegenerateInputPaintsNothing) {
