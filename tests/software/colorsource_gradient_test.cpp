@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "graphics/paint/lineargradient.h"
@@ -260,4 +261,28 @@ TEST(ColorSourceRadial, HugeCoordinatesStayDefined) {
     // Squares overflow to infinity and the discriminant becomes NaN: background (none).
     for (uint32_t pixel : Span(tiny, INT32_MAX - 2, INT32_MAX, INT32_MIN))
         EXPECT_TRUE(pixel == 0 || pixel == 0xFFFFFFFF);
+}
+
+TEST(ColorSourceRadial, FourLaneSolveMatchesTheScalarTwin) {
+    std::mt19937 random(17);
+    std::uniform_int_distribution<int> coordinate(-40, 80), radius(-5, 40), offset(0, 7);
+    std::uniform_real_distribution<float> scale(-2.0f, 2.0f);
+    for (int n = 0; n < 400; ++n) {
+        // Integer circles meet the exact configurations (equal radii, a = 0, concentric)
+        // often; random matrices make the steps irregular.
+        const GXPoint c0{float(coordinate(random)), float(coordinate(random))};
+        const GXPoint c1 =
+            n % 4 == 0 ? c0 : GXPoint{float(coordinate(random)), float(coordinate(random))};
+        const float r0 = float(radius(random)), r1 = n % 3 == 0 ? r0 : float(radius(random));
+        const GXMatrix m{scale(random), scale(random), scale(random), scale(random), 3, -7};
+        RadialGradientFiller filler(Radial(kBlackToWhite, c0, r0, c1, r1, n % 2, n % 5 < 2), m,
+                                    256);
+        const int32_t first = offset(random), count = 61;
+        const float px = scale(random) * 30, py = scale(random) * 30;
+        std::vector<float> lanes(count), scalar(count);
+        filler.SolveSpan(px, py, first, count, lanes.data());
+        filler.SolveSpanScalar(px, py, first, count, scalar.data());
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_EQ(lanes[i], scalar[i]) << "case " << n << " pixel " << i;
+    }
 }

@@ -89,7 +89,7 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
     constant_ = 0;
 }
 
-uint32_t RadialGradientFiller::PixelAt(float px, float py, SwGradientStopTable::Cursor& cursor) {
+float RadialGradientFiller::SolveAt(float px, float py) const {
     const float b = px * cx_ + py * cy_ + bOffset_;
     const float c = px * px + py * py - r02_;
     // When one circle holds the other (a < 0) circles pass through every point and the
@@ -98,7 +98,7 @@ uint32_t RadialGradientFiller::PixelAt(float px, float py, SwGradientStopTable::
     // NaN fails the test.
     float disc = b * b - a_ * c;
     if (a_ < 0.0f) disc = std::max(disc, 0.0f);
-    if (!(disc >= 0.0f)) return background_;
+    if (!(disc >= 0.0f)) return -HUGE_VALF;
     // The roots are q / a and c / q: the second form of each keeps the subtraction of
     // nearly equal terms away, and c / q alone is the root when a = 0. Of the circles
     // through the point the one of largest s wins, as later circles paint over earlier
@@ -114,10 +114,13 @@ uint32_t RadialGradientFiller::PixelAt(float px, float py, SwGradientStopTable::
         const float near = c / q;
         if (near >= sMin_ && near <= sMax_) s = std::max(s, near);
     }
-    if (s == -HUGE_VALF) return background_;
-    if (s < 0.0f) return startColor_;
-    if (s > 1.0f) return endColor_;
-    return table_.Color(s, cursor);
+    return s;
+}
+
+void RadialGradientFiller::SolveSpanScalar(float px, float py, int32_t first, int32_t count,
+                                           float* s) const {
+    for (int32_t i = 0; i < count; ++i)
+        s[i] = SolveAt(px + float(first + i) * inverse_.a, py + float(first + i) * inverse_.b);
 }
 
 void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out) {
@@ -125,12 +128,17 @@ void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* 
         std::fill(out, out + count, background_);
         return;
     }
-    float px = inverse_.a * float(x0) + inverse_.c * float(y) + inverse_.e;
-    float py = inverse_.b * float(x0) + inverse_.d * float(y) + inverse_.f;
+    const float px = inverse_.a * float(x0) + inverse_.c * float(y) + inverse_.e;
+    const float py = inverse_.b * float(x0) + inverse_.d * float(y) + inverse_.f;
     // s changes little from one pixel to the next, so the cursor seldom searches.
     SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
-    for (int32_t i = 0; i < count; ++i, px += inverse_.a, py += inverse_.b)
-        out[i] = PixelAt(px, py, cursor);
+    constexpr int32_t kChunk = 256;
+    float s[kChunk];
+    for (int32_t first = 0; first < count; first += kChunk) {
+        const int32_t n = std::min(kChunk, count - first);
+        SolveSpan(px, py, first, n, s);
+        table_.ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor);
+    }
 }
 
 }  // namespace Graphics
