@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "graphics/paint/lineargradient.h"
@@ -218,10 +219,21 @@ TEST(ColorSourceRadial, FocalPointOnTheEndCircle) {
     EXPECT_EQ(At(source, -10, 0), 0u);          // no circle of 0..1 passes there
 }
 
-TEST(ColorSourceRadial, EqualRadiiPaintTheBackground) {
-    SwRadialGradientColorSource source(
+TEST(ColorSourceRadial, EqualRadiiSweepATube) {
+    // Circles of radius 10 at x = 0 and x = 30: on the axis the largest circle through
+    // (x, 0) is s = (x + 10) / 30; beyond the tube's sides lies the background.
+    SwRadialGradientColorSource extended(
         Radial(kBlackToWhite, {0, 0}, 10, {30, 0}, 10, true, true, 0xFF00FF00), kIdentity, 1.0f);
-    EXPECT_EQ(Span(source, -5, 40, 3), Pixels(45, 0xFF00FF00));
+    EXPECT_EQ(At(extended, 5, 0), 0xFF808080u);  // s = 0.5
+    EXPECT_EQ(At(extended, 20, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(At(extended, -15, 0), 0xFF000000u);   // the strip extended before the start
+    EXPECT_EQ(At(extended, 500, -9), 0xFFFFFFFFu);  // and past the end
+    EXPECT_EQ(At(extended, 15, 11), 0xFF00FF00u);
+    SwRadialGradientColorSource plain(
+        Radial(kBlackToWhite, {0, 0}, 10, {30, 0}, 10, false, false, 0xFF00FF00), kIdentity, 1.0f);
+    EXPECT_EQ(At(plain, 5, 0), 0xFF808080u);
+    EXPECT_EQ(At(plain, -15, 0), 0xFF00FF00u);
+    EXPECT_EQ(At(plain, 45, 0), 0xFF00FF00u);
 }
 
 TEST(ColorSourceRadial, DegenerateInputPaintsNothing) {
@@ -249,4 +261,28 @@ TEST(ColorSourceRadial, HugeCoordinatesStayDefined) {
     // Squares overflow to infinity and the discriminant becomes NaN: background (none).
     for (uint32_t pixel : Span(tiny, INT32_MAX - 2, INT32_MAX, INT32_MIN))
         EXPECT_TRUE(pixel == 0 || pixel == 0xFFFFFFFF);
+}
+
+TEST(ColorSourceRadial, FourLaneSolveMatchesTheScalarTwin) {
+    std::mt19937 random(17);
+    std::uniform_int_distribution<int> coordinate(-40, 80), radius(-5, 40), offset(0, 7);
+    std::uniform_real_distribution<float> scale(-2.0f, 2.0f);
+    for (int n = 0; n < 400; ++n) {
+        // Integer circles meet the exact configurations (equal radii, a = 0, concentric)
+        // often; random matrices make the steps irregular.
+        const GXPoint c0{float(coordinate(random)), float(coordinate(random))};
+        const GXPoint c1 =
+            n % 4 == 0 ? c0 : GXPoint{float(coordinate(random)), float(coordinate(random))};
+        const float r0 = float(radius(random)), r1 = n % 3 == 0 ? r0 : float(radius(random));
+        const GXMatrix m{scale(random), scale(random), scale(random), scale(random), 3, -7};
+        RadialGradientFiller filler(Radial(kBlackToWhite, c0, r0, c1, r1, n % 2, n % 5 < 2), m,
+                                    256);
+        const int32_t first = offset(random), count = 61;
+        const float px = scale(random) * 30, py = scale(random) * 30;
+        std::vector<float> lanes(count), scalar(count);
+        filler.SolveSpan(px, py, first, count, lanes.data());
+        filler.SolveSpanScalar(px, py, first, count, scalar.data());
+        for (int32_t i = 0; i < count; ++i)
+            ASSERT_EQ(lanes[i], scalar[i]) << "case " << n << " pixel " << i;
+    }
 }

@@ -66,4 +66,27 @@ TEST(GradientStopTable, ExactStopOffsetGivesThatStopAndCursorStaysValid) {
     EXPECT_EQ(table.Color(1.0f, cursor), 0xFFFFFFFFu);
 }
 
+TEST(GradientStopTable, FourLaneSpanMatchesTheScalarTwin) {
+    const std::vector<GradientStop> stops = {
+        {0.0f, 0xFFFF0000}, {0.3f, 0x80102030}, {0.3f, 0xFF405060}, {0.9f, 0x00FFFFFF}};
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> uniform(-0.2f, 1.2f);
+    const float specials[] = {-kInf, std::numeric_limits<float>::quiet_NaN(), 0.0f, 0.3f, 1.0f};
+    for (int n = 0; n < 200; ++n) {
+        // Ramps of random slope, as spans make them, with the odd special value.
+        std::vector<float> t(77);
+        const float start = uniform(random), step = (uniform(random) - 0.5f) * 0.05f;
+        for (size_t i = 0; i < t.size(); ++i)
+            t[i] = random() % 16 == 0 ? specials[random() % 5] : start + float(i) * step;
+        SwGradientStopTable lanes(stops.data(), stops.size(), 200),
+            scalar(stops.data(), stops.size(), 200);
+        SwGradientStopTable::Cursor laneCursor = SwGradientStopTable::EmptyCursor();
+        SwGradientStopTable::Cursor scalarCursor = SwGradientStopTable::EmptyCursor();
+        std::vector<uint32_t> a(t.size()), b(t.size());
+        lanes.ColorSpan(t.data(), int32_t(t.size()), 1, 2, 3, a.data(), laneCursor);
+        scalar.ColorSpanScalar(t.data(), int32_t(t.size()), 1, 2, 3, b.data(), scalarCursor);
+        ASSERT_EQ(a, b) << "case " << n;
+    }
+}
+
 }  // namespace

@@ -13,13 +13,14 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
                                            const GXMatrix& gradientToDevice, uint32_t opacityWeight)
     : gradient_(std::move(gradient)),
       inverse_{},
-      fx_(0),
-      fy_(0),
-      k_(0),
-      k2_(0),
-      fourA_(0),
-      inverseTwoA_(0),
-      radiusSign_(1),
+      cx_(0),
+      cy_(0),
+      sMin_(0),
+      sMax_(0),
+      bOffset_(0),
+      r02_(0),
+      a_(0),
+      inverseA_(0),
       startColor_(0),
       endColor_(0),
       background_(0),
@@ -27,8 +28,6 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(opacityWeight),
       table_(stops_, stopCount_, opacityWeight_),
-      extendStart_(gradient_->ExtendsStart()),
-      extendEnd_(gradient_->ExtendsEnd()),
       constant_(1) {
     GXMatrix deviceToGradient;
     const GXPoint c0 = gradient_->GetP0(), c1 = gradient_->GetP1();
@@ -40,30 +39,49 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
     if (gradient_->HasBackground())
         background_ = SwColorSource::ApplyOpacity(
             SwColorSource::Premultiply(gradient_->GetBackground().ToARGB()), opacityWeight_);
-    const double dr = double(r1) - r0;
-    if (dr == 0.0) return;
+    const double cx = double(c1.x) - c0.x, cy = double(c1.y) - c0.y, dr = double(r1) - r0;
+    // Circles of radius 0 at both ends are points sweeping a segment without area.
+    if (r0 == 0 && r1 == 0) return;
+    const double scale =
+        std::max({std::hypot(cx, cy), std::fabs(double(r0)), std::fabs(double(r1))});
 
-    // Gradient space relative to c0, divided by dr.
+    // Gradient space relative to c0, divided by the scale.
     const GXMatrix& m = deviceToGradient;
-    const GXMatrix inverse{float(m.a / dr), float(m.b / dr),          float(m.c / dr),
-                           float(m.d / dr), float((m.e - c0.x) / dr), float((m.f - c0.y) / dr)};
-    const double fx = (double(c0.x) - c1.x) / dr, fy = (double(c0.y) - c1.y) / dr;
-    const double k = r0 / dr;
-    const double a = fx * fx + fy * fy - 1.0;
-    const float values[] = {float(fx), float(fy), float(k), float(k * k), float(4 * a)};
-    if (!IsFiniteMatrix(inverse) || !std::all_of(std::begin(values), std::end(values),
-                                                 [](float v) { return std::isfinite(v); })) {
+    const GXMatrix inverse{float(m.a / scale),          float(m.b / scale),
+                           float(m.c / scale),          float(m.d / scale),
+                           float((m.e - c0.x) / scale), float((m.f - c0.y) / scale)};
+    const double ncx = cx / scale, ncy = cy / scale, nr0 = r0 / scale, ndr = dr / scale;
+    // From the differences themselves, which are exact, so that circles touching from
+    // inside give a = 0 exactly rather than a rounding residue whose sign would invent or
+    // drop a far root.
+    const double a = (cx * cx + cy * cy - dr * dr) / (scale * scale);
+    if (!IsFiniteMatrix(inverse)) {
         background_ = 0;
         return;
     }
     inverse_ = inverse;
-    fx_ = float(fx);
-    fy_ = float(fy);
-    k_ = float(k);
-    k2_ = float(k * k);
-    fourA_ = float(4 * a);
-    inverseTwoA_ = fourA_ != 0.0f ? float(1.0 / (2 * a)) : 0.0f;
-    radiusSign_ = dr > 0 ? 1.0f : -1.0f;
+    cx_ = float(ncx);
+    cy_ = float(ncy);
+    // The circles that count: s inside 0..1 or where the gradient extends, and radius
+    // r0 + s dr not negative. The radius bound gives way by ten parts in a million so
+    // that the apex of the cone, the circle of radius 0, survives the rounding of its
+    // own root; the points that lets in lie that close to the apex.
+    double sMin = gradient_->ExtendsStart() ? -HUGE_VAL : 0.0;
+    double sMax = gradient_->ExtendsEnd() ? HUGE_VAL : 1.0;
+    if (dr != 0) {
+        const double apex = -double(r0) / dr, apexSlack = 1e-5 * std::fabs(apex);
+        if (dr > 0) sMin = std::max(sMin, apex - apexSlack);
+        if (dr < 0) sMax = std::min(sMax, apex + apexSlack);
+    } else if (r0 < 0) {
+        return;
+    }
+    if (!(sMin <= sMax)) return;
+    sMin_ = float(sMin);
+    sMax_ = float(sMax);
+    bOffset_ = float(nr0 * ndr);
+    r02_ = float(nr0 * nr0);
+    a_ = float(a);
+    inverseA_ = a_ != 0.0f ? float(1.0 / a) : 0.0f;
     startColor_ = SwColorSource::ApplyOpacity(
         SwGradientColorSource::StopColor(stops_, stopCount_, 0.0f), opacityWeight_);
     endColor_ = SwColorSource::ApplyOpacity(
@@ -71,35 +89,38 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
     constant_ = 0;
 }
 
-uint32_t RadialGradientFiller::PixelAt(float px, float py, SwGradientStopTable::Cursor& cursor) {
-    const float b = 2.0f * (px * fx_ + py * fy_ - k_);
-    const float c = px * px + py * py - k2_;
-    // Of the circles through the point, the one of largest s wins, as later circles paint
-    // over earlier ones; a root whose radius r0 + s dr is negative is no circle, and one
-    // beyond 0..1 counts only where the gradient extends. NaN fails every test.
-    float s = 0.0f;
-    bool found = false;
-    auto consider = [&](float root) {
-        if ((k_ + root) * radiusSign_ >= 0.0f && (root >= 0.0f || extendStart_) &&
-            (root <= 1.0f || extendEnd_) && (!found || root > s)) {
-            s = root;
-            found = true;
-        }
-    };
-    if (fourA_ == 0.0f) {
-        if (b != 0.0f) consider(-c / b);
-    } else {
-        const float disc = b * b - fourA_ * c;
-        if (disc >= 0.0f) {
-            const float root = std::sqrt(disc);
-            consider((root - b) * inverseTwoA_);
-            consider((-b - root) * inverseTwoA_);
-        }
+float RadialGradientFiller::SolveAt(float px, float py) const {
+    const float b = px * cx_ + py * cy_ + bOffset_;
+    const float c = px * px + py * py - r02_;
+    // When one circle holds the other (a < 0) circles pass through every point and the
+    // discriminant is never negative: below 0 it is rounding at the apex of the cone, the
+    // double root there. Otherwise a negative discriminant leaves the point uncovered.
+    // NaN fails the test.
+    float disc = b * b - a_ * c;
+    if (a_ < 0.0f) disc = std::max(disc, 0.0f);
+    if (!(disc >= 0.0f)) return -HUGE_VALF;
+    // The roots are q / a and c / q: the second form of each keeps the subtraction of
+    // nearly equal terms away, and c / q alone is the root when a = 0. Of the circles
+    // through the point the one of largest s wins, as later circles paint over earlier
+    // ones.
+    const float root = std::sqrt(disc);
+    const float q = b >= 0.0f ? b + root : b - root;
+    float s = -HUGE_VALF;
+    if (a_ != 0.0f) {
+        const float far = q * inverseA_;
+        if (far >= sMin_ && far <= sMax_) s = far;
     }
-    if (!found) return background_;
-    if (s < 0.0f) return startColor_;
-    if (s > 1.0f) return endColor_;
-    return table_.Color(s, cursor);
+    if (q != 0.0f) {
+        const float near = c / q;
+        if (near >= sMin_ && near <= sMax_) s = std::max(s, near);
+    }
+    return s;
+}
+
+void RadialGradientFiller::SolveSpanScalar(float px, float py, int32_t first, int32_t count,
+                                           float* s) const {
+    for (int32_t i = 0; i < count; ++i)
+        s[i] = SolveAt(px + float(first + i) * inverse_.a, py + float(first + i) * inverse_.b);
 }
 
 void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out) {
@@ -107,12 +128,17 @@ void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* 
         std::fill(out, out + count, background_);
         return;
     }
-    float px = inverse_.a * float(x0) + inverse_.c * float(y) + inverse_.e;
-    float py = inverse_.b * float(x0) + inverse_.d * float(y) + inverse_.f;
+    const float px = inverse_.a * float(x0) + inverse_.c * float(y) + inverse_.e;
+    const float py = inverse_.b * float(x0) + inverse_.d * float(y) + inverse_.f;
     // s changes little from one pixel to the next, so the cursor seldom searches.
     SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
-    for (int32_t i = 0; i < count; ++i, px += inverse_.a, py += inverse_.b)
-        out[i] = PixelAt(px, py, cursor);
+    constexpr int32_t kChunk = 256;
+    float s[kChunk];
+    for (int32_t first = 0; first < count; first += kChunk) {
+        const int32_t n = std::min(kChunk, count - first);
+        SolveSpan(px, py, first, n, s);
+        table_.ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor);
+    }
 }
 
 }  // namespace Graphics

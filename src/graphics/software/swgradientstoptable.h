@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -45,7 +46,24 @@ public:
         return cursor.colors[weight - 1];
     }
 
+    // The pixels for a span of parameters: `none` where t is -inf (nothing paints there),
+    // `below` where t < 0 or NaN, `above` where t > 1, Color(t) otherwise. Four pixels at
+    // a time in SSE2 lanes while they share the cursor's interval.
+    void ColorSpan(const float* t, int32_t count, uint32_t none, uint32_t below, uint32_t above,
+                   uint32_t* out, Cursor& cursor);
+    // The same one pixel at a time: the scalar twin ColorSpan is tested against.
+    void ColorSpanScalar(const float* t, int32_t count, uint32_t none, uint32_t below,
+                         uint32_t above, uint32_t* out, Cursor& cursor) {
+        for (int32_t i = 0; i < count; ++i)
+            out[i] = t[i] == -kInfinity ? none
+                     : !(t[i] >= 0.0f)  ? below
+                     : t[i] > 1.0f      ? above
+                                        : Color(t[i], cursor);
+    }
+
 private:
+    static constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
     // The interval of t, building its pixels on first use.
     Cursor Locate(float t);
 

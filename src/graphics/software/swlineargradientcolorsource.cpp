@@ -66,18 +66,18 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
         std::fill(out, out + count, background_);
         return;
     }
-    float t = t00_ + dtdx_ * float(x0) + dtdy_ * float(y);
+    const float t0 = t00_ + dtdx_ * float(x0) + dtdy_ * float(y);
     // t moves monotonically along the row, so the cursor changes interval at most once per
-    // stop.
+    // stop. Each pixel's t is t0 plus its own multiple of the step, not a running sum, so
+    // that no rounding piles up along the row. NaN (from huge steps) reads as before the
+    // start.
     SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
-    for (int32_t i = 0; i < count; ++i, t += dtdx_) {
-        // NaN (from sums of huge steps) reads as before the start.
-        if (!(t >= 0.0f))
-            out[i] = startColor_;
-        else if (t > 1.0f)
-            out[i] = endColor_;
-        else
-            out[i] = table_.Color(t, cursor);
+    constexpr int32_t kChunk = 256;
+    float t[kChunk];
+    for (int32_t first = 0; first < count; first += kChunk) {
+        const int32_t n = std::min(kChunk, count - first);
+        for (int32_t i = 0; i < n; ++i) t[i] = t0 + float(first + i) * dtdx_;
+        table_.ColorSpan(t, n, startColor_, startColor_, endColor_, out + first, cursor);
     }
 }
 
