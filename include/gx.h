@@ -79,7 +79,7 @@ GXAPI GXResult GXObjectRelease(GXOBase* handle);
 
 /* A point in user or device space. */
 typedef struct GXPoint {
-    float x, y; /* coordinates, y downwards */
+    float x, y; /* coordinates */
 } GXPoint;
 
 /* Not required to be normalised: right may be left of left, bottom above top. */
@@ -109,8 +109,9 @@ typedef struct GXMatrix {
 
 /* ---- Pixel formats ------------------------------------------------------------------- */
 
-/* A pixel format: one of the GXPixelFormat* codes. Multi-byte pixels are little-endian: a 32-bit pixel read as an integer is 0xAARRGGBB.
-   In the 1-bit formats the first pixel of a byte is its most significant bit. */
+/* A pixel format: one of the GXPixelFormat* codes. Multi-byte pixels are little-endian:
+   a 32-bit pixel read as an integer is 0xAARRGGBB. In the 1-bit formats the first pixel
+   of a byte is its most significant bit. */
 typedef int32_t GXPixelFormat;
 
 enum {
@@ -455,7 +456,7 @@ enum {
 
 /* What a bitmap brush paints beyond the bitmap's edges. */
 enum {
-    GXExtendClamp = 0,  /* the edge pixels, stretched */
+    GXExtendClamp = 0,  /* the edge pixels, repeated outwards */
     GXExtendRepeat = 1, /* the bitmap, tiled */
     GXExtendMirror = 2  /* the bitmap, tiled and mirrored at every other tile */
 };

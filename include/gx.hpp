@@ -49,12 +49,18 @@ public:
 private:
     static const char* Describe(GXResult result) noexcept {
         switch (result) {
-            case GXResultNoResult: return "libgx: the operation produced nothing";
-            case GXResultInvalidArg: return "libgx: invalid argument";
-            case GXResultOutOfRange: return "libgx: index out of range";
-            case GXResultGraphicsError: return "libgx: graphics error";
-            case GXResultPaintFailed: return "libgx: the paint could not be finished";
-            default: return "libgx: unexpected failure";
+            case GXResultNoResult:
+                return "libgx: the operation produced nothing";
+            case GXResultInvalidArg:
+                return "libgx: invalid argument";
+            case GXResultOutOfRange:
+                return "libgx: index out of range";
+            case GXResultGraphicsError:
+                return "libgx: graphics error";
+            case GXResultPaintFailed:
+                return "libgx: the paint could not be finished";
+            default:
+                return "libgx: unexpected failure";
         }
     }
 
@@ -81,7 +87,9 @@ public:
         if (text.find(u'\0') != std::u16string_view::npos) throw Error(GXResultInvalidArg);
     }
     // uint16_t and char16_t share size and representation; gx.h reads the units as uint16_t.
-    const uint16_t* get() const noexcept { return reinterpret_cast<const uint16_t*>(text_.c_str()); }
+    const uint16_t* get() const noexcept {
+        return reinterpret_cast<const uint16_t*>(text_.c_str());
+    }
 
 private:
     std::u16string text_;
@@ -196,7 +204,9 @@ public:
     using Handle::Handle;
 
     /// A new bitmap, pixels uninitialised (GXCreateBitmap).
-    static Bitmap Create(const GXBitmapDesc& desc) { return detail::Make<Bitmap>(GXCreateBitmap, &desc); }
+    static Bitmap Create(const GXBitmapDesc& desc) {
+        return detail::Make<Bitmap>(GXCreateBitmap, &desc);
+    }
     /// The first frame of an image file (GXCreateBitmapFromFile).
     static Bitmap CreateFromFile(std::u16string_view path) {
         return detail::Make<Bitmap>(GXCreateBitmapFromFile, detail::Utf16z(path).get());
@@ -229,19 +239,22 @@ public:
     /// The bitmap's palette, empty when it has none (GXBitmapGetPalette).
     Palette GetPalette() const { return detail::Make<Palette>(GXBitmapGetPalette, get()); }
     /// Locks a window of the pixels until the returned guard ends (GXBitmapLock).
-    BitmapLock Lock(uint32_t mode, const std::optional<GXIntRect>& rect = std::nullopt);
+    BitmapLock Lock(uint32_t mode, const std::optional<GXIntRect>& rect = std::nullopt) const;
     /// Copies sourceRect (all when absent) of source to origin (GXBitmapCopyFromBitmap).
-    void CopyFromBitmap(const Bitmap& source, const std::optional<GXIntPoint>& origin = std::nullopt,
+    void CopyFromBitmap(const Bitmap& source,
+                        const std::optional<GXIntPoint>& origin = std::nullopt,
                         const std::optional<GXIntRect>& sourceRect = std::nullopt) {
         Check(GXBitmapCopyFromBitmap(get(), detail::OrNull(origin), source.get(),
                                      detail::OrNull(sourceRect)));
     }
     /// Copies rows from memory into rect (the whole bitmap when absent) (GXBitmapCopyFromMemory).
-    void CopyFromMemory(const GXBitmapData& memory, const std::optional<GXIntRect>& rect = std::nullopt) {
+    void CopyFromMemory(const GXBitmapData& memory,
+                        const std::optional<GXIntRect>& rect = std::nullopt) {
         Check(GXBitmapCopyFromMemory(get(), detail::OrNull(rect), &memory));
     }
     /// Copies rect (all when absent) into memory (GXBitmapCopyToMemory).
-    void CopyToMemory(const GXBitmapData& memory, const std::optional<GXIntRect>& rect = std::nullopt) const {
+    void CopyToMemory(const GXBitmapData& memory,
+                      const std::optional<GXIntRect>& rect = std::nullopt) const {
         Check(GXBitmapCopyToMemory(get(), detail::OrNull(rect), &memory));
     }
     /// Fills rect (all when absent) with an ARGB colour (GXBitmapColorFill).
@@ -251,7 +264,9 @@ public:
     /// Drops every renderer copy (GXBitmapNotifyChanged).
     void NotifyChanged() { Check(GXBitmapNotifyChanged(get())); }
     /// Stores the off-screen painting flag (GXBitmapSetOffscreenPainting).
-    void SetOffscreenPainting(bool flag) { Check(GXBitmapSetOffscreenPainting(get(), flag ? 1 : 0)); }
+    void SetOffscreenPainting(bool flag) {
+        Check(GXBitmapSetOffscreenPainting(get(), flag ? 1 : 0));
+    }
     /// Encodes the bitmap into an image file chosen by extension (GXBitmapSaveToFile).
     void SaveToFile(std::u16string_view path) const {
         Check(GXBitmapSaveToFile(get(), detail::Utf16z(path).get()));
@@ -262,7 +277,8 @@ public:
 class BitmapLock {
 public:
     /// Locks rect (from the corner when absent) of bitmap in mode, a GXLock* value.
-    BitmapLock(const Bitmap& bitmap, uint32_t mode, const std::optional<GXIntRect>& rect = std::nullopt)
+    BitmapLock(const Bitmap& bitmap, uint32_t mode,
+               const std::optional<GXIntRect>& rect = std::nullopt)
         : bitmap_(bitmap) {
         Check(GXBitmapLock(bitmap_.get(), detail::OrNull(rect), mode, &data_));
     }
@@ -279,7 +295,7 @@ private:
     GXBitmapData data_{};
 };
 
-inline BitmapLock Bitmap::Lock(uint32_t mode, const std::optional<GXIntRect>& rect) {
+inline BitmapLock Bitmap::Lock(uint32_t mode, const std::optional<GXIntRect>& rect) const {
     return BitmapLock(*this, mode, rect);
 }
 
@@ -292,7 +308,9 @@ struct BitmapCache {
     /// The estimated bytes of the registered bitmaps (GXBitmapCacheGetMemoryInUse).
     static uint64_t MemoryInUse() { return detail::Read<uint64_t>(GXBitmapCacheGetMemoryInUse); }
     /// Registers bitmap and returns its identifier (GXBitmapCachePut).
-    static int32_t Put(const Bitmap& bitmap) { return detail::Read<int32_t>(GXBitmapCachePut, bitmap.get()); }
+    static int32_t Put(const Bitmap& bitmap) {
+        return detail::Read<int32_t>(GXBitmapCachePut, bitmap.get());
+    }
     /// A new reference to the registered bitmap, empty when id is not registered
     /// (GXBitmapCacheGet, which itself adds no reference).
     static Bitmap Get(uint32_t id) {
@@ -337,7 +355,9 @@ public:
     /// A line from the current point (GXGeometryLineTo).
     void LineTo(GXPoint point) { Check(GXGeometryLineTo(get(), &point)); }
     /// The cubic (current point, control, end) (GXGeometryConicCurveTo).
-    void ConicCurveTo(GXPoint control, GXPoint end) { Check(GXGeometryConicCurveTo(get(), &control, &end)); }
+    void ConicCurveTo(GXPoint control, GXPoint end) {
+        Check(GXGeometryConicCurveTo(get(), &control, &end));
+    }
     /// A cubic Bézier from the current point (GXGeometryCubicCurveTo).
     void CubicCurveTo(GXPoint c1, GXPoint c2, GXPoint end) {
         Check(GXGeometryCubicCurveTo(get(), &c1, &c2, &end));
@@ -369,7 +389,9 @@ public:
         return detail::Make<Geometry>(GXGeometryWiden, get(), width, &style, tolerance);
     }
     /// True when point lies in the filled interior (GXGeometryHitTest).
-    bool HitTest(GXPoint point) const { return detail::Read<uint8_t>(GXGeometryHitTest, get(), &point) != 0; }
+    bool HitTest(GXPoint point) const {
+        return detail::Read<uint8_t>(GXGeometryHitTest, get(), &point) != 0;
+    }
     /// A new geometry: this one op other, other moved by matrix (GXGeometryCombine).
     Geometry Combine(const Geometry& other, GXCombineMode operation, float precision,
                      const std::optional<GXMatrix>& matrix = std::nullopt) const {
@@ -386,7 +408,9 @@ public:
     /// The empty region (GXCreateRegion).
     static Region Create() { return detail::Make<Region>(GXCreateRegion); }
     /// The region covering rect (GXCreateRegionFromRect).
-    static Region CreateFromRect(const GXIntRect& rect) { return detail::Make<Region>(GXCreateRegionFromRect, &rect); }
+    static Region CreateFromRect(const GXIntRect& rect) {
+        return detail::Make<Region>(GXCreateRegionFromRect, &rect);
+    }
 
     /// True when the region covers no pixel (GXRegionIsAreaEmpty).
     bool IsAreaEmpty() const { return detail::Read<uint8_t>(GXRegionIsAreaEmpty, get()) != 0; }
@@ -467,21 +491,26 @@ public:
     using Handle::Handle;
 
     /// A solid brush, channels clamped to 0..1 (GXCreateBrushSolid).
-    static Brush CreateSolid(const GXColorF& color) { return detail::Make<Brush>(GXCreateBrushSolid, &color); }
+    static Brush CreateSolid(const GXColorF& color) {
+        return detail::Make<Brush>(GXCreateBrushSolid, &color);
+    }
     /// A solid brush from 0xAARRGGBB (GXCreateBrushSolidARGB).
-    static Brush CreateSolidARGB(uint32_t argb) { return detail::Make<Brush>(GXCreateBrushSolidARGB, argb); }
+    static Brush CreateSolidARGB(uint32_t argb) {
+        return detail::Make<Brush>(GXCreateBrushSolidARGB, argb);
+    }
     /// A brush sharing bitmap; params absent: bilinear and clamp; matrix absent: identity
     /// (GXCreateBrushBitmap).
     static Brush CreateBitmap(const Bitmap& bitmap, float opacity,
                               const std::optional<GXBitmapBrushParams>& params = std::nullopt,
                               const std::optional<GXMatrix>& matrix = std::nullopt) {
-        return detail::Make<Brush>(GXCreateBrushBitmap, bitmap.get(), opacity, detail::OrNull(params),
-                                   detail::OrNull(matrix));
+        return detail::Make<Brush>(GXCreateBrushBitmap, bitmap.get(), opacity,
+                                   detail::OrNull(params), detail::OrNull(matrix));
     }
     /// A brush sharing gradient; matrix absent: identity (GXCreateBrushGradient).
     static Brush CreateGradient(const Gradient& gradient, float opacity,
                                 const std::optional<GXMatrix>& matrix = std::nullopt) {
-        return detail::Make<Brush>(GXCreateBrushGradient, gradient.get(), opacity, detail::OrNull(matrix));
+        return detail::Make<Brush>(GXCreateBrushGradient, gradient.get(), opacity,
+                                   detail::OrNull(matrix));
     }
 };
 
@@ -492,11 +521,13 @@ public:
 
     /// A face of family faceName, GXFontStyle* bits, size in points (GXCreateFontFace).
     static FontFace Create(std::u16string_view faceName, uint32_t style, float size) {
-        return detail::Make<FontFace>(GXCreateFontFace, detail::Utf16z(faceName).get(), style, size);
+        return detail::Make<FontFace>(GXCreateFontFace, detail::Utf16z(faceName).get(), style,
+                                      size);
     }
     /// Width and height of text set in this face (GXFontFaceCalculateTextBound).
     GXTextBound CalculateTextBound(std::u16string_view text) const {
-        return detail::Read<GXTextBound>(GXFontFaceCalculateTextBound, get(), detail::Utf16z(text).get());
+        return detail::Read<GXTextBound>(GXFontFaceCalculateTextBound, get(),
+                                         detail::Utf16z(text).get());
     }
 };
 
@@ -530,7 +561,9 @@ public:
     /// The current transformation matrix (GXRenderTargetGetCTM).
     GXMatrix CTM() const { return detail::Read<GXMatrix>(GXRenderTargetGetCTM, get()); }
     /// Sets the CTM; absent sets the identity (GXRenderTargetSetCTM).
-    void SetCTM(const std::optional<GXMatrix>& matrix) { Check(GXRenderTargetSetCTM(get(), detail::OrNull(matrix))); }
+    void SetCTM(const std::optional<GXMatrix>& matrix) {
+        Check(GXRenderTargetSetCTM(get(), detail::OrNull(matrix)));
+    }
     /// Applies matrix before the current CTM (GXRenderTargetConcatCTM).
     void ConcatCTM(const GXMatrix& matrix) { Check(GXRenderTargetConcatCTM(get(), &matrix)); }
     /// Concatenates a rotation by radians (GXRenderTargetRotateCTM).
@@ -542,8 +575,11 @@ public:
     /// Sets the blend mode, a GXBlendMode* value (GXRenderTargetSetBlendMode).
     void SetBlendMode(int32_t mode) { Check(GXRenderTargetSetBlendMode(get(), mode)); }
     /// Snaps axis-aligned rectangles to whole pixels (GXRenderTargetSetStrokeAdjustment).
-    void SetStrokeAdjustment(bool flag) { Check(GXRenderTargetSetStrokeAdjustment(get(), flag ? 1 : 0)); }
-    /// Sets the opacity mask of type 0..3; an empty brush removes it (GXRenderTargetSetOpacityMask).
+    void SetStrokeAdjustment(bool flag) {
+        Check(GXRenderTargetSetStrokeAdjustment(get(), flag ? 1 : 0));
+    }
+    /// Sets the opacity mask of type 0..3; an empty brush removes it
+    /// (GXRenderTargetSetOpacityMask).
     void SetOpacityMask(int32_t type, const Brush& brush) {
         Check(GXRenderTargetSetOpacityMask(get(), type, brush.get()));
     }
@@ -551,8 +587,11 @@ public:
     void SetShapeMask(int32_t type, const Brush& brush) {
         Check(GXRenderTargetSetShapeMask(get(), type, brush.get()));
     }
-    /// Opens a transparency group (GXRenderTargetBeginLayer); gx::LayerGuard pairs it with EndLayer.
-    void BeginLayer(const GXLayerParams& params) { Check(GXRenderTargetBeginLayer(get(), &params)); }
+    /// Opens a transparency group (GXRenderTargetBeginLayer); gx::LayerGuard pairs it with
+    /// EndLayer.
+    void BeginLayer(const GXLayerParams& params) {
+        Check(GXRenderTargetBeginLayer(get(), &params));
+    }
     /// Composites and closes the innermost group (GXRenderTargetEndLayer).
     void EndLayer() { Check(GXRenderTargetEndLayer(get())); }
     /// Fills geometry with its fill rule (GXRenderTargetFillGeometry).
@@ -564,20 +603,25 @@ public:
         Check(GXRenderTargetFillTextGeometry(get(), geometry.get(), brush.get()));
     }
     /// Fills a rectangle (GXRenderTargetFillRect).
-    void FillRect(const GXRect& rect, const Brush& brush) { Check(GXRenderTargetFillRect(get(), &rect, brush.get())); }
+    void FillRect(const GXRect& rect, const Brush& brush) {
+        Check(GXRenderTargetFillRect(get(), &rect, brush.get()));
+    }
     /// Fills the ellipse inscribed in rect (GXRenderTargetFillEllipse).
     void FillEllipse(const GXRect& rect, const Brush& brush) {
         Check(GXRenderTargetFillEllipse(get(), &rect, brush.get()));
     }
-    /// Strokes geometry; width 0 is a hairline, style absent the defaults (GXRenderTargetStrokeGeometry).
+    /// Strokes geometry; width 0 is a hairline, style absent the defaults
+    /// (GXRenderTargetStrokeGeometry).
     void StrokeGeometry(const Geometry& geometry, const Brush& brush, float width,
                         const std::optional<GXStrokeStyle>& style = std::nullopt) {
-        Check(GXRenderTargetStrokeGeometry(get(), geometry.get(), brush.get(), width, detail::OrNull(style)));
+        Check(GXRenderTargetStrokeGeometry(get(), geometry.get(), brush.get(), width,
+                                           detail::OrNull(style)));
     }
     /// Strokes a line (GXRenderTargetStrokeLine).
     void StrokeLine(GXPoint from, GXPoint to, const Brush& brush, float width,
                     const std::optional<GXStrokeStyle>& style = std::nullopt) {
-        Check(GXRenderTargetStrokeLine(get(), &from, &to, brush.get(), width, detail::OrNull(style)));
+        Check(
+            GXRenderTargetStrokeLine(get(), &from, &to, brush.get(), width, detail::OrNull(style)));
     }
     /// Strokes a rectangle (GXRenderTargetStrokeRect).
     void StrokeRect(const GXRect& rect, const Brush& brush, float width,
@@ -590,7 +634,9 @@ public:
         Check(GXRenderTargetStrokeEllipse(get(), &rect, brush.get(), width, detail::OrNull(style)));
     }
     /// Intersects the clip with geometry's fill (GXRenderTargetClipGeometry).
-    void ClipGeometry(const Geometry& geometry) { Check(GXRenderTargetClipGeometry(get(), geometry.get())); }
+    void ClipGeometry(const Geometry& geometry) {
+        Check(GXRenderTargetClipGeometry(get(), geometry.get()));
+    }
     /// Intersects the clip with a rectangle (GXRenderTargetClipRect).
     void ClipRect(const GXRect& rect) { Check(GXRenderTargetClipRect(get(), &rect)); }
     /// Intersects the clip with the ellipse inscribed in rect (GXRenderTargetClipEllipse).
@@ -600,7 +646,8 @@ public:
         Check(GXRenderTargetDrawBitmap(get(), bitmap.get(), opacity, samplingMode));
     }
     /// Draws bitmap upside down into rect (GXRenderTargetStretchBitmap).
-    void StretchBitmap(const Bitmap& bitmap, const GXRect& rect, float opacity, int32_t samplingMode) {
+    void StretchBitmap(const Bitmap& bitmap, const GXRect& rect, float opacity,
+                       int32_t samplingMode) {
         Check(GXRenderTargetStretchBitmap(get(), bitmap.get(), &rect, opacity, samplingMode));
     }
     /// Paints gradient over the whole clip (GXRenderTargetDrawGradient).

@@ -14,7 +14,8 @@ std::atomic<long> liveBlocks{0};
 
 void* Allocate(std::size_t size, std::size_t alignment) {
     void* block = nullptr;
-    if (posix_memalign(&block, alignment < sizeof(void*) ? sizeof(void*) : alignment, size ? size : 1))
+    if (posix_memalign(&block, alignment < sizeof(void*) ? sizeof(void*) : alignment,
+                       size ? size : 1))
         return nullptr;
     ++liveBlocks;
     return block;
@@ -37,22 +38,44 @@ void* operator new(std::size_t size, std::align_val_t alignment) {
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return Allocate(size, alignof(std::max_align_t));
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new[](std::size_t size, std::align_val_t alignment) { return operator new(size, alignment); }
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* block) noexcept { Free(block); }
-void operator delete(void* block, std::size_t) noexcept { Free(block); }
-void operator delete(void* block, std::align_val_t) noexcept { Free(block); }
-void operator delete(void* block, std::size_t, std::align_val_t) noexcept { Free(block); }
-void operator delete[](void* block) noexcept { Free(block); }
-void operator delete[](void* block, std::size_t) noexcept { Free(block); }
-void operator delete[](void* block, std::align_val_t) noexcept { Free(block); }
-void operator delete[](void* block, std::size_t, std::align_val_t) noexcept { Free(block); }
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void* operator new[](std::size_t size, std::align_val_t alignment) {
+    return operator new(size, alignment);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+    return operator new(size, tag);
+}
+void operator delete(void* block) noexcept {
+    Free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    Free(block);
+}
+void operator delete(void* block, std::align_val_t) noexcept {
+    Free(block);
+}
+void operator delete(void* block, std::size_t, std::align_val_t) noexcept {
+    Free(block);
+}
+void operator delete[](void* block) noexcept {
+    Free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    Free(block);
+}
+void operator delete[](void* block, std::align_val_t) noexcept {
+    Free(block);
+}
+void operator delete[](void* block, std::size_t, std::align_val_t) noexcept {
+    Free(block);
+}
 
 namespace {
 
 uint32_t PixelAt(const gx::Bitmap& bitmap, int32_t x, int32_t y) {
-    auto lock = const_cast<gx::Bitmap&>(bitmap).Lock(GXLockRead, GXIntRect{x, y, x + 1, y + 1});
+    auto lock = bitmap.Lock(GXLockRead, GXIntRect{x, y, x + 1, y + 1});
     return *static_cast<const uint32_t*>(lock.data().data);
 }
 
@@ -84,7 +107,8 @@ void DrawScene() {
     clip.Rectangle({0, 0, 16, 32});
     gx::FontFace face = gx::FontFace::Create(u"DejaVu Sans", 0, 12.0f);
 
-    gx::Region band = gx::Region::CreateFromRect({0, 0, 8, 8}).CombineRect({0, 8, 4, 16}, GXCombineUnion);
+    gx::Region band =
+        gx::Region::CreateFromRect({0, 0, 8, 8}).CombineRect({0, 8, 4, 16}, GXCombineUnion);
     int rects = 0;
     band.EnumRects([&](const GXIntRect&) { ++rects; });
     EXPECT_EQ(rects, 2);
@@ -143,7 +167,8 @@ TEST(CppLayer, FailuresThrowTheirResultAndNoResultIsAValue) {
     EXPECT_EQ(ResultOf([] { gx::Geometry().Empty(); }), GXResultInvalidArg);
     EXPECT_EQ(ResultOf([] { gx::FontFace::Create(std::u16string_view(u"a\0b", 3), 0, 12.0f); }),
               GXResultInvalidArg);
-    EXPECT_EQ(ResultOf([] { gx::Bitmap::CreateFromFile(u"/no/such/file.png"); }), GXResultGraphicsError);
+    EXPECT_EQ(ResultOf([] { gx::Bitmap::CreateFromFile(u"/no/such/file.png"); }),
+              GXResultGraphicsError);
     try {
         gx::Check(GXResultPaintFailed);
     } catch (const gx::Error& error) {
