@@ -16,16 +16,29 @@ install(TARGETS gx EXPORT gxTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT runtime
                 NAMELINK_COMPONENT development)
 
-# What a program linking libgx.a must add: the libraries the implementation calls, by name
+# What a program linking libgx.a must add: the libraries behind gx_dependencies, by name
 # (their headers are not needed, gx.h includes only standard ones), then the C++ runtime.
+# Read from the target, so a library added there reaches gx.pc and the CMake package.
 set(GX_STATIC_DEPENDENCY_NAMES)
-foreach(name ${FREETYPE_LIBRARIES} ${FONTCONFIG_LIBRARIES} ${PNG_LIBRARIES} ${JPEG_LIBRARIES}
-             ${TIFF_LIBRARIES})
-  list(APPEND GX_STATIC_DEPENDENCY_NAMES ${name})
+get_target_property(dependencies gx_dependencies INTERFACE_LINK_LIBRARIES)
+foreach(dependency ${dependencies})
+  if(dependency STREQUAL "Threads::Threads")
+    list(APPEND GX_STATIC_DEPENDENCY_NAMES pthread)
+    continue()
+  elseif(TARGET ${dependency})
+    get_target_property(files ${dependency} INTERFACE_LINK_LIBRARIES)
+  else()
+    set(files ${dependency})
+  endif()
+  foreach(file ${files})
+    if(file MATCHES "/lib([^/]+)\\.(so|a)(\\.[0-9.]+)?$")  # a library file
+      list(APPEND GX_STATIC_DEPENDENCY_NAMES ${CMAKE_MATCH_1})
+    elseif(file MATCHES "^[A-Za-z0-9_+.]+$")                 # a bare library name
+      list(APPEND GX_STATIC_DEPENDENCY_NAMES ${file})
+    endif()
+  endforeach()
 endforeach()
-get_filename_component(gif_name ${GIF_LIBRARY} NAME_WE)
-string(REGEX REPLACE "^lib" "" gif_name ${gif_name})
-list(APPEND GX_STATIC_DEPENDENCY_NAMES ${gif_name} pthread m)
+list(APPEND GX_STATIC_DEPENDENCY_NAMES m)
 list(REMOVE_DUPLICATES GX_STATIC_DEPENDENCY_NAMES)
 list(TRANSFORM GX_STATIC_DEPENDENCY_NAMES PREPEND "-l" OUTPUT_VARIABLE GX_PC_LIBS_PRIVATE)
 list(APPEND GX_PC_LIBS_PRIVATE -lstdc++)
