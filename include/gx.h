@@ -1,5 +1,6 @@
-/*
- * libgx: 2D vector graphics in the PDF imaging model.
+/**
+ * @file gx.h
+ * @brief libgx: 2D vector graphics in the PDF imaging model.
  *
  * A flat C interface over reference-counted handles. Every function returns a GXResult;
  * outputs are written only on success. Handles made by a GXCreate* function (or any
@@ -24,6 +25,7 @@ extern "C" {
 
 /* ---- Results ------------------------------------------------------------------------- */
 
+/* What a call did: one of the GXResult* codes. */
 typedef int32_t GXResult;
 
 enum {
@@ -54,15 +56,15 @@ struct GXRenderTargetRec_;
    conversion to the base is spelled out (every record starts with its GXOBase). */
 #define GX_HANDLE(handle) (reinterpret_cast<GXOBase*>(handle))
 #else
-typedef struct GXOBase GXOBase;
-typedef struct GXPaletteRec_ GXPaletteRec_;
-typedef struct GXBitmapRec_ GXBitmapRec_;
-typedef struct GXBrushRec_ GXBrushRec_;
-typedef struct GXGradientRec_ GXGradientRec_;
-typedef struct GXFontFaceRec_ GXFontFaceRec_;
-typedef struct GXGeometryRec_ GXGeometryRec_;
-typedef struct GXRegionRec_ GXRegionRec_;
-typedef struct GXRenderTargetRec_ GXRenderTargetRec_;
+typedef struct GXOBase GXOBase;                       /* any handle */
+typedef struct GXPaletteRec_ GXPaletteRec_;           /* a palette */
+typedef struct GXBitmapRec_ GXBitmapRec_;             /* a bitmap */
+typedef struct GXBrushRec_ GXBrushRec_;               /* a brush */
+typedef struct GXGradientRec_ GXGradientRec_;         /* a gradient */
+typedef struct GXFontFaceRec_ GXFontFaceRec_;         /* a font face */
+typedef struct GXGeometryRec_ GXGeometryRec_;         /* a geometry (path) */
+typedef struct GXRegionRec_ GXRegionRec_;             /* a region */
+typedef struct GXRenderTargetRec_ GXRenderTargetRec_; /* a render target */
 /* C has no conversion from a record to its base: GXObjectRelease(GX_HANDLE(bitmap)). */
 #define GX_HANDLE(handle) ((GXOBase*)(handle))
 #endif
@@ -75,37 +77,41 @@ GXAPI GXResult GXObjectRelease(GXOBase* handle);
 
 /* ---- Shared records ------------------------------------------------------------------ */
 
+/* A point in user or device space. */
 typedef struct GXPoint {
-    float x, y;
+    float x, y; /* coordinates */
 } GXPoint;
 
 /* Not required to be normalised: right may be left of left, bottom above top. */
 typedef struct GXRect {
-    float left, top, right, bottom;
+    float left, top, right, bottom; /* edges */
 } GXRect;
 
+/* A pixel position. */
 typedef struct GXIntPoint {
-    int32_t x, y;
+    int32_t x, y; /* pixel coordinates, y downwards */
 } GXIntPoint;
 
+/* A size in pixels. */
 typedef struct GXIntSize {
-    int32_t width, height;
+    int32_t width, height; /* pixels */
 } GXIntSize;
 
 /* Right and bottom are exclusive. */
 typedef struct GXIntRect {
-    int32_t left, top, right, bottom;
+    int32_t left, top, right, bottom; /* edges in pixels */
 } GXIntRect;
 
 /* (x, y) maps to (a*x + c*y + e, b*x + d*y + f). */
 typedef struct GXMatrix {
-    float a, b, c, d, e, f;
+    float a, b, c, d, e, f; /* coefficients, as above */
 } GXMatrix;
 
 /* ---- Pixel formats ------------------------------------------------------------------- */
 
-/* Multi-byte pixels are little-endian: a 32-bit pixel read as an integer is 0xAARRGGBB.
-   In the 1-bit formats the first pixel of a byte is its most significant bit. */
+/* A pixel format: one of the GXPixelFormat* codes. Multi-byte pixels are little-endian:
+   a 32-bit pixel read as an integer is 0xAARRGGBB. In the 1-bit formats the first pixel
+   of a byte is its most significant bit. */
 typedef int32_t GXPixelFormat;
 
 enum {
@@ -126,21 +132,25 @@ enum {
 /* Argument of GXCreateBitmap. A negative width or height is reported back as given; the
    pixel store has the absolute size. */
 typedef struct GXBitmapDesc {
-    int32_t width, height;
-    GXPixelFormat format;
-    float dpiX, dpiY;
+    int32_t width, height; /* pixels */
+    GXPixelFormat format;  /* a GXPixelFormat* code */
+    float dpiX, dpiY;      /* resolution in dots per inch */
 } GXBitmapDesc;
 
 /* A window onto pixel rows: data is the first byte of the first row, rowBytes the bytes of
    each row that belong to the window, stride the distance from one row to the next. */
 typedef struct GXBitmapData {
-    void* data;
-    int32_t rowBytes;
-    int32_t stride;
+    void* data;       /* the first byte of the first row */
+    int32_t rowBytes; /* bytes of each row in the window */
+    int32_t stride;   /* bytes from one row to the next */
 } GXBitmapData;
 
 /* Lock modes of GXBitmapLock. */
-enum { GXLockRead = 1, GXLockWrite = 2, GXLockReadWrite = 3 };
+enum {
+    GXLockRead = 1,     /* the pixels are read */
+    GXLockWrite = 2,    /* the pixels are written */
+    GXLockReadWrite = 3 /* both */
+};
 
 /* A new palette holding a copy of count (>= 1) ARGB values (0xAARRGGBB). */
 GXAPI GXResult GXCreatePalette(const uint32_t* colors, uint64_t count, GXPaletteRec_** out);
@@ -248,20 +258,29 @@ enum {
    segments and endFigure or endFigureClose (the closing segment is implied). Nothing at all
    for an empty geometry. All six callbacks must be non-null; context is handed back. */
 typedef struct GXGeometrySinkCallbacks {
-    void* context;
-    void (*setFillRule)(void* context, int32_t rule);
-    void (*beginFigure)(void* context, const GXPoint* start);
-    void (*endFigure)(void* context);
-    void (*endFigureClose)(void* context);
-    void (*lineTo)(void* context, const GXPoint* point);
+    void* context; /* handed to every callback */
+    void (*setFillRule)(void* context, int32_t rule);         /* the geometry's fill rule */
+    void (*beginFigure)(void* context, const GXPoint* start); /* a figure starts at start */
+    void (*endFigure)(void* context);                         /* the figure ends open */
+    void (*endFigureClose)(void* context);                    /* the figure ends closed */
+    void (*lineTo)(void* context, const GXPoint* point);      /* a line to point */
+    /* a cubic Bézier through controls c1 and c2 to end */
     void (*cubicCurveTo)(void* context, const GXPoint* c1, const GXPoint* c2, const GXPoint* end);
 } GXGeometrySinkCallbacks;
 
 /* Line joins; any other value bevels. */
-enum { GXLineJoinMiter = 0, GXLineJoinRound = 1, GXLineJoinBevel = 2 };
+enum {
+    GXLineJoinMiter = 0, /* sharp corner, cut to a bevel beyond the miter limit */
+    GXLineJoinRound = 1, /* circular arc */
+    GXLineJoinBevel = 2  /* straight cut across the corner */
+};
 
 /* Line caps; any other value is butt. */
-enum { GXLineCapButt = 0, GXLineCapRound = 1, GXLineCapSquare = 2 };
+enum {
+    GXLineCapButt = 0,  /* ends square at the end point */
+    GXLineCapRound = 1, /* half circle beyond the end point */
+    GXLineCapSquare = 2 /* half a line width beyond the end point */
+};
 
 /* How a stroke looks. Dashes alternate dash and gap lengths; with an odd count the second
    pass swaps them. A dash count of 0 strokes solid, counts above 15 count as 15. */
@@ -396,9 +415,10 @@ GXAPI GXResult GXRegionEnumRects(GXRegionRec_* region, GXRegionRectCallback call
 
 /* A colour with straight alpha, each channel nominally 0..1. */
 typedef struct GXColorF {
-    float red, green, blue, alpha;
+    float red, green, blue, alpha; /* channels */
 } GXColorF;
 
+/* A colour at a position along a gradient's ramp. */
 typedef struct GXGradientStop {
     float offset;   /* position along the ramp, nominally 0..1 */
     uint32_t color; /* 0xAARRGGBB, straight alpha */
@@ -408,39 +428,48 @@ typedef struct GXGradientStop {
    Extend flags of PDF shadings; a background of 0 means none. */
 typedef struct GXLinearGradientDesc {
     const GXGradientStop* stops; /* count stops; may be null when count is 0 */
-    uint64_t count;
-    float x0, y0, x1, y1;
-    uint8_t extendStart, extendEnd;
-    uint8_t reserved[2];
-    uint32_t background;
+    uint64_t count;              /* number of stops */
+    float x0, y0, x1, y1;        /* the axis from (x0, y0) to (x1, y1) */
+    uint8_t extendStart, extendEnd; /* 0 or 1: paint beyond the start, the end */
+    uint8_t reserved[2];         /* not read */
+    uint32_t background;         /* 0xAARRGGBB where the gradient paints nothing; 0 none */
 } GXLinearGradientDesc;
 
+/* As GXLinearGradientDesc, between two circles. */
 typedef struct GXRadialGradientDesc {
-    const GXGradientStop* stops;
-    uint64_t count;
-    float x0, y0, r0, x1, y1, r1;
-    uint8_t extendStart, extendEnd;
-    uint8_t reserved[2];
-    uint32_t background;
+    const GXGradientStop* stops;    /* count stops; may be null when count is 0 */
+    uint64_t count;                 /* number of stops */
+    float x0, y0, r0, x1, y1, r1;   /* the circles (x0, y0, r0) and (x1, y1, r1) */
+    uint8_t extendStart, extendEnd; /* 0 or 1: paint beyond the start, the end */
+    uint8_t reserved[2];            /* not read */
+    uint32_t background;            /* 0xAARRGGBB where the gradient paints nothing; 0 none */
 } GXRadialGradientDesc;
 
+/* A corner of a triangle-mesh gradient. */
 typedef struct GXTriMeshVertex {
-    float x, y;
+    float x, y;     /* position */
     uint32_t color; /* 0xAARRGGBB, straight alpha */
 } GXTriMeshVertex;
 
+/* How bitmaps are sampled. */
 enum {
-    GXBitmapSamplingNearest = 0,
-    GXBitmapSamplingBilinear = 1,
-    GXBitmapSamplingBoxBilinear = 2 /* area-averaged reduction when shrinking */
+    GXBitmapSamplingNearest = 0,    /* the nearest pixel */
+    GXBitmapSamplingBilinear = 1,   /* the four nearest pixels, weighted */
+    GXBitmapSamplingBoxBilinear = 2 /* bilinear after an area-averaged reduction when shrinking */
 };
 
-enum { GXExtendClamp = 0, GXExtendRepeat = 1, GXExtendMirror = 2 };
+/* What a bitmap brush paints beyond the bitmap's edges. */
+enum {
+    GXExtendClamp = 0,  /* the edge pixels, repeated outwards */
+    GXExtendRepeat = 1, /* the bitmap, tiled */
+    GXExtendMirror = 2  /* the bitmap, tiled and mirrored at every other tile */
+};
 
+/* How a bitmap brush samples and extends its bitmap. */
 typedef struct GXBitmapBrushParams {
     int32_t samplingMode; /* GXBitmapSampling*; others sample as nearest */
-    int32_t extendX;      /* GXExtend*; others clamp */
-    int32_t extendY;
+    int32_t extendX;      /* GXExtend* horizontally; others clamp */
+    int32_t extendY;      /* GXExtend* vertically; others clamp */
 } GXBitmapBrushParams;
 
 /* A linear (axial) gradient from (x0, y0) to (x1, y1). */
@@ -492,22 +521,22 @@ GXAPI GXResult GXFontFaceCalculateTextBound(GXFontFaceRec_* face, const uint16_t
 
 /* Blend modes of the PDF imaging model. Colour burn is 6 and colour dodge 7. */
 enum {
-    GXBlendModeNormal = 0,
-    GXBlendModeMultiply = 1,
-    GXBlendModeScreen = 2,
-    GXBlendModeOverlay = 3,
-    GXBlendModeDarken = 4,
-    GXBlendModeLighten = 5,
-    GXBlendModeColorBurn = 6,
-    GXBlendModeColorDodge = 7,
-    GXBlendModeHardLight = 8,
-    GXBlendModeSoftLight = 9,
-    GXBlendModeDifference = 10,
-    GXBlendModeExclusion = 11,
-    GXBlendModeHue = 12,
-    GXBlendModeSaturation = 13,
-    GXBlendModeColor = 14,
-    GXBlendModeLuminosity = 15
+    GXBlendModeNormal = 0,      /* the source colour */
+    GXBlendModeMultiply = 1,    /* backdrop times source */
+    GXBlendModeScreen = 2,      /* backdrop + source - backdrop times source */
+    GXBlendModeOverlay = 3,     /* multiply or screen, chosen by the backdrop */
+    GXBlendModeDarken = 4,      /* the darker of the two */
+    GXBlendModeLighten = 5,     /* the lighter of the two */
+    GXBlendModeColorBurn = 6,   /* darkens the backdrop to reflect the source */
+    GXBlendModeColorDodge = 7,  /* brightens the backdrop to reflect the source */
+    GXBlendModeHardLight = 8,   /* multiply or screen, chosen by the source */
+    GXBlendModeSoftLight = 9,   /* darkens or lightens, chosen by the source */
+    GXBlendModeDifference = 10, /* the absolute difference */
+    GXBlendModeExclusion = 11,  /* as difference, lower in contrast */
+    GXBlendModeHue = 12,        /* the source's hue, the backdrop's saturation and luminosity */
+    GXBlendModeSaturation = 13, /* the source's saturation, the backdrop's hue and luminosity */
+    GXBlendModeColor = 14,      /* the source's hue and saturation, the backdrop's luminosity */
+    GXBlendModeLuminosity = 15  /* the source's luminosity, the backdrop's hue and saturation */
 };
 
 /* A transparency group (layer). */
