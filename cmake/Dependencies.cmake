@@ -15,11 +15,16 @@ pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 find_library(GIF_LIBRARY NAMES gif REQUIRED)
 find_path(GIF_INCLUDE_DIR gif_lib.h REQUIRED)
 
+# The GPU renderer: Vulkan headers only (the loader is opened at run time, so the library
+# works without it), and shaderc, a compiler library, linked as usual.
+find_path(VULKAN_INCLUDE_DIR vulkan/vulkan.h REQUIRED)
+pkg_check_modules(SHADERC REQUIRED IMPORTED_TARGET shaderc)
+
 add_library(gx_dependencies INTERFACE)
 target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers
                       PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::PNG PkgConfig::JPEG
-                      PkgConfig::TIFF ${GIF_LIBRARY})
-target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR})
+                      PkgConfig::TIFF ${GIF_LIBRARY} PkgConfig::SHADERC ${CMAKE_DL_LIBS})
+target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR} ${VULKAN_INCLUDE_DIR})
 
 # Baselines that the benchmarks measure against in the same run.
 pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
