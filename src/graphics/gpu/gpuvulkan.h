@@ -71,6 +71,7 @@ namespace Graphics {
     X(vkCmdCopyBufferToImage)                                                                \
     X(vkCmdCopyImageToBuffer)                                                                \
     X(vkCmdClearColorImage)                                                                  \
+    X(vkCmdClearAttachments)                                                                 \
     X(vkCmdBeginRendering)                                                                   \
     X(vkCmdEndRendering)                                                                     \
     X(vkCmdBindPipeline)                                                                     \
