@@ -17,7 +17,12 @@ GXBitmapData GpuVidMemTexture::Lock(const GXIntRect* origin, uint32_t mode) {
     mutex_.lock();
     lockMode_ = mode;
     GXBitmapData data = MapStaging(uint32_t(size_.width), uint32_t(size_.height));
-    if (staging_ && image_ && (mode & LockMode::Read)) {
+    // The whole texture is uploaded at Unlock (the mip chain needs all of level 0), so a
+    // lock of less than all of it reads the rest back first, even to write.
+    GXIntRect all{0, 0, size_.width, size_.height};
+    bool partial = origin && (origin->left != 0 || origin->top != 0 || origin->right != all.right ||
+                              origin->bottom != all.bottom);
+    if (staging_ && image_ && ((mode & LockMode::Read) || partial)) {
         Device()->CopyRect(image_, 0, nullptr, staging_, nullptr);
         data = Device()->MapResource(*staging_);
     }

@@ -12,8 +12,9 @@ public:
     GpuVidMemTexture(std::shared_ptr<GpuDevice> device, GXIntSize size, GXPixelFormat format,
                      float dpiX, float dpiY, bool wantMipmaps);
 
-    // A whole-texture staging copy, read back first when `mode` reads; the window starts at
-    // `origin` (null: the top-left corner). Locked until Unlock.
+    // A whole-texture staging copy, read back first when `mode` reads or `origin` covers
+    // less than the whole texture; the window starts at `origin` (null: the top-left
+    // corner). Locked until Unlock.
     GXBitmapData Lock(const GXIntRect* origin, uint32_t mode) override;
     // After a lock that wrote: level 0 is uploaded, then each further level is the 2x2 box
     // average of the one above.
