@@ -84,7 +84,6 @@ void GpuDevice::CreateDevice() {
     device->SetMemoryBudget(memoryBudget_);
     device_ = std::move(device);
     lost_ = false;
-    SetDefaultDeviceState();
 }
 
 VkResult GpuDevice::CheckResult(VkResult result) {

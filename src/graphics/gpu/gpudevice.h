@@ -50,7 +50,6 @@ public:
 
     // Makes the logical device anew and clears the lost flag.
     void CreateDevice();
-    void SetDefaultDeviceState() { blendSelect_ = false; }
 
     // Creation (null while lost; under memory pressure idle resources are evicted one by
     // one and the creation retried; any other failure raises "Vulkan error"). Sizes of
@@ -123,8 +122,6 @@ public:
     const GpuShaderCompiler& Compiler() const { return compiler_; }
     // Textures larger than this on either side cannot be made.
     uint32_t MaxTextureSize() const { return maxTextureSize_; }
-    bool GetBlendSelect() const { return blendSelect_; }
-    void SetBlendSelect(bool fast) { blendSelect_ = fast; }
     // Bytes of device memory the renderer may hold; creation beyond evicts, then fails.
     void SetMemoryBudget(uint64_t bytes);
     uint64_t MemoryInUse() const;
@@ -146,7 +143,6 @@ private:
     GpuResourceTracker tracker_;
     bool lost_ = false;                            // set by CheckResult, cleared by CreateDevice
     bool lossOnNextCall_ = false;                  // test hook, see ReportLossOnNextCall
-    bool blendSelect_ = false;                     // the next draw uses the fast composition
     uint64_t memoryBudget_ = UINT64_MAX;           // carried over to each new generation
     std::shared_ptr<GpuBitmapCache> bitmapCache_;  // made on first request
     std::shared_ptr<GpuShaderCache> shaderCache_;  // made on first request

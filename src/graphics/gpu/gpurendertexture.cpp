@@ -10,7 +10,7 @@ GpuRenderTexture::GpuRenderTexture(std::shared_ptr<GpuDevice> device, GXIntSize 
                  device->CreateRenderTexture(size.width, size.height, format)) {}
 
 GXBitmapData GpuRenderTexture::Lock(const GXIntRect* rect, uint32_t mode) {
-    mutex_.lock();
+    std::unique_lock hold(mutex_);  // kept locked until Unlock, unless this raises
     lockMode_ = mode;
     // Vulkan copies must stay inside the image: the window is clamped to the texture.
     lockedRect_ = ClampRect(rect, size_);
@@ -20,15 +20,16 @@ GXBitmapData GpuRenderTexture::Lock(const GXIntRect* rect, uint32_t mode) {
         Device()->CopyRect(image_, 0, &lockedRect_, staging_, nullptr);
         data = Device()->MapResource(*staging_);
     }
+    hold.release();
     return data;
 }
 
 void GpuRenderTexture::Unlock() {
+    LockEnd end(*this);
     if (staging_ && image_ && (lockMode_ & LockMode::Write)) {
         GXIntPoint at{lockedRect_.left, lockedRect_.top};
         Device()->CopyRect(staging_, nullptr, image_, 0, &at);
     }
-    EndLock();
 }
 
 void GpuRenderTexture::ColorFill(const GXIntRect* rect, const ColorF& color) {

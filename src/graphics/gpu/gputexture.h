@@ -21,8 +21,9 @@ public:
     std::shared_ptr<Palette> GetPalette() const override { return {}; }
     // Raises "Not applicable": textures have no palette.
     void SetPalette(std::shared_ptr<Palette> palette) override;
-    // Copies `rect` (null: all) of `source` so that its top-left lands at `point`; an empty
-    // rectangle, or a released image on either side, copies nothing.
+    // Copies `rect` (null: all) of `source` so that its top-left lands at `point` (null:
+    // 0,0), both clipped to their textures as CopyFromSource clips; an empty rectangle, or
+    // a released image on either side, copies nothing.
     void CopyFromTexture(const GXIntPoint* point, GpuTexture& source, const GXIntRect* rect);
 
     bool IsValid() const override;
@@ -35,8 +36,18 @@ protected:
     // the lock gets zeroed system memory instead, whose writes go nowhere: lockers never
     // see a null window.
     GXBitmapData MapStaging(uint32_t width, uint32_t height);
-    // Ends what MapStaging began: drops the staging surface and unlocks the mutex.
-    void EndLock();
+    // Ends what Lock began, however Unlock leaves: drops the staging surface and unlocks
+    // the mutex.
+    class LockEnd {
+    public:
+        explicit LockEnd(GpuTexture& texture) : texture_(texture) {}
+        ~LockEnd();
+        LockEnd(const LockEnd&) = delete;
+        LockEnd& operator=(const LockEnd&) = delete;
+
+    private:
+        GpuTexture& texture_;
+    };
 
     mutable std::recursive_mutex mutex_;          // held from Lock to Unlock, and around uses of image_
     std::shared_ptr<GpuImage> image_;             // null once released

@@ -14,7 +14,7 @@ GpuVidMemTexture::GpuVidMemTexture(std::shared_ptr<GpuDevice> device, GXIntSize 
                  device->CreateVidMemTexture(size.width, size.height, format, wantMipmaps)) {}
 
 GXBitmapData GpuVidMemTexture::Lock(const GXIntRect* origin, uint32_t mode) {
-    mutex_.lock();
+    std::unique_lock hold(mutex_);  // kept locked until Unlock, unless this raises
     lockMode_ = mode;
     GXBitmapData data = MapStaging(uint32_t(size_.width), uint32_t(size_.height));
     // The whole texture is uploaded at Unlock (the mip chain needs all of level 0), so a
@@ -32,12 +32,13 @@ GXBitmapData GpuVidMemTexture::Lock(const GXIntRect* origin, uint32_t mode) {
         data.data = static_cast<uint8_t*>(data.data) + int64_t(at.top) * data.stride + skip;
         data.rowBytes -= int32_t(skip);
     }
+    hold.release();
     return data;
 }
 
 void GpuVidMemTexture::Unlock() {
+    LockEnd end(*this);
     if (staging_ && image_ && (lockMode_ & LockMode::Write)) UploadMipChain();
-    EndLock();
 }
 
 void GpuVidMemTexture::UploadMipChain() {
