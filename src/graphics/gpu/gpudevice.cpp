@@ -563,8 +563,10 @@ void GpuDevice::ReleaseDeviceObjects() {
     bitmapCache_.reset();
     shaderCache_.reset();
     tracker_.ReleaseAll();
-    // Work still recorded is dropped with this generation; the objects it retained go
-    // when the last of them does. Until a device is made anew, everything acts as lost.
+    // Work still recorded ends here: the objects it retains hold the logical device, which
+    // would otherwise keep itself alive. Its result does not matter any more.
+    if (device_) device_->Submit();
+    // Until a device is made anew, everything acts as lost.
     device_.reset();
     lost_ = true;
 }

@@ -42,7 +42,9 @@ std::shared_ptr<GpuVulkan> GpuVulkan::Load() {
 
 GpuVulkan::~GpuVulkan() {
     if (instance_ && functions_.vkDestroyInstance) functions_.vkDestroyInstance(instance_, nullptr);
-    if (library_) dlclose(library_);
+    // The loader stays loaded once opened, as in most Vulkan programs: drivers keep
+    // process-wide state (lavapipe's LLVM, its thread pools) that does not survive being
+    // unloaded and loaded again.
 }
 
 bool GpuVulkan::LoadDeviceFunctions(VkDevice device, GpuDeviceFunctions& out) const {

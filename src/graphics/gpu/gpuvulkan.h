@@ -110,7 +110,7 @@ public:
 private:
     GpuVulkan() = default;
 
-    void* library_ = nullptr;             // dlopen handle of libvulkan.so.1
+    void* library_ = nullptr;             // dlopen handle of libvulkan.so.1, never closed
     VkInstance instance_ = VK_NULL_HANDLE;  // made at Load, destroyed last
     GpuInstanceFunctions functions_;       // fetched for instance_
 };
