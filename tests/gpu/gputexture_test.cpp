@@ -93,7 +93,7 @@ TEST_F(GpuTest, MipChainEqualsBoxDownsampling) {
     }
 }
 
-TEST_F(GpuTest, RenderTextureFillsOnTheGpuAndWritesOnlyWhatWasLockedForWriting) {
+TEST_F(GpuTest, RenderTextureFillsAndCopiesStayInsideTheirRectangles) {
     auto texture = RenderTexture(6, 4);
     texture->ColorFill(nullptr, ColorF{0, 0, 0, 0});
     GXIntRect rect{1, 1, 4, 3};
@@ -102,6 +102,16 @@ TEST_F(GpuTest, RenderTextureFillsOnTheGpuAndWritesOnlyWhatWasLockedForWriting) 
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
             EXPECT_EQ(pixels[y * 6 + x], x >= 1 && x < 4 && y >= 1 && y < 3 ? 0x99990000u : 0u);
+    // Texture copies clip to both textures: only the overlap lands, nothing else moves.
+    auto copy = RenderTexture(6, 4);
+    copy->ColorFill(nullptr, ColorF{0, 0, 0, 0});
+    GXIntPoint at{-1, 2};
+    GXIntRect from{0, 0, 9, 9};
+    copy->CopyFromTexture(&at, *texture, &from);
+    std::vector<uint32_t> copied = Pixels(*copy);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(copied[y * 6 + x], y >= 2 ? pixels[(y - 2) * 6 + x + 1] * (x < 5) : 0u) << x << "," << y;
 }
 
 // The bitmap cache: one upload per bitmap, converted formats, a new one after a change,

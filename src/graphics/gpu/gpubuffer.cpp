@@ -7,7 +7,6 @@ VkResult GpuBuffer::Create(std::shared_ptr<GpuLogicalDevice> device, VkDeviceSiz
     out->reset();
     std::shared_ptr<GpuBuffer> buffer(new GpuBuffer());
     buffer->device_ = std::move(device);
-    buffer->size_ = bytes;
     GpuLogicalDevice& d = *buffer->device_;
     const GpuDeviceFunctions& fn = d.Fn();
     VkBufferCreateInfo info{VK_STRUCTURE_TYPE_BUFFER_CREATE_INFO};

@@ -20,7 +20,6 @@ public:
 
     VkBuffer Handle() const { return buffer_; }
     uint8_t* Bytes() const { return bytes_; }
-    VkDeviceSize Size() const { return size_; }
 
 private:
     GpuBuffer() = default;
@@ -28,7 +27,6 @@ private:
     std::shared_ptr<GpuLogicalDevice> device_;  // destroyed after this buffer
     VkBuffer buffer_ = VK_NULL_HANDLE;
     VkDeviceMemory memory_ = VK_NULL_HANDLE;
-    VkDeviceSize size_ = 0;       // bytes asked for
     VkDeviceSize allocated_ = 0;  // bytes counted against the memory budget
     uint8_t* bytes_ = nullptr;    // the mapping, valid while the buffer lives
 };

@@ -20,8 +20,6 @@ public:
     // empty table or a lost device.
     virtual void Apply(GpuDevice& device) const = 0;
 
-    const std::vector<std::array<float, 4>>& Registers() const { return registers_; }
-
 protected:
     void ApplyTo(GpuDevice& device, int stage) const;
 

@@ -32,7 +32,6 @@ public:
     VkImageView SampledView() const { return sampledView_; }
     VkImageView AttachmentView() const { return attachmentView_; }
     const Description& Describe() const { return description_; }
-    GpuLogicalDevice& Device() const { return *device_; }
 
 private:
     GpuImage() = default;

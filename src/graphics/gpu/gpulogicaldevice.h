@@ -47,7 +47,6 @@ public:
                       VkDeviceMemory* memory);
     void Free(VkDeviceMemory memory, VkDeviceSize size);
     void SetMemoryBudget(uint64_t bytes) { budget_ = bytes; }
-    uint64_t MemoryBudget() const { return budget_; }
     uint64_t MemoryInUse() const { return inUse_; }
 
     // The command buffer being recorded, begun on first use after a submit.

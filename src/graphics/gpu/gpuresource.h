@@ -26,7 +26,6 @@ public:
     const std::shared_ptr<GpuDevice>& Device() const { return device_; }
     // Evictable resources pass through the in-use and idle lists when touched.
     void SetEvictable(bool evictable) { evictable_ = evictable; }
-    bool IsEvictable() const { return evictable_; }
 
 private:
     friend class GpuResourceTracker;
