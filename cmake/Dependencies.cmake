@@ -15,11 +15,27 @@ pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 find_library(GIF_LIBRARY NAMES gif REQUIRED)
 find_path(GIF_INCLUDE_DIR gif_lib.h REQUIRED)
 
+# The GPU renderer: Vulkan headers only (the loader is opened at run time, so the library
+# works without it), and shaderc, a compiler library, linked in. Debian's libshaderc.so
+# carries its own copy of glslang's SPIR-V back end that does not match the packaged
+# glslang (compiles crash), so the static shaderc goes with the static glslang it was built
+# against.
+find_path(VULKAN_INCLUDE_DIR vulkan/vulkan.h REQUIRED)
+find_path(SHADERC_INCLUDE_DIR shaderc/shaderc.h REQUIRED)
+set(GX_SHADERC_LIBRARIES)
+foreach(lib shaderc_combined SPIRV glslang MachineIndependent GenericCodeGen OSDependent
+            OGLCompiler HLSL SPIRV-Tools-opt SPIRV-Tools)
+  find_library(GX_LIB_${lib} NAMES lib${lib}.a REQUIRED)
+  list(APPEND GX_SHADERC_LIBRARIES ${GX_LIB_${lib}})
+endforeach()
+
 add_library(gx_dependencies INTERFACE)
 target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers
                       PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::PNG PkgConfig::JPEG
-                      PkgConfig::TIFF ${GIF_LIBRARY})
-target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR})
+                      PkgConfig::TIFF ${GIF_LIBRARY} ${CMAKE_DL_LIBS}
+                      "$<LINK_GROUP:RESCAN,${GX_SHADERC_LIBRARIES}>")
+target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR} ${VULKAN_INCLUDE_DIR}
+                           ${SHADERC_INCLUDE_DIR})
 
 # Baselines that the benchmarks measure against in the same run.
 pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
