@@ -70,8 +70,8 @@ void BM_PresentSharedMemory(benchmark::State& state) {
 void BM_PresentXPutImage(benchmark::State& state) {
     Present(state, false);
 }
-BENCHMARK(BM_PresentSharedMemory)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PresentXPutImage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PresentSharedMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PresentXPutImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
