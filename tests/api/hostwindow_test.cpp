@@ -6,14 +6,22 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "gx.h"
 #include "gxhost.h"
+
+extern char** environ;
 
 namespace {
 
@@ -98,7 +106,78 @@ std::vector<uint32_t> DrawOnBitmap(int32_t width, int32_t height) {
     return pixels;
 }
 
+// A private Xvfb of one screen of `depth` bits, for displays the shared server does not offer.
+class PrivateServer {
+public:
+    explicit PrivateServer(int depth) {
+        int pipeEnds[2];
+        if (pipe(pipeEnds) != 0) return;
+        const std::string fd = std::to_string(pipeEnds[1]);
+        const std::string screen = "160x120x" + std::to_string(depth);
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(),
+                              "-nolisten", "tcp", nullptr};
+        if (posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = 0;
+        close(pipeEnds[1]);
+        // The server writes its display number once it accepts connections.
+        pollfd ready{pipeEnds[0], POLLIN, 0};
+        char number[16] = {};
+        if (pid_ && poll(&ready, 1, 10000) == 1 && read(pipeEnds[0], number, sizeof number - 1) > 0)
+            display_ = XOpenDisplay((":" + std::string(number, std::strcspn(number, "\n"))).c_str());
+        close(pipeEnds[0]);
+    }
+    ~PrivateServer() {
+        if (display_) XCloseDisplay(display_);
+        if (pid_) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    Display* GetDisplay() const { return display_; }
+
+private:
+    pid_t pid_ = 0;
+    Display* display_ = nullptr;
+};
+
 }  // namespace
+
+// A 16-bit display gets an RGB32 back buffer whose pixels are packed as 5-6-5 (the top bits
+// of each channel) when presented.
+TEST(HostWindow16, PresentPacksRgb32To565) {
+    PrivateServer server(16);
+    Display* display = server.GetDisplay();
+    if (!display) GTEST_SKIP() << "no Xvfb to run a 16-bit display on";
+    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 120, 90, 0, 0, 0);
+    XSelectInput(display, window, StructureNotifyMask);
+    XMapWindow(display, window);
+    XEvent event;
+    do XNextEvent(display, &event);
+    while (event.type != MapNotify);
+    GXHostWindow* host = nullptr;
+    GXRenderTargetRec_* target = nullptr;
+    ASSERT_EQ(GXHostWrapWindow(display, window, &host), GXResultSuccess);
+    ASSERT_EQ(GXCreateRenderTargetHWND(host, 0, &target), GXResultSuccess);
+    GXPixelFormat format = 0;
+    ASSERT_EQ(GXRenderTargetGetPixelFormat(target, &format), GXResultSuccess);
+    EXPECT_EQ(format, GXPixelFormatRGB32);
+    ASSERT_EQ(GXRenderTargetBeginPaint(target), GXResultSuccess);
+    DrawScene(target);
+    ASSERT_EQ(GXRenderTargetEndPaint(target), GXResultSuccess);
+    XImage* image = XGetImage(display, window, 0, 0, 120, 90, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    const std::vector<uint32_t> drawn = DrawOnBitmap(120, 90);
+    int32_t mismatches = 0;
+    for (int32_t y = 0; y < 90; ++y)
+        for (int32_t x = 0; x < 120; ++x) {
+            const uint32_t rgb = drawn[size_t(y) * 120 + x];
+            const uint32_t packed = (rgb >> 8 & 0xF800) | (rgb >> 5 & 0x7E0) | (rgb >> 3 & 0x1F);
+            mismatches += uint32_t(XGetPixel(image, x, y)) != packed;
+        }
+    EXPECT_EQ(mismatches, 0);
+    XDestroyImage(image);
+    GXObjectRelease(GX_HANDLE(target));
+    GXHostDeleteWindow(host);
+}
 
 // The window shows exactly what a bitmap target draws, and follows a resize.
 TEST_F(HostWindow, WindowTargetShowsWhatABitmapTargetDraws) {
