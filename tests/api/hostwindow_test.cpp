@@ -29,7 +29,7 @@ class HostWindow : public ::testing::Test {
 protected:
     void SetUp() override {
         // A server busy with other test programs may turn a connection away for a moment.
-        for (int attempt = 0; attempt < 20 && !display_ && getenv("DISPLAY"); ++attempt) {
+        for (int attempt = 0; attempt < 20 && !display_ && getenv("DISPLAY") && *getenv("DISPLAY"); ++attempt) {
             display_ = XOpenDisplay(nullptr);
             if (!display_) usleep(100000);
         }

@@ -11,9 +11,9 @@ SwWindowSurface::SwWindowSurface(std::shared_ptr<Platform::X11Window> window)
     : window_(std::move(window)) {
     if (!window_ || !window_->Exists()) GX_RAISE("The window does not exist");
     format_ = GetCompatibleFormat(window_->GetPixelLayout().bitsPerPixel);
-    // The back buffer's pixels must be ones pixman can turn into the window's.
-    if (window_->GetPixmanFormat() == 0 || format_ == GXPixelFormatGray1)
-        GX_RAISE("Unsupported pixel format.");
+    // The back buffer's pixels must be ones pixman can turn into the window's (which rules
+    // out 1-bit displays).
+    if (window_->GetPixmanFormat() == 0) GX_RAISE("Unsupported pixel format.");
     FollowClientSize();
 }
 
