@@ -113,7 +113,9 @@ bool X11Window::PutImage(int32_t x, int32_t y, pixman_image_t* source, int32_t s
     if (!gc_) {
         gc_ = XCreateGC(display_, window_, 0, nullptr);
         if (trap.Failed()) {
-            // No GC exists for a window that went away; forget the id.
+            // The server made no GC for a window that went away, but Xlib keeps its own
+            // record of it: free that (the server's complaint lands in the trap).
+            XFreeGC(display_, gc_);
             gc_ = nullptr;
             return false;
         }
