@@ -29,17 +29,22 @@ foreach(lib shaderc_combined SPIRV glslang MachineIndependent GenericCodeGen OSD
   list(APPEND GX_SHADERC_LIBRARIES ${GX_LIB_${lib}})
 endforeach()
 
+# Windows, device contexts and native bitmaps: Xlib with MIT-SHM from libXext, pixman for the
+# pixel work of blits and presents, Cairo for contexts over a caller's cairo_t.
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
+pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+
 add_library(gx_dependencies INTERFACE)
 target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers
                       PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::PNG PkgConfig::JPEG
-                      PkgConfig::TIFF ${GIF_LIBRARY} ${CMAKE_DL_LIBS}
+                      PkgConfig::TIFF ${GIF_LIBRARY} PkgConfig::X11 PkgConfig::PIXMAN
+                      PkgConfig::CAIRO ${CMAKE_DL_LIBS}
                       "$<LINK_GROUP:RESCAN,${GX_SHADERC_LIBRARIES}>")
 target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR} ${VULKAN_INCLUDE_DIR}
                            ${SHADERC_INCLUDE_DIR})
 
 # Baselines that the benchmarks measure against in the same run.
-pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
-pkg_check_modules(PIXMAN IMPORTED_TARGET pixman-1)
 pkg_check_modules(POLYCLIPPING IMPORTED_TARGET polyclipping)
 add_library(gx_bench_baselines INTERFACE)
 if(CAIRO_FOUND)

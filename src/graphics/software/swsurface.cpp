@@ -74,4 +74,19 @@ GXIntRect SwSurface::TakeDirtyRect() {
     return std::exchange(dirty_, GXIntRect{0, 0, 0, 0});
 }
 
+GXPixelFormat SwSurface::GetCompatibleFormat(int32_t bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 1:
+        return GXPixelFormatGray1;
+    case 24:
+        return GXPixelFormatRGB24;
+    case 8:
+    case 16:
+    case 32:
+        return GXPixelFormatRGB32;
+    default:
+        GX_RAISE("Unsupported pixel format.");
+    }
+}
+
 }  // namespace Graphics
