@@ -15,14 +15,16 @@ pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 find_library(GIF_LIBRARY NAMES gif REQUIRED)
 find_path(GIF_INCLUDE_DIR gif_lib.h REQUIRED)
 
+# The print canvas: Cairo's PDF, PostScript and SVG surfaces.
+pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
+
 add_library(gx_dependencies INTERFACE)
 target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers
                       PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::PNG PkgConfig::JPEG
-                      PkgConfig::TIFF ${GIF_LIBRARY})
+                      PkgConfig::TIFF ${GIF_LIBRARY} PkgConfig::CAIRO)
 target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR})
 
 # Baselines that the benchmarks measure against in the same run.
-pkg_check_modules(CAIRO IMPORTED_TARGET cairo)
 pkg_check_modules(PIXMAN IMPORTED_TARGET pixman-1)
 pkg_check_modules(POLYCLIPPING IMPORTED_TARGET polyclipping)
 add_library(gx_bench_baselines INTERFACE)

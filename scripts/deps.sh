@@ -10,6 +10,7 @@ packages=(
   libcairo2-dev libpixman-1-dev libpolyclipping-dev
   libpng-dev libjpeg-dev libtiff-dev libgif-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
+  poppler-utils ghostscript
 )
 
 missing=()
