@@ -321,6 +321,33 @@ TEST(PrintRenderTarget, InterpolationFollowsTheStateValue) {
     }
 }
 
+size_t CountOf(const std::string& text, const std::string& what) {
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+// A bitmap drawn again is written into the document once, until its pixels change.
+TEST(PrintRenderTarget, ABitmapIsWrittenOnceUntilItChanges) {
+    const auto bitmap = Quadrants(GXPixelFormatRGB32);
+    const auto draw = [&](RenderTarget& target) {
+        for (int32_t i = 0; i < 3; ++i) {
+            target.TranslateCTM(20, 0);
+            target.DrawBitmap(bitmap, 1.0f, 0);
+        }
+    };
+    const PrintedPage unchanged(draw);
+    EXPECT_EQ(CountOf(ReadFile(unchanged.File()), "/Subtype /Image"), 1u);
+    const PrintedPage changed([&](RenderTarget& target) {
+        draw(target);
+        bitmap->Lock(nullptr, 2);  // a write lock: the pixels may change
+        bitmap->Unlock();
+        draw(target);
+    });
+    EXPECT_EQ(CountOf(ReadFile(changed.File()), "/Subtype /Image"), 2u);
+}
+
 TEST(PrintRenderTarget, OffscreenBitmapsStayBounded) {
     EXPECT_EQ(PrintRenderTarget::OffscreenFactor(100, 100), 6);
     EXPECT_EQ(PrintRenderTarget::OffscreenFactor(1500, 1000), 3);

@@ -1,6 +1,7 @@
 #include "graphics/print/printbitmap.h"
 
 #include <cmath>
+#include <mutex>
 
 #include "graphics/bitmap/bitmapsource.h"
 #include "graphics/bitmap/pixelformatconverter.h"
@@ -29,6 +30,10 @@ PrintBitmap::PrintBitmap(GXIntSize size, bool hasAlpha)
 }
 
 std::shared_ptr<PrintBitmap> PrintBitmap::FromSource(const std::shared_ptr<BitmapSource>& source) {
+    static const uint32_t ownerKey = CacheHolder::NewOwnerKey();
+    std::lock_guard<std::recursive_mutex> guard(source->Mutex());
+    if (auto cached = std::static_pointer_cast<PrintBitmap>(source->FindCache(ownerKey)))
+        return cached;
     const GXIntSize size = source->GetSize();
     auto bitmap =
         std::make_shared<PrintBitmap>(GXIntSize{std::abs(size.width), std::abs(size.height)},
@@ -41,6 +46,7 @@ std::shared_ptr<PrintBitmap> PrintBitmap::FromSource(const std::shared_ptr<Bitma
     converted->CopyPixels(nullptr, reinterpret_cast<uint8_t*>(bitmap->Row(0)), bitmap->Stride(),
                           stored.width * 4);
     bitmap->MarkWritten();
+    source->InsertCache(ownerKey, bitmap);
     return bitmap;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "graphics/bitmap/cachebase.h"
 #include "gx.h"
 #include "platform/printcanvas.h"
 
@@ -11,8 +12,10 @@ namespace Graphics {
 class BitmapSource;
 
 // Pixels in the form the print canvas places on a page (premultiplied 32-bit), with what
-// the renderer needs to know about them.
-class PrintBitmap {
+// the renderer needs to know about them. The copy of a caller's bitmap is kept in that
+// bitmap's caches, so a bitmap drawn many times is converted, and written into the
+// document, once until its pixels change.
+class PrintBitmap : public CacheBase {
 public:
     // No bitmap the print renderer makes for itself (offscreen renderings, evaluated
     // gradients) holds more pixels than this: 64 MiB of 32-bit pixels.
@@ -21,7 +24,8 @@ public:
     // A bitmap of `size` pixels to be written through Row; raises "Not enough memory" when
     // the store cannot be had.
     PrintBitmap(GXIntSize size, bool hasAlpha);
-    // A copy of `source` converted to premultiplied 32-bit pixels.
+    // The copy of `source` in premultiplied 32-bit pixels: the cached one, or a new one
+    // that is cached. `source` must have pixels (no side of 0).
     static std::shared_ptr<PrintBitmap> FromSource(const std::shared_ptr<BitmapSource>& source);
 
     // The largest scale not above `scale` at which an area of width x height units becomes
