@@ -100,9 +100,10 @@ PrintCanvas::~PrintCanvas() {
 
 std::unique_ptr<PrintCanvas> PrintCanvas::Create(PrintFileFormat format, const std::string& path,
                                                  double widthPoints, double heightPoints,
-                                                 double dpi) {
+                                                 double dpiX, double dpiY) {
     const bool sizeUsable = std::isfinite(widthPoints) && std::isfinite(heightPoints) &&
-                            widthPoints > 0 && heightPoints > 0 && std::isfinite(dpi) && dpi > 0;
+                            widthPoints > 0 && heightPoints > 0 && std::isfinite(dpiX) &&
+                            dpiX > 0 && std::isfinite(dpiY) && dpiY > 0;
     if (!sizeUsable || path.empty()) return nullptr;
     cairo_surface_t* surface = nullptr;
     switch (format) {
@@ -123,7 +124,7 @@ std::unique_ptr<PrintCanvas> PrintCanvas::Create(PrintFileFormat format, const s
     }
     // Whatever the writer cannot express as vectors it rasterises at the device's own
     // resolution.
-    cairo_surface_set_fallback_resolution(surface, dpi, dpi);
+    cairo_surface_set_fallback_resolution(surface, dpiX, dpiY);
     cairo_t* context = cairo_create(surface);
     if (cairo_status(context) != CAIRO_STATUS_SUCCESS) {
         cairo_destroy(context);

@@ -107,11 +107,12 @@ public:
     PrintCanvas(const PrintCanvas&) = delete;
     PrintCanvas& operator=(const PrintCanvas&) = delete;
 
-    // A canvas writing `path` with pages of width x height points. `dpi` is the device
-    // resolution: what the writer must rasterise itself is rasterised at it. Null when the
-    // file cannot be opened or the arguments are unusable.
+    // A canvas writing `path` with pages of width x height points. `dpiX` and `dpiY` are the
+    // device resolution: what the writer must rasterise itself is rasterised at it. Null
+    // when the file cannot be opened or the arguments are unusable.
     static std::unique_ptr<PrintCanvas> Create(PrintFileFormat format, const std::string& path,
-                                               double widthPoints, double heightPoints, double dpi);
+                                               double widthPoints, double heightPoints, double dpiX,
+                                               double dpiY);
 
     void Save();
     void Restore();

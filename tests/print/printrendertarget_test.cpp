@@ -124,7 +124,7 @@ public:
         file_ = dir_ / (std::string("page.") + extension);
         {
             std::shared_ptr<Host::PrintCanvas> canvas =
-                Host::PrintCanvas::Create(format, file_.string(), kWidth, kHeight, 72);
+                Host::PrintCanvas::Create(format, file_.string(), kWidth, kHeight, 72, 72);
             EXPECT_TRUE(canvas);
             auto renderer =
                 std::make_shared<PrintRenderTarget>(std::make_shared<PrintDeviceSurface>(
@@ -294,11 +294,14 @@ TEST(PrintRenderTarget, ApproximationsFoldOpacityAndRenderMasksOffscreen) {
     EXPECT_NE(ReadFile(masked.File()).find("/Subtype /Image"), std::string::npos);
 }
 
-TEST(PrintRenderTarget, ClearIgnoresClipAndTransform) {
+TEST(PrintRenderTarget, ClearIgnoresClipAndTransformAndDisjointClipsHideAll) {
     const PrintedPage page([](RenderTarget& target) {
         target.ClipRect(GXRect{10, 10, 20, 20});
         target.ScaleCTM(0.5f, 0.5f);
         target.Clear(0xFF00FF00u);
+        // Two disjoint clips leave nothing to paint.
+        target.ClipRect(GXRect{100, 100, 200, 200});
+        target.FillRect(GXRect{0, 0, 2 * kWidth, 2 * kHeight}, Solid(0xFFFF0000u));
     });
     const std::vector<uint8_t> raster = page.Raster();
     ASSERT_FALSE(raster.empty());
