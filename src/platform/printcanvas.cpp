@@ -7,6 +7,7 @@
 #include <cairo.h>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace Host {
 namespace {
@@ -76,17 +77,27 @@ PrintCanvasImage::~PrintCanvasImage() {
 }
 
 std::shared_ptr<PrintCanvasImage> PrintCanvasImage::Create(GXIntSize size) {
-    if (size.width <= 0 || size.height <= 0) return nullptr;
-    cairo_surface_t* surface =
-        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size.width, size.height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    // Cairo's image surfaces end at 32767 pixels a side.
+    constexpr int32_t kMaxSide = 32767;
+    if (size.width <= 0 || size.height <= 0 || size.width > kMaxSide || size.height > kMaxSide)
+        return nullptr;
+    // Rows start 16-byte aligned, as everywhere else in the library.
+    const int32_t stride = (size.width * 4 + 15) / 16 * 16;
+    void* pixels = std::aligned_alloc(16, size_t(stride) * size_t(size.height));
+    if (!pixels) return nullptr;
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        static_cast<uint8_t*>(pixels), CAIRO_FORMAT_ARGB32, size.width, size.height, stride);
+    // The pixels live as long as the surface, which pages may hold after this image goes.
+    static const cairo_user_data_key_t kPixelsKey{};
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_set_user_data(surface, &kPixelsKey, pixels, std::free) !=
+            CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);
+        std::free(pixels);
         return nullptr;
     }
-    cairo_surface_flush(surface);
     return std::shared_ptr<PrintCanvasImage>(
-        new PrintCanvasImage(surface, size, cairo_image_surface_get_data(surface),
-                             cairo_image_surface_get_stride(surface)));
+        new PrintCanvasImage(surface, size, static_cast<uint8_t*>(pixels), stride));
 }
 
 void PrintCanvasImage::MarkWritten() {

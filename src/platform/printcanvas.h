@@ -53,7 +53,8 @@ public:
     PrintCanvasImage(const PrintCanvasImage&) = delete;
     PrintCanvasImage& operator=(const PrintCanvasImage&) = delete;
 
-    // Null when the size is not positive or the store cannot be had.
+    // Null when a side is not positive or above 32767, or the store cannot be had. Rows
+    // start 16-byte aligned; the pixels are not initialised.
     static std::shared_ptr<PrintCanvasImage> Create(GXIntSize size);
 
     GXIntSize Size() const { return size_; }

@@ -25,8 +25,17 @@ bool FormatHasAlpha(GXPixelFormat format) {
 }  // namespace
 
 PrintBitmap::PrintBitmap(GXIntSize size, bool hasAlpha)
-    : image_(Host::PrintCanvasImage::Create(size)), hasAlpha_(hasAlpha) {
+    : BitmapBase(size, GXPixelFormatPARGB32, 96.0f, 96.0f),
+      image_(Host::PrintCanvasImage::Create(size)),
+      hasAlpha_(hasAlpha) {
     if (!image_) GX_RAISE("Not enough memory");
+}
+
+GXBitmapData PrintBitmap::Lock(const GXIntRect* origin, uint32_t) {
+    const int32_t left = origin ? origin->left : 0;
+    const int32_t top = origin ? origin->top : 0;
+    return GXBitmapData{reinterpret_cast<uint8_t*>(Row(top) + left), (size_.width - left) * 4,
+                        Stride()};
 }
 
 std::shared_ptr<PrintBitmap> PrintBitmap::FromSource(const std::shared_ptr<BitmapSource>& source) {
@@ -38,7 +47,7 @@ std::shared_ptr<PrintBitmap> PrintBitmap::FromSource(const std::shared_ptr<Bitma
     auto bitmap =
         std::make_shared<PrintBitmap>(GXIntSize{std::abs(size.width), std::abs(size.height)},
                                       FormatHasAlpha(source->GetPixelFormat()));
-    const GXIntSize stored = bitmap->Size();
+    const GXIntSize stored = bitmap->GetSize();
     std::shared_ptr<BitmapSource> converted =
         source->GetPixelFormat() == GXPixelFormatPARGB32
             ? source

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "graphics/bitmap/bitmap.h"
-#include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/geometry/transformer.h"
@@ -256,8 +255,9 @@ void PrintRenderTarget::FillOffscreen(const DrawingState& state,
                              float(factor),
                              float(-bound.left * factor),
                              float(-bound.top * factor)};
-    auto pixels = std::make_shared<SysMemBitmap>(size, GXPixelFormatPARGB32, 96.0f, 96.0f);
-    SwRenderTarget target(std::make_shared<SwBitmapSurface>(std::make_shared<Bitmap>(pixels)));
+    // The software renderer paints straight into the image the page will show.
+    auto image = std::make_shared<PrintBitmap>(size, true);
+    SwRenderTarget target(std::make_shared<SwBitmapSurface>(std::make_shared<Bitmap>(image)));
     target.BeginPaint();
     target.Clear(ColorF{0, 0, 0, 0});
     target.SetStateValue(state.stateValue);
@@ -276,17 +276,13 @@ void PrintRenderTarget::FillOffscreen(const DrawingState& state,
         geometry, PrintColorSource::RemapBrush(*source.GetBrush(), source.GetBrush()->GetOpacity(),
                                                offscreen));
     target.EndPaint();
+    image->MarkWritten();
 
-    PrintBitmap image(size, true);
-    pixels->CopyPixels(nullptr, reinterpret_cast<uint8_t*>(image.Row(0)), image.Stride(),
-                       size.width * 4);
-    pixels.reset();
-    image.MarkWritten();
     ApplyClip(state);
     canvas_->ClipPath(path);
     const GXMatrix imageToDevice{float(1 / factor), 0, 0, float(1 / factor), bound.left, bound.top};
-    canvas_->DrawImage(
-        image.Paint(imageToDevice, Host::PrintImageExtend::None, FilterOf(state.stateValue), 1.0f));
+    canvas_->DrawImage(image->Paint(imageToDevice, Host::PrintImageExtend::None,
+                                    FilterOf(state.stateValue), 1.0f));
 }
 
 void PrintRenderTarget::FillTextGeometry(std::shared_ptr<Geometry> geometry,
