@@ -324,6 +324,29 @@ TEST(PrintRenderTarget, InterpolationFollowsTheStateValue) {
     }
 }
 
+// Unusable numbers draw nothing and leave the page readable.
+TEST(PrintRenderTarget, UnusableNumbersDrawNothing) {
+    const PrintedPage page([](RenderTarget& target) {
+        const auto red = Solid(0xFFFF0000u);
+        for (const GXMatrix& m : {GXMatrix{NAN, 0, 0, 1, 0, 0}, GXMatrix{1e30f, 0, 0, 1e30f, 0, 0},
+                                  GXMatrix{0, 0, 0, 0, 5, 5}, GXMatrix{1, 0, 0, 1, INFINITY, 0}}) {
+            target.PushState();
+            target.SetCTM(&m);
+            target.ClipRect(GXRect{0, 0, 10, 10});
+            target.SetOpacityMask(0, red);
+            target.FillRect(GXRect{0, 0, 10, 10}, red);
+            target.PopState();
+        }
+        auto wild = std::make_shared<Geometry>();
+        wild->BeginFigure(GXPoint{-1e38f, 5});
+        wild->LineTo(GXPoint{1e38f, 5});
+        wild->LineTo(GXPoint{NAN, 1e38f});
+        wild->EndFigureClose();
+        target.FillGeometry(wild, red);
+    });
+    EXPECT_FALSE(page.Raster().empty());
+}
+
 size_t CountOf(const std::string& text, const std::string& what) {
     size_t count = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
