@@ -15,17 +15,21 @@ pkg_check_modules(TIFF REQUIRED IMPORTED_TARGET libtiff-4)
 find_library(GIF_LIBRARY NAMES gif REQUIRED)
 find_path(GIF_INCLUDE_DIR gif_lib.h REQUIRED)
 
-# The print canvas: Cairo's PDF, PostScript and SVG surfaces.
+# Windows, device contexts and native bitmaps: Xlib with MIT-SHM from libXext, pixman for the
+# pixel work of blits and presents, Cairo for contexts over a caller's cairo_t and for the
+# print canvas (its PDF, PostScript and SVG surfaces).
+pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
+pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 
 add_library(gx_dependencies INTERFACE)
 target_link_libraries(gx_dependencies INTERFACE Threads::Threads Boost::headers
                       PkgConfig::FREETYPE PkgConfig::FONTCONFIG PkgConfig::PNG PkgConfig::JPEG
-                      PkgConfig::TIFF ${GIF_LIBRARY} PkgConfig::CAIRO)
+                      PkgConfig::TIFF ${GIF_LIBRARY} PkgConfig::X11 PkgConfig::PIXMAN
+                      PkgConfig::CAIRO)
 target_include_directories(gx_dependencies INTERFACE ${GIF_INCLUDE_DIR})
 
 # Baselines that the benchmarks measure against in the same run.
-pkg_check_modules(PIXMAN IMPORTED_TARGET pixman-1)
 pkg_check_modules(POLYCLIPPING IMPORTED_TARGET polyclipping)
 add_library(gx_bench_baselines INTERFACE)
 if(CAIRO_FOUND)

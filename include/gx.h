@@ -67,6 +67,13 @@ typedef struct GXRenderTargetRec_ GXRenderTargetRec_;
 #define GX_HANDLE(handle) ((GXOBase*)(handle))
 #endif
 
+/* Windows, device contexts and native bitmaps of the host system, made and deleted through
+   gxhost.h. They are not GXOBase records: GXObjectAcquire and GXObjectRelease do not take
+   them. */
+typedef struct GXHostWindow GXHostWindow;
+typedef struct GXHostDC GXHostDC;
+typedef struct GXHostBitmap GXHostBitmap;
+
 /* Adds one reference to any handle. */
 GXAPI GXResult GXObjectAcquire(GXOBase* handle);
 /* Gives one reference back; the last one destroys the handle (the object behind it lives
@@ -207,6 +214,17 @@ GXAPI GXResult GXCreateBitmapFromMemory(const void* data, uint64_t size, GXBitma
 /* Encodes the bitmap into path, the encoder named by "image/" and the text after the last
    '.' ("jpg" and "tif" read as "jpeg" and "tiff", case-sensitive). */
 GXAPI GXResult GXBitmapSaveToFile(GXBitmapRec_* bitmap, const uint16_t* path);
+/* A bitmap over a native bitmap (gxhost.h), sharing its pixels rather than copying them: a
+   1-bit native bitmap is Indexed1 when it has a colour table, else Gray1; 8-bit Indexed8 or
+   Gray8 alike; 24-bit RGB24; 32-bit RGB32; 96 dots per inch. The native bitmap lives as long
+   as the bitmap needs it. A native bitmap that does not exist (deleted, or not one) gives
+   GXResultGraphicsError. */
+GXAPI GXResult GXCreateBitmapFromHBITMAP(GXHostBitmap* hbitmap, GXBitmapRec_** out);
+/* A new native bitmap holding a copy of the pixels, deleted by the caller with
+   GXHostDeleteBitmap. A1 and Gray1 bitmaps without a palette become 1-bit with black and
+   white, Gray8 ones 8-bit with a grey ramp; other palettes become the colour table. An
+   empty bitmap gives GXResultGraphicsError. */
+GXAPI GXResult GXBitmapSaveToHBITMAP(GXBitmapRec_* bitmap, GXHostBitmap** out);
 
 
 /* ---- Bitmap cache -------------------------------------------------------------------- */
@@ -518,6 +536,22 @@ typedef struct GXLayerParams {
    other formats through a PARGB32 copy converted back at each GXRenderTargetEndPaint. The
    target keeps the bitmap alive. */
 GXAPI GXResult GXCreateRenderTargetBitmap(GXBitmapRec_* bitmap, GXRenderTargetRec_** out);
+/* A render target painting a window's client area (see gxhost.h) with the software
+   renderer; softwareOnly is accepted for the hardware renderer to come and changes nothing
+   yet. The back buffer follows the client size at each GXRenderTargetBeginPaint and is
+   RGB32 on 32-, 16- and 8-bit displays (packed to the display's pixels when presented),
+   RGB24 on 24-bit ones. A window that does not exist gives GXResultGraphicsError;
+   GXRenderTargetEndPaint gives GXResultPaintFailed when the window went away meanwhile. */
+GXAPI GXResult GXCreateRenderTargetHWND(GXHostWindow* hwnd, int32_t softwareOnly,
+                                        GXRenderTargetRec_** out);
+/* A render target painting rect of a device context (null: the whole device, from 0, 0 to
+   its width and height), RGB32 at the device's resolution. It starts from a copy of the
+   device's pixels under rect and copies its pixels to the device at each
+   GXRenderTargetEndPaint (GXResultPaintFailed when the device can no longer be drawn on). An
+   inverted rect gives GXResultInvalidArg, a context that does not exist
+   GXResultGraphicsError. */
+GXAPI GXResult GXCreateRenderTargetHDC(GXHostDC* hdc, const GXIntRect* rect,
+                                       GXRenderTargetRec_** out);
 /* The pixel format of the surface. */
 GXAPI GXResult GXRenderTargetGetPixelFormat(GXRenderTargetRec_* target, GXPixelFormat* out);
 /* The size of the surface in device pixels. */

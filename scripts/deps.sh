@@ -9,6 +9,7 @@ packages=(
   libboost-dev
   libcairo2-dev libpixman-1-dev libpolyclipping-dev
   libpng-dev libjpeg-dev libtiff-dev libgif-dev
+  libx11-dev libxext-dev xvfb
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
   poppler-utils ghostscript
 )

@@ -7,6 +7,17 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 bash scripts/deps.sh
 
+# The window tests need an X server: a private Xvfb on a display number it picks itself
+# (-displayfd), stopped when this script ends. Without Xvfb those tests skip.
+if command -v Xvfb >/dev/null; then
+  displayfile="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+  xvfb_pid=$!
+  trap 'kill "$xvfb_pid" 2>/dev/null; rm -f "$displayfile"' EXIT
+  for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+  if [ -s "$displayfile" ]; then export DISPLAY=":$(cat "$displayfile")"; fi
+fi
+
 jobs="$(nproc)"
 bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/release -j "$jobs" --output-on-failure

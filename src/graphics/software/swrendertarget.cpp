@@ -84,8 +84,9 @@ void SwRenderTarget::SetStrokeAdjustment(bool flag) {
 }
 
 void SwRenderTarget::BeginPaint() {
-    const GXIntSize size = surface_->GetSize();
     std::shared_ptr<BitmapBase> bitmap = surface_->BeginPaint();
+    // Asked after BeginPaint: a window surface follows its window's size there.
+    const GXIntSize size = surface_->GetSize();
     // The pipeline composites premultiplied pixels only; surfaces lend RGB32 bitmaps
     // through a PARGB32 view of the same pixels.
     if (!bitmap || bitmap->GetPixelFormat() != GXPixelFormatPARGB32)
@@ -118,7 +119,7 @@ bool SwRenderTarget::EndPaint() {
         throw;
     }
     finish();
-    return true;
+    return !surface_->IsDestinationLost();
 }
 
 void SwRenderTarget::Flush() {

@@ -57,4 +57,19 @@ void SwSurface::UpdateBitmap(Bitmap& bitmap) {
         nullptr, std::make_shared<PixelFormatConverter>(drawable, format), nullptr);
 }
 
+GXPixelFormat SwSurface::GetCompatibleFormat(int32_t bitsPerPixel) {
+    switch (bitsPerPixel) {
+    case 1:
+        return GXPixelFormatGray1;
+    case 24:
+        return GXPixelFormatRGB24;
+    case 8:
+    case 16:
+    case 32:
+        return GXPixelFormatRGB32;
+    default:
+        GX_RAISE("Unsupported pixel format.");
+    }
+}
+
 }  // namespace Graphics

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "gx.h"
@@ -25,6 +26,14 @@ public:
     virtual std::shared_ptr<BitmapBase> BeginPaint() = 0;
     virtual void EndPaint() = 0;
     virtual void Present() = 0;
+    // True once Present found its destination gone (a window closed meanwhile): the paint
+    // could not be shown, and the render target's EndPaint says so.
+    virtual bool IsDestinationLost() const { return false; }
+
+    // The back-buffer format for a display of `bitsPerPixel`: Gray1 for 1 bit, RGB24 for 24,
+    // RGB32 for 8, 16 and 32 (packed to the display's pixels when presented); any other
+    // depth raises "Unsupported pixel format.".
+    static GXPixelFormat GetCompatibleFormat(int32_t bitsPerPixel);
 
     // The bitmap the renderer paints for `bitmap`: its cached drawable when there is one;
     // else the bitmap's own pixels for PARGB32 and RGB32 (written in place), or a PARGB32

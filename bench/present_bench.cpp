@@ -1,0 +1,78 @@
+// Presenting a 1920 x 1080 window: through a MIT-SHM shared image against XPutImage over the
+// connection, in the same run. Needs an X server (DISPLAY), e.g. Xvfb :9 -screen 0 1920x1200x24.
+#include <X11/Xlib.h>
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "platform/x11window.h"
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 1080;
+
+// One mapped window and a frame of pixels for every benchmark of the run.
+struct Scene {
+    Display* display = nullptr;
+    Window window = 0;
+    std::shared_ptr<Platform::X11Window> target;
+    std::vector<uint32_t> pixels;
+    pixman_image_t* frame = nullptr;
+
+    Scene() {
+        display = XOpenDisplay(nullptr);
+        if (!display) return;
+        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kWidth, kHeight, 0, 0, 0);
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        XEvent event;
+        do XNextEvent(display, &event);
+        while (event.type != MapNotify);
+        target = Platform::X11Window::Wrap(display, window);
+        pixels.resize(size_t(kWidth) * kHeight);
+        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = uint32_t(i * 2654435761u);
+        frame = pixman_image_create_bits(PIXMAN_x8r8g8b8, kWidth, kHeight, pixels.data(), kWidth * 4);
+    }
+};
+
+Scene& TheScene() {
+    static Scene scene;
+    return scene;
+}
+
+void Present(benchmark::State& state, bool sharedMemory) {
+    Scene& scene = TheScene();
+    if (!scene.target) {
+        state.SkipWithError("no X display: set DISPLAY (Xvfb with a screen of 1920x1080 or more)");
+        return;
+    }
+    scene.target->SetSharedMemoryAllowed(sharedMemory);
+    if (sharedMemory && !scene.target->UsesSharedMemory()) {
+        state.SkipWithError("the X server offers no MIT-SHM");
+        return;
+    }
+    for (auto _ : state) {
+        if (!scene.target->PutImage(0, 0, scene.frame, 0, 0, kWidth, kHeight)) {
+            state.SkipWithError("the window went away");
+            break;
+        }
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 4);
+}
+
+void BM_PresentSharedMemory(benchmark::State& state) {
+    Present(state, true);
+}
+void BM_PresentXPutImage(benchmark::State& state) {
+    Present(state, false);
+}
+BENCHMARK(BM_PresentSharedMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PresentXPutImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+BENCHMARK_MAIN();
