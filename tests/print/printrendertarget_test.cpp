@@ -311,14 +311,14 @@ TEST(PrintRenderTarget, ClearIgnoresClipAndTransformAndDisjointClipsHideAll) {
     EXPECT_GE(page.Psnr(), 40.0);
 }
 
-// The state value chooses how images are resampled: smooth ones are marked for
-// interpolation in the file, nearest ones are not.
+// The state value chooses how images are resampled (a nearest-sampling brush here): smooth
+// ones are marked for interpolation in the file, nearest ones are not.
 TEST(PrintRenderTarget, InterpolationFollowsTheStateValue) {
     for (int32_t value : {0, 2}) {
         const PrintedPage page([&](RenderTarget& target) {
             target.GetImpl()->SetStateValue(value);
             target.ScaleCTM(5, 5);
-            target.DrawBitmap(Quadrants(GXPixelFormatRGB32), 1.0f, 1);
+            target.DrawBitmap(Quadrants(GXPixelFormatRGB32), 1.0f, 0);
         });
         EXPECT_EQ(ReadFile(page.File()).find("/Interpolate true") != std::string::npos, value == 2);
     }

@@ -83,6 +83,12 @@ PrintPaint PrintBitmapColorSource::MakePaint(const GXRect&, float,
     // repeating both is closest (the clamped axis rarely reaches past the bitmap).
     const int32_t extendMode =
         brush.GetExtendX() == BitmapExtendClamp ? brush.GetExtendY() : brush.GetExtendX();
+    // The state value asks for smoothing; short of that, a brush that samples bilinearly
+    // is smoothed too, as it would be on a bitmap.
+    const bool brushSmooths = brush.GetSamplingMode() == BitmapSamplingBilinear ||
+                              brush.GetSamplingMode() == BitmapSamplingBoxBilinear;
+    if (filter == Host::PrintImageFilter::Nearest && brushSmooths)
+        filter = Host::PrintImageFilter::Good;
     return PrintPaint{false,
                       {},
                       bitmap->Paint(brush.GetMatrix(), ExtendOf(extendMode), filter,
