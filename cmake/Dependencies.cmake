@@ -30,7 +30,8 @@ foreach(lib shaderc_combined SPIRV glslang MachineIndependent GenericCodeGen OSD
 endforeach()
 
 # Windows, device contexts and native bitmaps: Xlib with MIT-SHM from libXext, pixman for the
-# pixel work of blits and presents, Cairo for contexts over a caller's cairo_t.
+# pixel work of blits and presents, Cairo for contexts over a caller's cairo_t and for the
+# print canvas (its PDF, PostScript and SVG surfaces).
 pkg_check_modules(X11 REQUIRED IMPORTED_TARGET x11 xext)
 pkg_check_modules(PIXMAN REQUIRED IMPORTED_TARGET pixman-1)
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)

@@ -585,6 +585,13 @@ GXAPI GXResult GXCreateRenderTargetHWND(GXHostWindow* hwnd, int32_t softwareOnly
    GXResultGraphicsError. */
 GXAPI GXResult GXCreateRenderTargetHDC(GXHostDC* hdc, const GXIntRect* rect,
                                        GXRenderTargetRec_** out);
+/* A render target drawing the pages of a printer context (GXHostCreatePrinterDC) as vector
+   graphics: one user unit is one point on paper, whatever the device's resolution. It
+   reports RGB32 and the page in device pixels. Blend modes, groups and soft masks are
+   approximated: a fill under a blend mode is drawn at half opacity, a layer opened under one
+   at three quarters of its opacity, and fills under a soft mask or a blend mode are rendered
+   into an image placed on the page. GXResultInvalidArg when hdc is not a printer. */
+GXAPI GXResult GXCreateRenderTargetPrintDC(GXHostDC* hdc, GXRenderTargetRec_** out);
 /* The pixel format of the surface. */
 GXAPI GXResult GXRenderTargetGetPixelFormat(GXRenderTargetRec_* target, GXPixelFormat* out);
 /* The size of the surface in device pixels. */

@@ -1,7 +1,7 @@
 /*
  * libgx on a Linux host: the windows, device contexts and native bitmaps that
  * GXCreateRenderTargetHWND, GXCreateRenderTargetHDC, GXCreateBitmapFromHBITMAP and
- * GXBitmapSaveToHBITMAP take and give.
+ * GXBitmapSaveToHBITMAP take and give, and the printers GXCreateRenderTargetPrintDC draws.
  *
  * Every function returns a GXResult as in gx.h. A null handle, or one that was deleted or
  * is of another kind, gives GXResultInvalidArg and changes nothing. Handles are not
@@ -95,6 +95,36 @@ GXAPI GXResult GXHostBitmapGetColorTable(GXHostBitmap* bitmap, uint32_t* out);
    GXCreateBitmapFromHBITMAP shows, tell it with GXBitmapNotifyChanged. */
 GXAPI GXResult GXHostBitmapGetBits(GXHostBitmap* bitmap, GXBitmapData* out);
 GXAPI GXResult GXHostDeleteBitmap(GXHostBitmap* bitmap);
+
+/* ---- Printers -------------------------------------------------------------------------- */
+
+/* The page description a printer context writes. */
+enum {
+    GXHostPrintPDF = 0,        /* one PDF document of every page */
+    GXHostPrintPostScript = 1, /* one PostScript document of every page */
+    GXHostPrintSVG = 2         /* one SVG picture: a single page */
+};
+
+/* A printer context writing a document into the file at path (UTF-8), its pages width x
+   height points (1/72 inch) for a device of dpiX x dpiY dots per inch: GXHostGetDeviceCaps
+   reports the page in device pixels (rounded) and that resolution, as a printer does.
+   Draw on it through GXCreateRenderTargetPrintDC between GXHostStartPage and GXHostEndPage;
+   drawing outside a page goes to the next one. GXResultInvalidArg for an unknown format, a
+   side outside (0, 14400] points or a resolution outside 1..9600; GXResultGraphicsError when
+   the file cannot be opened. */
+GXAPI GXResult GXHostCreatePrinterDC(int32_t format, const char* path, float widthPoints,
+                                     float heightPoints, int32_t dpiX, int32_t dpiY,
+                                     GXHostDC** out);
+/* Opens the next page. GXResultInvalidArg when a page is open, the document has ended, an
+   SVG document already has its page, or dc is not a printer. */
+GXAPI GXResult GXHostStartPage(GXHostDC* dc);
+/* Ends the open page (GXResultInvalidArg without one); GXResultGraphicsError when the file
+   could not be written. */
+GXAPI GXResult GXHostEndPage(GXHostDC* dc);
+/* Ends an open page and completes the file (GXHostDeleteDC does the same for a document not
+   yet ended). GXResultInvalidArg when it has already ended; GXResultGraphicsError when the
+   file could not be written. */
+GXAPI GXResult GXHostEndDocument(GXHostDC* dc);
 
 #ifdef __cplusplus
 }

@@ -13,6 +13,7 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core fonts-dejavu-extra
   # GPU renderer: Vulkan headers and loader, lavapipe (the CPU device tests run on), shaderc
   libvulkan-dev mesa-vulkan-drivers libshaderc-dev
+  poppler-utils ghostscript
 )
 
 missing=()
