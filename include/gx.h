@@ -72,9 +72,9 @@ typedef struct GXRenderTargetRec_ GXRenderTargetRec_; /* a render target */
 /* Windows, device contexts and native bitmaps of the host system, made and deleted through
    gxhost.h. They are not GXOBase records: GXObjectAcquire and GXObjectRelease do not take
    them. */
-typedef struct GXHostWindow GXHostWindow;
-typedef struct GXHostDC GXHostDC;
-typedef struct GXHostBitmap GXHostBitmap;
+typedef struct GXHostWindow GXHostWindow; /* a window wrapped by GXHostWrapWindow */
+typedef struct GXHostDC GXHostDC;         /* a memory, window, Cairo or printer context */
+typedef struct GXHostBitmap GXHostBitmap; /* a native bitmap (top-down rows) */
 
 /* Adds one reference to any handle. */
 GXAPI GXResult GXObjectAcquire(GXOBase* handle);

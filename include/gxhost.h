@@ -73,9 +73,10 @@ GXAPI GXResult GXHostStretchBlt(GXHostDC* destination, int32_t x, int32_t y, int
    1-bit rows start at the most significant bit; 24- and 32-bit pixels are blue, green,
    red[, a fourth byte]. */
 typedef struct GXHostBitmapInfo {
-    int32_t width, height;
+    int32_t width;        /* pixels */
+    int32_t height;       /* rows */
     int32_t bitsPerPixel; /* 1, 8, 24 or 32 */
-    int32_t stride;
+    int32_t stride;       /* bytes from one row to the next */
     uint32_t colorCount;  /* entries of the colour table, 0 when it has none */
 } GXHostBitmapInfo;
 

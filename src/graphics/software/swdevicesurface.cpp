@@ -45,7 +45,7 @@ std::shared_ptr<BitmapBase> SwDeviceSurface::BeginPaint() {
 }
 
 void SwDeviceSurface::Present() {
-    UpdateBitmap(*backBuffer_);
+    UpdateBitmap(*backBuffer_, TakeDirtyRect());
     const GXIntSize size = GetSize();
     if (size.width == 0 || size.height == 0) return;
     Platform::MemoryDeviceContext memory;

@@ -46,7 +46,7 @@ std::shared_ptr<BitmapBase> SwWindowSurface::BeginPaint() {
 }
 
 void SwWindowSurface::Present() {
-    UpdateBitmap(*backBuffer_);
+    UpdateBitmap(*backBuffer_, TakeDirtyRect());
     const GXIntSize size = backBuffer_->GetSize();
     if (size.width == 0 || size.height == 0) return;
     BitmapLock lock(*backBuffer_->GetImpl(), nullptr, LockMode::Read);
