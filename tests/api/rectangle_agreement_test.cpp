@@ -9,14 +9,20 @@
 
 namespace {
 
-// The rectangle as a path of 4 corners (closed) or 5 points (back to the start, then closed).
-GXGeometryRec_* RectanglePath(const GXRect& r, bool fivePoints) {
+// The rectangle as a path of 4 corners (closed), 5 points (back to the start, then closed)
+// or 6 (a point halfway along the top side too: no four-corner figure, so only the
+// rasterizer sees it is a rectangle).
+GXGeometryRec_* RectanglePath(const GXRect& r, int32_t points) {
     GXGeometryRec_* geometry = nullptr;
     EXPECT_EQ(GXCreateGeometry(&geometry), GXResultSuccess);
     const GXPoint corners[5] = {{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom},
                                 {r.left, r.bottom}, {r.left, r.top}};
+    const GXPoint middle{(r.left + r.right) / 2, r.top};
     EXPECT_EQ(GXGeometryBeginFigure(geometry, &corners[0]), GXResultSuccess);
-    for (int32_t i = 1; i < (fivePoints ? 5 : 4); ++i)
+    if (points == 6) {
+        EXPECT_EQ(GXGeometryLineTo(geometry, &middle), GXResultSuccess);
+    }
+    for (int32_t i = 1; i < (points == 4 ? 4 : 5); ++i)
         EXPECT_EQ(GXGeometryLineTo(geometry, &corners[i]), GXResultSuccess);
     EXPECT_EQ(GXGeometryEndFigureClose(geometry), GXResultSuccess);
     return geometry;
@@ -46,7 +52,7 @@ std::vector<uint32_t> Cover(GXGeometryRec_* geometry, const GXMatrix& ctm, int32
 }
 
 // A fill and a clip of the same rectangle cover the same pixels with the same coverage:
-// upright, scaled, half a pixel off, with stroke adjustment on and off, as 4 or 5 points.
+// upright, scaled, half a pixel off, with stroke adjustment on and off, as 4, 5 or 6 points.
 TEST(RectangleAgreement, FillAndClipOfARectangleCoverTheSame) {
     std::mt19937 random(6);
     std::uniform_real_distribution<float> at(1, 9), size(0.3f, 9);
@@ -59,10 +65,11 @@ TEST(RectangleAgreement, FillAndClipOfARectangleCoverTheSame) {
                                           float(int32_t(left) + 5), float(int32_t(top) + 3)};
         for (const GXMatrix& ctm : ctms)
             for (int32_t adjust = 0; adjust < 2; ++adjust)
-                for (bool five : {false, true}) {
-                    GXGeometryRec_* geometry = RectanglePath(rect, five);
-                    EXPECT_EQ(Cover(geometry, ctm, adjust, false), Cover(geometry, ctm, adjust, true))
-                        << "trial " << trial << ", adjust " << adjust << ", five " << five
+                for (int32_t points : {4, 5, 6}) {
+                    GXGeometryRec_* geometry = RectanglePath(rect, points);
+                    EXPECT_EQ(Cover(geometry, ctm, adjust, false),
+                              Cover(geometry, ctm, adjust, true))
+                        << "trial " << trial << ", adjust " << adjust << ", points " << points
                         << ", scale " << ctm.a << ", offset " << ctm.e;
                     GXObjectRelease(GX_HANDLE(geometry));
                 }

@@ -51,7 +51,7 @@ std::shared_ptr<SysMemBitmap> Coverage(const std::shared_ptr<Geometry>& geometry
 
 TEST(SwClipping, RectangleClipNarrowsTheBoxWithoutAMask) {
     SwClipping clipping(GXIntSize{32, 32}, 96, 96);
-    clipping.ClipGeometry(RectGeometry({10, 10, 21, 21}), kIdentity);
+    clipping.ClipGeometry(RectGeometry({10, 10, 21, 21}), kIdentity, false);
     EXPECT_FALSE(clipping.HasGeometries());
     EXPECT_EQ(clipping.Mask(), nullptr);
     const GXIntRect box = clipping.PixelBox();
@@ -67,7 +67,7 @@ TEST(SwClipping, RectangleClipNarrowsTheBoxWithoutAMask) {
         }
     }
     // A quarter turn keeps a rectangle a rectangle; its corners swap roles.
-    clipping.ClipGeometry(RectGeometry({0, -18, 40, -12}), GXMatrix{0, 1, -1, 0, 0, 0});
+    clipping.ClipGeometry(RectGeometry({0, -18, 40, -12}), GXMatrix{0, 1, -1, 0, 0, 0}, false);
     EXPECT_FALSE(clipping.HasGeometries());
     const GXRect bounds = clipping.Bounds();
     EXPECT_EQ(bounds.left, 12);
@@ -75,7 +75,7 @@ TEST(SwClipping, RectangleClipNarrowsTheBoxWithoutAMask) {
     EXPECT_EQ(bounds.top, 10);
     EXPECT_EQ(bounds.bottom, 21);
     // Off the pixel edges a rectangle cuts pixels partly, through the mask.
-    clipping.ClipGeometry(RectGeometry({10.5f, 10.5f, 20.5f, 20.5f}), kIdentity);
+    clipping.ClipGeometry(RectGeometry({10.5f, 10.5f, 20.5f, 20.5f}), kIdentity, false);
     EXPECT_TRUE(clipping.HasGeometries());
 }
 
@@ -83,8 +83,8 @@ TEST(SwClipping, LensOfTwoCirclesIsTheProductOfTheirCoverages) {
     auto a = EllipseGeometry({2, 6, 22, 26});
     auto b = EllipseGeometry({10, 6, 30, 26});
     SwClipping clipping(GXIntSize{32, 32}, 96, 96);
-    clipping.ClipGeometry(a, kIdentity);
-    clipping.ClipGeometry(b, kIdentity);
+    clipping.ClipGeometry(a, kIdentity, false);
+    clipping.ClipGeometry(b, kIdentity, false);
     ASSERT_TRUE(clipping.HasGeometries());
     const GXIntRect box = clipping.PixelBox();
     EXPECT_EQ(box.left, 10);
@@ -118,19 +118,19 @@ TEST(SwClipping, LensOfTwoCirclesIsTheProductOfTheirCoverages) {
 
 TEST(SwClipping, CopiesAreIndependentAndCompareByContent) {
     SwClipping clipping(GXIntSize{16, 16}, 96, 96);
-    clipping.ClipGeometry(EllipseGeometry({0, 0, 10, 10}), kIdentity);
+    clipping.ClipGeometry(EllipseGeometry({0, 0, 10, 10}), kIdentity, false);
     SwClipping copy = clipping;
     EXPECT_TRUE(copy == clipping);
-    copy.ClipGeometry(RectGeometry({2, 2, 8, 8}), kIdentity);
+    copy.ClipGeometry(RectGeometry({2, 2, 8, 8}), kIdentity, false);
     EXPECT_FALSE(copy == clipping);
     EXPECT_EQ(clipping.Bounds().left, 0);
 
     // Distinct but equal geometries under equal matrices compare equal.
     SwClipping other(GXIntSize{16, 16}, 96, 96);
-    other.ClipGeometry(EllipseGeometry({0, 0, 10, 10}), kIdentity);
+    other.ClipGeometry(EllipseGeometry({0, 0, 10, 10}), kIdentity, false);
     EXPECT_TRUE(other == clipping);
     SwClipping moved(GXIntSize{16, 16}, 96, 96);
-    moved.ClipGeometry(EllipseGeometry({0, 0, 10, 10}), GXMatrix{1, 0, 0, 1, 0.5f, 0});
+    moved.ClipGeometry(EllipseGeometry({0, 0, 10, 10}), GXMatrix{1, 0, 0, 1, 0.5f, 0}, false);
     EXPECT_FALSE(moved == clipping);
 
     // Reset is a fresh clipping.
@@ -141,7 +141,7 @@ TEST(SwClipping, CopiesAreIndependentAndCompareByContent) {
 
 TEST(SwClipping, ClipOutsideTheTargetHidesEverything) {
     SwClipping clipping(GXIntSize{16, 16}, 96, 96);
-    clipping.ClipGeometry(EllipseGeometry({40, 40, 50, 50}), kIdentity);
+    clipping.ClipGeometry(EllipseGeometry({40, 40, 50, 50}), kIdentity, false);
     const GXRect bounds = clipping.Bounds();
     EXPECT_EQ(bounds.left, 0);
     EXPECT_EQ(bounds.right, 0);
@@ -152,7 +152,7 @@ TEST(SwClipping, ClipOutsideTheTargetHidesEverything) {
     }
     // An empty geometry clips everything too.
     SwClipping empty(GXIntSize{16, 16}, 96, 96);
-    empty.ClipGeometry(std::make_shared<Geometry>(), kIdentity);
+    empty.ClipGeometry(std::make_shared<Geometry>(), kIdentity, false);
     EXPECT_EQ(empty.PixelBox().right, 0);
 }
 
@@ -160,14 +160,14 @@ TEST(SwClipping, BadGeometryAndMatricesStayDefined) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     SwClipping clipping(GXIntSize{16, 16}, 96, 96);
-    clipping.ClipGeometry(RectGeometry({0, 0, 8, 8}), GXMatrix{nan, 0, 0, 1, 0, 0});
-    clipping.ClipGeometry(EllipseGeometry({-1e30f, -1e30f, 1e30f, 1e30f}), kIdentity);
-    clipping.ClipGeometry(RectGeometry({0, 0, inf, 8}), kIdentity);
+    clipping.ClipGeometry(RectGeometry({0, 0, 8, 8}), GXMatrix{nan, 0, 0, 1, 0, 0}, false);
+    clipping.ClipGeometry(EllipseGeometry({-1e30f, -1e30f, 1e30f, 1e30f}), kIdentity, false);
+    clipping.ClipGeometry(RectGeometry({0, 0, inf, 8}), kIdentity, false);
     auto target = DrawThrough(clipping, 16);
     // Nothing of the NaN-mapped rectangle is visible.
     EXPECT_EQ(Pixel32(*target, 4, 4), 0xFF000000u);
     SwClipping huge(GXIntSize{16, 16}, 96, 96);
-    huge.ClipGeometry(EllipseGeometry({-1e30f, -1e30f, 1e30f, 1e30f}), kIdentity);
+    huge.ClipGeometry(EllipseGeometry({-1e30f, -1e30f, 1e30f, 1e30f}), kIdentity, false);
     const GXIntRect box = huge.PixelBox();
     EXPECT_EQ(box.right, 16);
     EXPECT_EQ(Pixel32(*DrawThrough(huge, 16), 8, 8), 0xFFFFFFFFu);

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "graphics/core/exception.h"
+#include "graphics/geometry/devicerect.h"
 #include "graphics/geometry/figureflattener.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/transformer.h"
@@ -248,31 +249,11 @@ bool Rasterizer::TrySnapRectangle() {
     const RasterEdge& a = *edges_[0];
     const RasterEdge& b = *edges_[1];
     if (a.topSub != b.topSub || a.bottomSub != b.bottomSub) return false;
-    // Each axis covers max(1, ceil(extent)) whole pixels; when the extent straddles one
-    // pixel more, the less covered boundary pixel is dropped.
-    const int32_t l = std::min(a.x, b.x), r = std::max(a.x, b.x);
-    int32_t px0 = l >> 3;
-    const int32_t w = (r - l + 7) >> 3;
-    int32_t px1 = ((r + 7) >> 3) + (w < 1 && px0 == (r + 7) >> 3 ? 1 : 0);
-    if (px1 - px0 >= std::max(w, 1) + 1) {
-        if (px1 * 8 - r < l - px0 * 8) {
-            ++px0;
-        } else {
-            --px1;
-        }
-    }
-    const int32_t t = a.topSub, bt = a.bottomSub;
-    int32_t py0 = RowFromSub(t);
-    const int32_t h = (bt - t + 7) >> 3;
-    int32_t py1 = RowFromSub(bt + 7) + (h < 1 && py0 == RowFromSub(bt + 7) ? 1 : 0);
-    if (py1 - py0 >= std::max(h, 1) + 1) {
-        if (py1 * 8 - bt < (t & 7)) {
-            ++py0;
-        } else {
-            --py1;
-        }
-    }
-    sink_->FillPixelRect(px0, py0, px1, py1);
+    // Edges and sub-scanlines are exact eighths of a pixel: the rounding every snapped
+    // rectangle goes through decides the pixels from them.
+    const PixelSpan x = SnapSpan(std::min(a.x, b.x) / 8.0, std::max(a.x, b.x) / 8.0);
+    const PixelSpan y = SnapSpan(a.topSub / 8.0, a.bottomSub / 8.0);
+    sink_->FillPixelRect(int32_t(x.begin), int32_t(y.begin), int32_t(x.end), int32_t(y.end));
     return true;
 }
 

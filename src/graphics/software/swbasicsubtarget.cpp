@@ -1,46 +1,15 @@
 #include "graphics/software/swbasicsubtarget.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "graphics/bitmap/bitmapbase.h"
-#include "graphics/geometry/geometry.h"
-#include "graphics/geometry/transformer.h"
-#include "graphics/raster/rasterizer.h"
+#include "graphics/geometry/devicerect.h"
 #include "graphics/software/swclipping.h"
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swpipeline.h"
 #include "graphics/software/swsolidcompositenormalop.h"
 
 namespace Graphics {
-
-namespace {
-
-// The pixel rectangle `geometry` covers under `matrix` when it is an upright rectangle with
-// whole-pixel corners, mapped with the arithmetic the pipeline's transformer uses; false for
-// anything else (sloped, fractional, NaN, or beyond where the rasterizer clamps).
-bool WholePixelRect(const Geometry& geometry, const GXMatrix& matrix, GXIntRect& rect) {
-    GXPoint corners[4];
-    if (!geometry.FourCorners(corners)) return false;
-    for (GXPoint& corner : corners) {
-        corner = TransformPoint(matrix, corner);
-        for (float v : {corner.x, corner.y})
-            if (!(std::fabs(v) <= Rasterizer::kMaxCoordinate) || v != std::floor(v)) return false;
-    }
-    // Every side upright: consecutive corners differ in exactly one coordinate.
-    for (int i = 0; i < 4; ++i) {
-        const GXPoint& a = corners[i];
-        const GXPoint& b = corners[(i + 1) % 4];
-        if ((a.x != b.x) == (a.y != b.y)) return false;
-    }
-    rect = GXIntRect{int32_t(std::min(corners[0].x, corners[2].x)),
-                     int32_t(std::min(corners[0].y, corners[2].y)),
-                     int32_t(std::max(corners[0].x, corners[2].x)),
-                     int32_t(std::max(corners[0].y, corners[2].y))};
-    return true;
-}
-
-}  // namespace
 
 void SwBasicSubTarget::AddTargetAndCompositor(SwPipeLine& pipeline) const {
     pipeline.AddTargetColor(targetBitmap_);
@@ -53,11 +22,12 @@ bool SwBasicSubTarget::FillWithoutPipeline(const Geometry& geometry, const SwCol
     // Codes outside 1..15 composite as Normal, as the pipeline reads them.
     const bool normal = !(state.blendMode >= 1 && state.blendMode <= 15);
     uint32_t pixel = 0;
+    DeviceRect device;
     GXIntRect rect;
     if (!normal || state.shapeMask || state.opacityMask || layerShapeMask_ ||
         clip.HasGeometries() || !targetBitmap_ ||
         targetBitmap_->GetPixelFormat() != GXPixelFormatPARGB32 || !source.GetSolidPixel(pixel) ||
-        !WholePixelRect(geometry, matrix, rect))
+        !DeviceRect::FromGeometry(geometry, matrix, device) || !device.WholePixels(rect))
         return false;
     // The pipeline's clip box: the sub-target, its bitmap and the clip's pixel box.
     const GXIntSize size = targetBitmap_->GetSize();

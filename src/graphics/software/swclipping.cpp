@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/geometry/devicerect.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/geometry/transformer.h"
@@ -13,42 +14,6 @@
 namespace Graphics {
 
 namespace {
-
-GXPoint Map(const GXMatrix& m, const GXPoint& p) {
-    return GXPoint{float(double(m.a) * p.x + double(m.c) * p.y + m.e),
-                   float(double(m.b) * p.x + double(m.d) * p.y + m.f)};
-}
-
-// True, with the normalised device rectangle in `out`, when the geometry is one figure of
-// four straight sides (a repeated closing point allowed) that `matrix` maps onto an
-// axis-aligned rectangle. Non-finite points fail every comparison and so never qualify.
-bool DeviceRectangle(const Geometry& geometry, const GXMatrix& matrix, GXRect& out) {
-    const auto& figures = geometry.GetShape().Figures();
-    if (figures.size() != 1) return false;
-    const Figure& figure = figures[0];
-    const int32_t count = figure.PointCount();
-    if (count != 4 && count != 5) return false;
-    for (int32_t i = 0; i < figure.VerbCount(); ++i) {
-        if (figure.Verb(i) != FigureVerbLine) return false;
-    }
-    const GXPoint* points = figure.Points();
-    if (count == 5 && (points[4].x != points[0].x || points[4].y != points[0].y)) return false;
-    GXPoint p[4];
-    for (int32_t i = 0; i < 4; ++i) p[i] = Map(matrix, points[i]);
-    const bool horizontalFirst =
-        p[0].y == p[1].y && p[1].x == p[2].x && p[2].y == p[3].y && p[3].x == p[0].x;
-    const bool verticalFirst =
-        p[0].x == p[1].x && p[1].y == p[2].y && p[2].x == p[3].x && p[3].y == p[0].y;
-    if (!horizontalFirst && !verticalFirst) return false;
-    out = GXRect{std::min(p[0].x, p[2].x), std::min(p[0].y, p[2].y), std::max(p[0].x, p[2].x),
-                 std::max(p[0].y, p[2].y)};
-    return true;
-}
-
-bool OnPixelEdges(const GXRect& r) {
-    return std::floor(r.left) == r.left && std::floor(r.top) == r.top &&
-           std::floor(r.right) == r.right && std::floor(r.bottom) == r.bottom;
-}
 
 // floor or ceil of v, cut to 0..limit; v already lies in 0..limit unless NaN.
 int32_t PixelEdge(float v, int32_t limit) {
@@ -81,17 +46,20 @@ void SwClipping::Intersect(const GXRect& rect) {
     bounds_ = b.left < b.right && b.top < b.bottom ? b : GXRect{0, 0, 0, 0};
 }
 
-void SwClipping::ClipGeometry(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix) {
+void SwClipping::ClipGeometry(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                              bool snapRectangles) {
     if (!geometry) return;
-    GXRect rect;
+    DeviceRect device;
+    GXIntRect pixels;
     // The bound is applied in whole pixels, so only a rectangle on pixel edges may become
     // part of it; any other cuts pixels partly, as a fill of it would cover them.
-    if (DeviceRectangle(*geometry, matrix, rect) && OnPixelEdges(rect)) {
-        Intersect(rect);
+    if (DeviceRect::FromGeometry(*geometry, matrix, device) && device.WholePixels(pixels)) {
+        Intersect(GXRect{float(pixels.left), float(pixels.top), float(pixels.right),
+                         float(pixels.bottom)});
         return;
     }
     mask_.reset();
-    entries_.push_back(Entry{matrix, geometry});
+    entries_.push_back(Entry{matrix, geometry, snapRectangles});
     // A geometry without a stored figure covers nothing: its bound is the empty box.
     const GXRect box = geometry->IsEmpty() ? GXRect{0, 0, 0, 0} : geometry->Bound().Box();
     Intersect(TransformBounds(matrix, box));
@@ -109,6 +77,7 @@ bool SwClipping::operator==(const SwClipping& other) const {
         if (m.a != n.a || m.b != n.b || m.c != n.c || m.d != n.d || m.e != n.e || m.f != n.f) {
             return false;
         }
+        if (x.snapRectangles != y.snapRectangles) return false;
         if (x.geometry != y.geometry && !x.geometry->PointsEqual(*y.geometry)) return false;
     }
     return true;
@@ -144,8 +113,9 @@ void SwClipping::BuildMask() {
             auto pipeline = std::make_shared<SwPipeLine>(entry.geometry,
                                                          GXIntRect{0, 0, size.width, size.height});
             pipeline->SetCTM(MultiplyMatrix(entry.matrix, toMask));
-            // Rectangles are snapped before they get here, when stroke adjustment is on;
-            // otherwise they cover exactly what a fill of them would.
+            // Four-corner rectangles are snapped before they get here; any other figure
+            // the rasterizer finds to be a rectangle snaps as a fill of it would.
+            pipeline->SetSnapRectangles(entry.snapRectangles);
             pipeline->AddTargetShape(coverage);
             pipeline->AddShapeFiller();
             pipeline->Execute();

@@ -22,12 +22,15 @@ public:
     SwClipping(GXIntSize size, float dpiX, float dpiY);
 
     // Intersects the clip with `geometry` mapped by `matrix` (the drawing matrix).
-    void ClipGeometry(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix);
+    // `snapRectangles`: a lone upright rectangle clips whole pixels, exactly those a fill
+    // of it covers under stroke adjustment.
+    void ClipGeometry(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                      bool snapRectangles);
     // Back to the whole sub-target.
     void Reset();
 
     // Same box, and the same geometries (the same objects or equal point for point) under
-    // equal matrices, in the same order.
+    // equal matrices and the same snapping, in the same order.
     bool operator==(const SwClipping& other) const;
 
     // The box in sub-target pixels (floats); (0, 0, 0, 0) when nothing is visible.
@@ -45,6 +48,7 @@ private:
     struct Entry {
         GXMatrix matrix;                     // the drawing matrix of the clip
         std::shared_ptr<Geometry> geometry;  // never null; shared with copies
+        bool snapRectangles;                 // rasterized as a fill under stroke adjustment
     };
 
     void Intersect(const GXRect& rect);

@@ -229,7 +229,7 @@ void SwSubTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
     if (!nonEmpty_) return;
     State& state = Current();
     auto clipping = std::make_shared<SwClipping>(*state.clipping);
-    clipping->ClipGeometry(geometry, DrawingMatrix());
+    clipping->ClipGeometry(geometry, DrawingMatrix(), state.strokeAdjustment != 0);
     state.clipping = std::move(clipping);
 }
 

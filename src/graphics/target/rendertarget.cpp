@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "graphics/bitmap/bitmap.h"
+#include "graphics/geometry/devicerect.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/geometry/strokestyle.h"
@@ -199,12 +200,11 @@ void RenderTarget::EndLayer() {
 void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
                               const std::shared_ptr<Brush>& brush) {
     if (geometry->IsEmpty()) return;
-    GXPoint corners[4];
-    if (impl_->GetStrokeAdjustment() && geometry->FourCorners(corners)) {
+    if (impl_->GetStrokeAdjustment()) {
         const GXMatrix ctm = impl_->GetCTM();
-        for (GXPoint& corner : corners) corner = TransformPoint(ctm, corner);
-        GXRect device, snapped;
-        if (AxisAlignedBox(corners, device) && SnapRect(device, snapped)) {
+        DeviceRect device;
+        GXRect snapped;
+        if (DeviceRect::FromGeometry(*geometry, ctm, device) && device.Snap(snapped)) {
             auto rect = ScratchRectangle(snapped);
             UnderIdentity(ctm, [&] {
                 if (brush)
@@ -264,9 +264,10 @@ void RenderTarget::FillRect(const GXRect& rect, const std::shared_ptr<Brush>& br
     // Stroke adjustment snaps the rectangle exactly as FillOrClip snaps its four-corner
     // figure, without building that figure first. A rectangle without area keeps the
     // general path: its figure loses the repeated corner and is not snapped.
-    GXRect device, snapped;
+    DeviceRect device;
+    GXRect snapped;
     if (impl_->GetStrokeAdjustment() && !HasNoArea(rect) &&
-        MapRectAxisAligned(impl_->GetCTM(), rect, device) && SnapRect(device, snapped)) {
+        DeviceRect::FromUserRect(impl_->GetCTM(), rect, device) && device.Snap(snapped)) {
         FillDeviceRect(snapped, brush);
         return;
     }
@@ -376,14 +377,15 @@ void RenderTarget::DrawBitmap(const std::shared_ptr<Bitmap>& bitmap, float opaci
     const GXIntSize size = bitmap->GetSize();
     const GXRect rect{0, 0, float(size.width), float(size.height)};
     const GXMatrix ctm = impl_->GetCTM();
-    GXRect device, snapped;
-    if (impl_->GetStrokeAdjustment() && MapRectAxisAligned(ctm, rect, device)) {
-        if (HasNoArea(device)) return;
-        if (SnapRect(device, snapped)) {
-            FillDeviceRect(snapped,
-                           std::make_shared<BitmapBrush>(
-                               bitmap, opacity, MultiplyMatrix(ctm, FitMatrix(device, snapped)),
-                               samplingMode, BitmapExtendClamp, BitmapExtendClamp));
+    DeviceRect device;
+    GXRect snapped;
+    if (impl_->GetStrokeAdjustment() && DeviceRect::FromUserRect(ctm, rect, device)) {
+        if (HasNoArea(device.Box())) return;
+        if (device.Snap(snapped)) {
+            FillDeviceRect(
+                snapped, std::make_shared<BitmapBrush>(
+                             bitmap, opacity, MultiplyMatrix(ctm, FitMatrix(device.Box(), snapped)),
+                             samplingMode, BitmapExtendClamp, BitmapExtendClamp));
             return;
         }
     }
@@ -434,12 +436,14 @@ void RenderTarget::FillMask(const std::shared_ptr<Bitmap>& mask,
     PushState();
     WithRestore(
         [&] {
-            GXRect device, snapped;
-            if (impl_->GetStrokeAdjustment() && MapRectAxisAligned(ctm, rect, device)) {
-                if (HasNoArea(device)) return;
-                if (SnapRect(device, snapped)) {
-                    impl_->SetShapeMask(maskBrush(MultiplyMatrix(ctm, FitMatrix(device, snapped))),
-                                        kMaskTypeInverseAlpha);
+            DeviceRect device;
+            GXRect snapped;
+            if (impl_->GetStrokeAdjustment() && DeviceRect::FromUserRect(ctm, rect, device)) {
+                if (HasNoArea(device.Box())) return;
+                if (device.Snap(snapped)) {
+                    impl_->SetShapeMask(
+                        maskBrush(MultiplyMatrix(ctm, FitMatrix(device.Box(), snapped))),
+                        kMaskTypeInverseAlpha);
                     impl_->SetCTM(kIdentityMatrix);
                     impl_->FillGeometry(RectangleGeometry(snapped), brush);
                     return;

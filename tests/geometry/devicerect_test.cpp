@@ -1,4 +1,4 @@
-#include "graphics/target/pixelsnapping.h"
+#include "graphics/geometry/devicerect.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,32 @@
 namespace Graphics {
 namespace {
 
+// The device box of corners in path order, which must form one.
+DeviceRect Box(const GXPoint (&corners)[4]) {
+    DeviceRect box;
+    EXPECT_TRUE(DeviceRect::FromCorners(corners, box));
+    return box;
+}
+
+DeviceRect Box(const GXRect& r) {
+    return Box({{r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}});
+}
+
+bool SnapRect(const GXRect& r, GXRect& s) {
+    return Box(r).Snap(s);
+}
+
 GXRect Snap(GXRect r) {
     GXRect s{-1, -1, -1, -1};
     EXPECT_TRUE(SnapRect(r, s));
     return s;
+}
+
+bool MapRectAxisAligned(const GXMatrix& ctm, const GXRect& rect, GXRect& box) {
+    DeviceRect device;
+    if (!DeviceRect::FromUserRect(ctm, rect, device)) return false;
+    box = device.Box();
+    return true;
 }
 
 void ExpectRect(const GXRect& r, float l, float t, float rt, float b) {
@@ -21,7 +43,7 @@ void ExpectRect(const GXRect& r, float l, float t, float rt, float b) {
     EXPECT_EQ(r.bottom, b);
 }
 
-TEST(PixelSnapping, DropsTheLessCoveredEndPixelAndKeepsThinSpans) {
+TEST(DeviceRect, DropsTheLessCoveredEndPixelAndKeepsThinSpans) {
     // x keeps its 11 pixels; y loses the bottom pixel (0.3 of the top one is cut against
     // 0.8 of the bottom one).
     ExpectRect(Snap({0.3f, 0.3f, 10.6f, 10.2f}), 0, 0, 11, 10);
@@ -37,11 +59,9 @@ TEST(PixelSnapping, DropsTheLessCoveredEndPixelAndKeepsThinSpans) {
     ExpectRect(Snap({-3, 4, 7, 9}), -3, 4, 7, 9);
 }
 
-TEST(PixelSnapping, RefusesNonFiniteAndHugeBoxes) {
-    const float nan = std::numeric_limits<float>::quiet_NaN();
+TEST(DeviceRect, RefusesInfiniteAndHugeBoxes) {
     const float inf = std::numeric_limits<float>::infinity();
     GXRect s{7, 7, 7, 7};
-    EXPECT_FALSE(SnapRect({nan, 0, 1, 1}, s));
     EXPECT_FALSE(SnapRect({0, 0, inf, 1}, s));
     EXPECT_FALSE(SnapRect({0, -inf, 1, 1}, s));
     EXPECT_FALSE(SnapRect({0, 0, 1, 3e9f}, s));
@@ -50,7 +70,7 @@ TEST(PixelSnapping, RefusesNonFiniteAndHugeBoxes) {
     ExpectRect(s, -kSnapLimit, 0, kSnapLimit, 1);
 }
 
-TEST(PixelSnapping, AxisAlignedMappingFollowsScalesFlipsAndQuarterTurns) {
+TEST(DeviceRect, AxisAlignedMappingFollowsScalesFlipsAndQuarterTurns) {
     GXRect d;
     ASSERT_TRUE(MapRectAxisAligned({1, 0, 0, 1, 0, 0}, {1, 2, 3, 5}, d));
     ExpectRect(d, 1, 2, 3, 5);
@@ -69,17 +89,41 @@ TEST(PixelSnapping, AxisAlignedMappingFollowsScalesFlipsAndQuarterTurns) {
     EXPECT_FALSE(MapRectAxisAligned({1, 0, 0, 1, 0, 0}, {0, nan, 1, 1}, d));
 }
 
-TEST(PixelSnapping, FourCornersInPathOrderOnly) {
-    GXRect box;
+TEST(DeviceRect, FourCornersInPathOrderOnly) {
     const GXPoint rect[4] = {{1, 1}, {4, 1}, {4, 3}, {1, 3}};
-    ASSERT_TRUE(AxisAlignedBox(rect, box));
-    ExpectRect(box, 1, 1, 4, 3);
+    ExpectRect(Box(rect).Box(), 1, 1, 4, 3);
     const GXPoint vertical[4] = {{1, 1}, {1, 3}, {4, 3}, {4, 1}};
-    ASSERT_TRUE(AxisAlignedBox(vertical, box));
-    ExpectRect(box, 1, 1, 4, 3);
+    ExpectRect(Box(vertical).Box(), 1, 1, 4, 3);
     // The same corners crossing over (a bow tie) are no rectangle.
     const GXPoint bowTie[4] = {{1, 1}, {4, 3}, {4, 1}, {1, 3}};
-    EXPECT_FALSE(AxisAlignedBox(bowTie, box));
+    DeviceRect box;
+    EXPECT_FALSE(DeviceRect::FromCorners(bowTie, box));
+}
+
+TEST(DeviceRect, WholePixelsOnlyOnPixelEdges) {
+    GXIntRect pixels{};
+    ASSERT_TRUE(Box(GXRect{-3, 4, 7, 9}).WholePixels(pixels));
+    EXPECT_EQ(pixels.left, -3);
+    EXPECT_EQ(pixels.bottom, 9);
+    EXPECT_FALSE(Box(GXRect{0, 0, 7.5f, 9}).WholePixels(pixels));
+    // Infinite edges are cut to the snapping limit, beyond every bitmap.
+    const float inf = std::numeric_limits<float>::infinity();
+    ASSERT_TRUE(Box(GXRect{-inf, 0, inf, 1e30f}).WholePixels(pixels));
+    EXPECT_EQ(pixels.left, -int32_t(kSnapLimit));
+    EXPECT_EQ(pixels.right, int32_t(kSnapLimit));
+    EXPECT_EQ(pixels.bottom, int32_t(kSnapLimit));
+}
+
+// The rasterizer snaps the eighths of a pixel it keeps edges in; as doubles those are exact,
+// and they must snap as the same edges given as floats do.
+TEST(DeviceRect, EighthsSnapAsFloatsDo) {
+    for (int32_t low = -40; low <= 40; ++low)
+        for (int32_t high = low; high <= low + 40; ++high) {
+            const PixelSpan exact = SnapSpan(low / 8.0, high / 8.0);
+            const PixelSpan single = SnapSpan(low / 8.0f, high / 8.0f);
+            EXPECT_EQ(exact.begin, single.begin) << low << " " << high;
+            EXPECT_EQ(exact.end, single.end) << low << " " << high;
+        }
 }
 
 }  // namespace
