@@ -171,7 +171,9 @@ GXAPI GXResult GXBitmapGetPalette(GXBitmapRec_* bitmap, GXPaletteRec_** out);
    right edge. rect must lie within the bitmap; mode is a GXLock* value. */
 GXAPI GXResult GXBitmapLock(GXBitmapRec_* bitmap, const GXIntRect* rect, uint32_t mode,
                             GXBitmapData* out);
-/* Ends the lock; after a lock for writing, renderer copies are dropped. */
+/* Ends the latest lock (locks nest, each ended by one unlock); GXResultInvalidArg when no
+   lock is held. When the last outstanding lock for writing ends, renderer copies are
+   dropped, so what was written is what the next paint sees. */
 GXAPI GXResult GXBitmapUnlock(GXBitmapRec_* bitmap);
 /* Copies sourceRect (null: all) of source to origin (null: 0,0), converting the format. */
 GXAPI GXResult GXBitmapCopyFromBitmap(GXBitmapRec_* bitmap, const GXIntPoint* origin,
@@ -451,11 +453,13 @@ GXAPI GXResult GXCreateBrushSolid(const GXColorF* color, GXBrushRec_** out);
 /* A solid brush from 0xAARRGGBB. */
 GXAPI GXResult GXCreateBrushSolidARGB(uint32_t argb, GXBrushRec_** out);
 /* A brush sharing the bitmap; params null means bilinear and clamp, matrix null identity.
-   The matrix maps bitmap pixels straight to device pixels. */
+   The matrix maps bitmap pixels straight to device pixels. A NaN opacity or a matrix with a
+   NaN or infinite entry is GXResultInvalidArg. */
 GXAPI GXResult GXCreateBrushBitmap(GXBitmapRec_* bitmap, float opacity,
                                    const GXBitmapBrushParams* params, const GXMatrix* matrix,
                                    GXBrushRec_** out);
-/* A brush sharing the gradient; matrix null means identity. */
+/* A brush sharing the gradient; matrix null means identity. NaN opacity or a non-finite
+   matrix is GXResultInvalidArg. */
 GXAPI GXResult GXCreateBrushGradient(GXGradientRec_* gradient, float opacity,
                                      const GXMatrix* matrix, GXBrushRec_** out);
 
@@ -534,6 +538,8 @@ GXAPI GXResult GXRenderTargetPushState(GXRenderTargetRec_* target);
 GXAPI GXResult GXRenderTargetPopState(GXRenderTargetRec_* target);
 /* The current transformation matrix. */
 GXAPI GXResult GXRenderTargetGetCTM(GXRenderTargetRec_* target, GXMatrix* out);
+/* The CTM calls below refuse NaN or infinite arguments, and any change whose resulting CTM
+   is not finite, with GXResultInvalidArg and leave the CTM as it was. */
 /* Sets the CTM; null sets the identity. */
 GXAPI GXResult GXRenderTargetSetCTM(GXRenderTargetRec_* target, const GXMatrix* matrix);
 /* The new CTM applies matrix first, then the old CTM. */
@@ -560,7 +566,7 @@ GXAPI GXResult GXRenderTargetSetShapeMask(GXRenderTargetRec_* target, int32_t ty
    Nothing outside params->bounds (user space under the CTM) reaches the group. An isolated
    group starts transparent, a non-isolated one from the pixels under it; in a knockout
    group each object composites with the group's initial backdrop rather than the objects
-   before it. Does nothing outside a paint. */
+   before it. A NaN opacity or bound is GXResultInvalidArg. Does nothing outside a paint. */
 GXAPI GXResult GXRenderTargetBeginLayer(GXRenderTargetRec_* target, const GXLayerParams* params);
 /* Composites and closes the innermost open group; nothing when none is open. Groups still
    open at GXRenderTargetEndPaint are dropped without being composited. */
@@ -607,7 +613,8 @@ GXAPI GXResult GXRenderTargetDrawBitmap(GXRenderTargetRec_* target, GXBitmapRec_
 GXAPI GXResult GXRenderTargetStretchBitmap(GXRenderTargetRec_* target, GXBitmapRec_* bitmap,
                                            const GXRect* rect, float opacity,
                                            int32_t samplingMode);
-/* Paints the gradient over the whole current clip. */
+/* Paints the gradient over the whole current clip. In the three drawing calls here a NaN
+   opacity is GXResultInvalidArg. */
 GXAPI GXResult GXRenderTargetDrawGradient(GXRenderTargetRec_* target, GXGradientRec_* gradient,
                                           float opacity);
 /* Paints brush where mask (placed as by GXRenderTargetDrawBitmap) is transparent. */

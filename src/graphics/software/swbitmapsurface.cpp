@@ -21,8 +21,15 @@ float SwBitmapSurface::GetDpiY() const {
 }
 
 void SwBitmapSurface::Present() {
-    UpdateBitmap(*bitmap_);
     std::lock_guard<std::recursive_mutex> guard(bitmap_->Mutex());
+    // A NotifyChanged during the paint dropped the drawable from the cache, but what was
+    // painted is in it: the paint finishes with that content, and the notification applies
+    // after it (the drawable goes back into the cache as the bitmap's pixels).
+    if (painted_ && !bitmap_->FindCache(SwBitmapCacheEntry::OwnerKey()))
+        bitmap_->InsertCache(SwBitmapCacheEntry::OwnerKey(),
+                             std::make_shared<SwBitmapCacheEntry>(painted_));
+    painted_.reset();
+    UpdateBitmap(*bitmap_);
     // Every other renderer's copy of the bitmap is stale now. The software drawable stays
     // cached: it holds exactly the bitmap's pixels, so the next paint starts from it.
     std::shared_ptr<CacheBase> drawable = bitmap_->FindCache(SwBitmapCacheEntry::OwnerKey());
