@@ -315,11 +315,14 @@ GXAPI GXResult GXGeometrySendToSink(GXGeometryRec_* geometry,
 /* A new geometry: this one with every point mapped through matrix. */
 GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
                                    GXGeometryRec_** transformed);
-/* The box of every point the geometry received (control points too) through matrix (null:
-   identity); (0, 0, 0, 0) mapped when no figure is stored. */
+/* The box of every finite point the geometry received (control points too; a point with a
+   NaN or infinite coordinate is left out) through matrix (null: identity); (0, 0, 0, 0)
+   mapped when no figure is stored. */
 GXAPI GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GXRect* bound);
 /* A new geometry: the outline of the stroke (nonzero rule); tolerance is the flattening
-   tolerance. A bad dash pattern strokes solid. */
+   tolerance. A bad dash pattern, or one that repeats within the tolerance, strokes solid.
+   An outline of more than 2^23 points is GXResultGraphicsError ("Stroke outline is too
+   complex"), reached in a fraction of a second. */
 GXAPI GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeStyle* style,
                                float tolerance, GXGeometryRec_** outline);
 /* *inside = 1 when the point lies in the filled interior under the fill rule. */
@@ -584,7 +587,9 @@ GXAPI GXResult GXRenderTargetFillRect(GXRenderTargetRec_* target, const GXRect* 
 GXAPI GXResult GXRenderTargetFillEllipse(GXRenderTargetRec_* target, const GXRect* rect,
                                          GXBrushRec_* brush);
 /* Strokes the geometry; width 0 is a hairline; style null means the defaults. A style whose
-   dash lengths are all 0 gives GXResultInvalidArg (also for the three strokes below). */
+   dash lengths are all 0 gives GXResultInvalidArg (also for the three strokes below). Dashes
+   that repeat within a quarter device pixel stroke solid; an outline too complex to make is
+   GXResultGraphicsError, as for GXGeometryWiden. */
 GXAPI GXResult GXRenderTargetStrokeGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry,
                                             GXBrushRec_* brush, float width,
                                             const GXStrokeStyle* style);
