@@ -188,7 +188,9 @@ GXAPI GXResult GXBitmapGetPalette(GXBitmapRec_* bitmap, GXPaletteRec_** out);
    right edge. rect must lie within the bitmap; mode is a GXLock* value. */
 GXAPI GXResult GXBitmapLock(GXBitmapRec_* bitmap, const GXIntRect* rect, uint32_t mode,
                             GXBitmapData* out);
-/* Ends the lock; after a lock for writing, renderer copies are dropped. */
+/* Ends the latest lock (locks nest, each ended by one unlock); GXResultInvalidArg when no
+   lock is held. When the last outstanding lock for writing ends, renderer copies are
+   dropped, so what was written is what the next paint sees. */
 GXAPI GXResult GXBitmapUnlock(GXBitmapRec_* bitmap);
 /* Copies sourceRect (null: all) of source to origin (null: 0,0), converting the format. */
 GXAPI GXResult GXBitmapCopyFromBitmap(GXBitmapRec_* bitmap, const GXIntPoint* origin,
@@ -354,11 +356,14 @@ GXAPI GXResult GXGeometrySendToSink(GXGeometryRec_* geometry,
 /* A new geometry: this one with every point mapped through matrix. */
 GXAPI GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
                                    GXGeometryRec_** transformed);
-/* The box of every point the geometry received (control points too) through matrix (null:
-   identity); (0, 0, 0, 0) mapped when no figure is stored. */
+/* The box of every finite point the geometry received (control points too; a point with a
+   NaN or infinite coordinate is left out) through matrix (null: identity); (0, 0, 0, 0)
+   mapped when no figure is stored. */
 GXAPI GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GXRect* bound);
 /* A new geometry: the outline of the stroke (nonzero rule); tolerance is the flattening
-   tolerance. A bad dash pattern strokes solid. */
+   tolerance. A bad dash pattern, or one that repeats within the tolerance, strokes solid.
+   An outline of more than 2^23 points is GXResultGraphicsError ("Stroke outline is too
+   complex"), reached in a fraction of a second. */
 GXAPI GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeStyle* style,
                                float tolerance, GXGeometryRec_** outline);
 /* *inside = 1 when the point lies in the filled interior under the fill rule. */
@@ -502,11 +507,13 @@ GXAPI GXResult GXCreateBrushSolid(const GXColorF* color, GXBrushRec_** out);
 /* A solid brush from 0xAARRGGBB. */
 GXAPI GXResult GXCreateBrushSolidARGB(uint32_t argb, GXBrushRec_** out);
 /* A brush sharing the bitmap; params null means bilinear and clamp, matrix null identity.
-   The matrix maps bitmap pixels straight to device pixels. */
+   The matrix maps bitmap pixels straight to device pixels. A NaN opacity or a matrix with a
+   NaN or infinite entry is GXResultInvalidArg. */
 GXAPI GXResult GXCreateBrushBitmap(GXBitmapRec_* bitmap, float opacity,
                                    const GXBitmapBrushParams* params, const GXMatrix* matrix,
                                    GXBrushRec_** out);
-/* A brush sharing the gradient; matrix null means identity. */
+/* A brush sharing the gradient; matrix null means identity. NaN opacity or a non-finite
+   matrix is GXResultInvalidArg. */
 GXAPI GXResult GXCreateBrushGradient(GXGradientRec_* gradient, float opacity,
                                      const GXMatrix* matrix, GXBrushRec_** out);
 
@@ -608,6 +615,8 @@ GXAPI GXResult GXRenderTargetPushState(GXRenderTargetRec_* target);
 GXAPI GXResult GXRenderTargetPopState(GXRenderTargetRec_* target);
 /* The current transformation matrix. */
 GXAPI GXResult GXRenderTargetGetCTM(GXRenderTargetRec_* target, GXMatrix* out);
+/* The CTM calls below refuse NaN or infinite arguments, and any change whose resulting CTM
+   is not finite, with GXResultInvalidArg and leave the CTM as it was. */
 /* Sets the CTM; null sets the identity. */
 GXAPI GXResult GXRenderTargetSetCTM(GXRenderTargetRec_* target, const GXMatrix* matrix);
 /* The new CTM applies matrix first, then the old CTM. */
@@ -634,7 +643,7 @@ GXAPI GXResult GXRenderTargetSetShapeMask(GXRenderTargetRec_* target, int32_t ty
    Nothing outside params->bounds (user space under the CTM) reaches the group. An isolated
    group starts transparent, a non-isolated one from the pixels under it; in a knockout
    group each object composites with the group's initial backdrop rather than the objects
-   before it. Does nothing outside a paint. */
+   before it. A NaN opacity or bound is GXResultInvalidArg. Does nothing outside a paint. */
 GXAPI GXResult GXRenderTargetBeginLayer(GXRenderTargetRec_* target, const GXLayerParams* params);
 /* Composites and closes the innermost open group; nothing when none is open. Groups still
    open at GXRenderTargetEndPaint are dropped without being composited. */
@@ -652,7 +661,9 @@ GXAPI GXResult GXRenderTargetFillRect(GXRenderTargetRec_* target, const GXRect* 
 GXAPI GXResult GXRenderTargetFillEllipse(GXRenderTargetRec_* target, const GXRect* rect,
                                          GXBrushRec_* brush);
 /* Strokes the geometry; width 0 is a hairline; style null means the defaults. A style whose
-   dash lengths are all 0 gives GXResultInvalidArg (also for the three strokes below). */
+   dash lengths are all 0 gives GXResultInvalidArg (also for the three strokes below). Dashes
+   that repeat within a quarter device pixel stroke solid; an outline too complex to make is
+   GXResultGraphicsError, as for GXGeometryWiden. */
 GXAPI GXResult GXRenderTargetStrokeGeometry(GXRenderTargetRec_* target, GXGeometryRec_* geometry,
                                             GXBrushRec_* brush, float width,
                                             const GXStrokeStyle* style);
@@ -681,7 +692,8 @@ GXAPI GXResult GXRenderTargetDrawBitmap(GXRenderTargetRec_* target, GXBitmapRec_
 GXAPI GXResult GXRenderTargetStretchBitmap(GXRenderTargetRec_* target, GXBitmapRec_* bitmap,
                                            const GXRect* rect, float opacity,
                                            int32_t samplingMode);
-/* Paints the gradient over the whole current clip. */
+/* Paints the gradient over the whole current clip. In the three drawing calls here a NaN
+   opacity is GXResultInvalidArg. */
 GXAPI GXResult GXRenderTargetDrawGradient(GXRenderTargetRec_* target, GXGradientRec_* gradient,
                                           float opacity);
 /* Paints brush where mask (placed as by GXRenderTargetDrawBitmap) is transparent. */

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config ccache doxygen
+  build-essential cmake ninja-build pkg-config ccache doxygen clang
   libgtest-dev libgmock-dev libbenchmark-dev
   libboost-dev
   libcairo2-dev libpixman-1-dev libpolyclipping-dev

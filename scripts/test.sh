@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: the release build, then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer. Allocation failures must reach the
-# library as null (it reports them as results), so the sanitizer allocator returns null.
+# AddressSanitizer and UndefinedBehaviorSanitizer, then short runs of the fuzzers.
+# Allocation failures must reach the library as null (it reports them as results), so the
+# sanitizer allocator returns null.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -26,3 +27,8 @@ bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DGX_SANITIZE=ON \
   -DGX_BUILD_BENCH=OFF -DGX_BUILD_TOOLS=OFF
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:allocator_may_return_null=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build/asan -j "$jobs" --output-on-failure
+
+# The fuzzers, in their own clang build: each replays its regression inputs and seeds and
+# runs a short fixed number of mutations. Long runs are scripts/fuzz.sh TARGET SECONDS.
+bash scripts/fuzz.sh calls_fuzzer 0
+bash scripts/fuzz.sh decoder_fuzzer 0

@@ -160,4 +160,45 @@ TEST_F(WidenApi, BadNumbersGiveDefinedResultsQuickly) {
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
 }
 
+// A pattern that repeats within the tolerance strokes solid; one that would need more
+// outline than a stroke may have is refused at once, with nothing made.
+TEST_F(WidenApi, FineDashesStrokeSolidOrAreRefusedQuickly) {
+    Line(0, 0, 100, 0);
+    const auto started = std::chrono::steady_clock::now();
+    const GXStrokeStyle fine = Style(0, GXLineCapRound, {1e-4f, 1e-4f});
+    EXPECT_EQ(Widen(10, fine).figures, 1);
+    for (float width : {10.f, 1000.f}) {
+        GXGeometryRec_* out = nullptr;
+        EXPECT_EQ(GXGeometryWiden(g_, width, &fine, 0, &out), GXResultGraphicsError);
+        EXPECT_EQ(out, nullptr);
+    }
+    GXGeometryRec_* rect = nullptr;
+    ASSERT_EQ(GXCreateGeometry(&rect), GXResultSuccess);
+    const GXRect box{0, 0, 40, 26};
+    ASSERT_EQ(GXGeometryRectangle(rect, &box), GXResultSuccess);
+    const GXStrokeStyle fuzzed = Style(0, GXLineCapRound, {1e-6f, 1e-6f, 1e-6f});
+    GXGeometryRec_* out = nullptr;
+    EXPECT_EQ(GXGeometryWiden(rect, 7.5f, &fuzzed, 1e-30f, &out), GXResultGraphicsError);
+    Release(rect);
+    // On a target the tolerance is a quarter device pixel: the stroke is drawn solid.
+    const GXBitmapDesc desc{64, 64, GXPixelFormatPARGB32, 96, 96};
+    GXBitmapRec_* bitmap = nullptr;
+    GXRenderTargetRec_* target = nullptr;
+    GXBrushRec_* brush = nullptr;
+    ASSERT_EQ(GXCreateBitmap(&desc, &bitmap), GXResultSuccess);
+    ASSERT_EQ(GXCreateRenderTargetBitmap(bitmap, &target), GXResultSuccess);
+    ASSERT_EQ(GXCreateBrushSolidARGB(0xFF000000u, &brush), GXResultSuccess);
+    const GXPoint from{0, 32}, to{100, 32};
+    ASSERT_EQ(GXRenderTargetBeginPaint(target), GXResultSuccess);
+    EXPECT_EQ(GXRenderTargetStrokeLine(target, &from, &to, brush, 10, &fine), GXResultSuccess);
+    ASSERT_EQ(GXRenderTargetEndPaint(target), GXResultSuccess);
+    uint32_t pixel = 0;
+    const GXIntRect one{10, 30, 11, 31};
+    const GXBitmapData memory{&pixel, 4, 4};
+    ASSERT_EQ(GXBitmapCopyToMemory(bitmap, &one, &memory), GXResultSuccess);
+    EXPECT_EQ(pixel, 0xFF000000u);
+    for (GXOBase* h : {GX_HANDLE(brush), GX_HANDLE(target), GX_HANDLE(bitmap)}) GXObjectRelease(h);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+}
+
 }  // namespace

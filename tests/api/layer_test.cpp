@@ -253,11 +253,19 @@ TEST(LayerCalls, EmptyUnbalancedAndUnfinishedGroupsAreHarmless) {
     EXPECT_EQ(GXRenderTargetEndLayer(canvas.target()), GXResultSuccess);
     canvas.Begin();
     EXPECT_EQ(GXRenderTargetEndLayer(canvas.target()), GXResultSuccess);
-    // NaN, inverted, outside and zero-opacity groups draw nothing and close cleanly.
+    // NaN bounds or opacity are refused and open nothing: the fill after them is drawn
+    // inside the zero-opacity group, so nothing shows.
+    Begin(canvas, Layer(0, 0, 4, 4, 0, true, false));
     for (const GXLayerParams& params :
-         {Layer(nan, 0, 4, 4, 1, false, false), Layer(4, 0, 0, 4, 1, true, false),
-          Layer(10, 10, 20, 20, 1, false, true), Layer(0, 0, 4, 4, 0, true, false),
-          Layer(0, 0, 4, 4, nan, false, false)}) {
+         {Layer(nan, 0, 4, 4, 1, false, false), Layer(0, 0, 4, nan, 1, false, false),
+          Layer(0, 0, 4, 4, nan, false, false)})
+        EXPECT_EQ(GXRenderTargetBeginLayer(canvas.target(), &params), GXResultInvalidArg);
+    canvas.FillRect(0, 0, 4, 4, canvas.red());
+    End(canvas);
+    // Inverted, outside and zero-opacity groups draw nothing and close cleanly.
+    for (const GXLayerParams& params :
+         {Layer(4, 0, 0, 4, 1, true, false), Layer(10, 10, 20, 20, 1, false, true),
+          Layer(0, 0, 4, 4, 0, true, false)}) {
         Begin(canvas, params);
         canvas.FillRect(0, 0, 4, 4, canvas.red());
         End(canvas);
@@ -275,6 +283,20 @@ TEST(LayerCalls, EmptyUnbalancedAndUnfinishedGroupsAreHarmless) {
     EXPECT_EQ(canvas.Painted(), 1);
     EXPECT_EQ(GXRenderTargetBeginLayer(canvas.target(), nullptr), GXResultInvalidArg);
     EXPECT_EQ(GXRenderTargetEndLayer(nullptr), GXResultInvalidArg);
+}
+
+// Opening a group costs the same at any depth, and a deep nest left open at the end of
+// the paint is dropped without recursing through it.
+TEST(LayerCalls, DeepNestsOpenAndCloseInLinearTime) {
+    Canvas canvas(4, 4, GXPixelFormatPARGB32);
+    canvas.Begin();
+    Begin(canvas, Layer(0, 0, 1, 1, 1, true, false));
+    const GXLayerParams outside = Layer(10, 10, 20, 20, 1, true, false);
+    for (int i = 0; i < 100000; ++i)
+        ASSERT_EQ(GXRenderTargetBeginLayer(canvas.target(), &outside), GXResultSuccess);
+    for (int i = 0; i < 50000; ++i) ASSERT_EQ(GXRenderTargetEndLayer(canvas.target()), GXResultSuccess);
+    canvas.End();
+    EXPECT_EQ(canvas.Painted(), 0);
 }
 
 TEST(LayerCalls, ClearingAGroupPaintsNothingByItself) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -30,6 +32,32 @@ TEST(RenderTargetFill, RectangleOnPremultipliedBitmapIsExact) {
     EXPECT_EQ(size.width, 16);
     EXPECT_EQ(size.height, 16);
     EXPECT_EQ(format, GXPixelFormatPARGB32);
+}
+
+// A bitmap painted through a copy: no sequence of locks, and no notification during a
+// paint, loses what was written or drawn.
+TEST(RenderTargetFill, LocksAndNotificationsNeverLoseWritesOnACopiedBitmap) {
+    Canvas canvas(8, 8, GXPixelFormatARGB32);
+    canvas.Begin();
+    canvas.FillRect(0, 0, 1, 1, canvas.red());
+    canvas.End();  // the renderer now holds a premultiplied copy
+    GXBitmapData write{}, read{};
+    ASSERT_EQ(GXBitmapLock(canvas.bitmap(), nullptr, GXLockWrite, &write), GXResultSuccess);
+    ASSERT_EQ(GXBitmapLock(canvas.bitmap(), nullptr, GXLockRead, &read), GXResultSuccess);
+    static_cast<uint32_t*>(write.data)[1] = kBlack;
+    EXPECT_EQ(GXBitmapUnlock(canvas.bitmap()), GXResultSuccess);
+    EXPECT_EQ(GXBitmapUnlock(canvas.bitmap()), GXResultSuccess);
+    EXPECT_EQ(GXBitmapUnlock(canvas.bitmap()), GXResultInvalidArg);
+    canvas.Begin();
+    canvas.FillRect(2, 0, 3, 1, canvas.red());
+    // A notification in the middle of the paint does not throw away what is drawn.
+    EXPECT_EQ(GXBitmapNotifyChanged(canvas.bitmap()), GXResultSuccess);
+    canvas.FillRect(3, 0, 4, 1, canvas.red());
+    canvas.End();
+    EXPECT_EQ(canvas.At(0, 0), kRed);
+    EXPECT_EQ(canvas.At(1, 0), kBlack);
+    EXPECT_EQ(canvas.At(2, 0), kRed);
+    EXPECT_EQ(canvas.At(3, 0), kRed);
 }
 
 TEST(RenderTargetFill, EllipseCoversItsInsideOnly) {
@@ -341,9 +369,8 @@ TEST(RenderTargetCalls, FillsWhollyOutsideOrNanDrawNothing) {
     canvas.Begin();
     canvas.FillRect(20, 20, 30, 30, canvas.red());
     canvas.FillRect(-30, 0, -20, 8, canvas.red());
-    const GXMatrix nan{std::numeric_limits<float>::quiet_NaN(), 0, 0, 1, 0, 0};
-    ASSERT_EQ(GXRenderTargetSetCTM(canvas.target(), &nan), GXResultSuccess);
-    canvas.FillRect(0, 0, 8, 8, canvas.red());
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    canvas.FillRect(nan, 0, 8, 8, canvas.red());
     canvas.End();
     EXPECT_EQ(canvas.Painted(), 0);
 }
@@ -378,6 +405,31 @@ TEST(RenderTargetCalls, InvalidArgumentsReturnInvalidArg) {
     GXMatrix ctm{};
     ASSERT_EQ(GXRenderTargetGetCTM(target, &ctm), GXResultSuccess);
     EXPECT_EQ(ctm.a, 1);  // the refused scale changed nothing
+}
+
+// A NaN or infinite transform, or one whose product leaves the float range, is refused and
+// leaves the CTM as it was; so are NaN opacities.
+TEST(RenderTargetCalls, NonFiniteTransformsAndOpacitiesAreRefused) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    GXRenderTargetRec_* target = canvas.target();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    canvas.Begin();
+    const GXMatrix large{1e30f, 0, 0, 1e30f, 5, 6};
+    ASSERT_EQ(GXRenderTargetSetCTM(target, &large), GXResultSuccess);
+    const GXMatrix bad{1, 0, 0, nan, 0, 0};
+    for (GXResult result :
+         {GXRenderTargetScaleCTM(target, nan, 1), GXRenderTargetScaleCTM(target, 1, inf),
+          GXRenderTargetScaleCTM(target, 1e30f, 1), GXRenderTargetRotateCTM(target, inf),
+          GXRenderTargetRotateCTM(target, nan), GXRenderTargetTranslateCTM(target, nan, 0),
+          GXRenderTargetTranslateCTM(target, 0, -inf), GXRenderTargetSetCTM(target, &bad),
+          GXRenderTargetConcatCTM(target, &bad), GXRenderTargetConcatCTM(target, &large),
+          GXRenderTargetDrawBitmap(target, canvas.bitmap(), nan, 0)})
+        EXPECT_EQ(result, GXResultInvalidArg);
+    GXMatrix ctm{};
+    ASSERT_EQ(GXRenderTargetGetCTM(target, &ctm), GXResultSuccess);
+    EXPECT_EQ(std::memcmp(&ctm, &large, sizeof ctm), 0);
+    canvas.End();
 }
 
 TEST(RenderTargetCalls, TargetKeepsItsBitmapAlive) {

@@ -60,16 +60,23 @@ TEST(ExportGuard, TurnsExceptionsIntoResultCodes) {
     EXPECT_EQ(ExportGuard([] {}), GXResultSuccess);
     EXPECT_EQ(ExportGuard([] { return GXResultOutOfRange; }), GXResultOutOfRange);
     EXPECT_EQ(ExportGuard([] { GX_RAISE("Bad format conversion"); }), GXResultGraphicsError);
-    EXPECT_EQ(ExportGuard([] { throw std::bad_alloc(); }), GXResultUnexpected);
+    EXPECT_EQ(ExportGuard([] { throw std::bad_alloc(); }), GXResultGraphicsError);
     EXPECT_EQ(ExportGuard([] { throw 42; }), GXResultUnexpected);
 }
 
-TEST(ExportGuard, AnyNullSpotsEachMissingPointer) {
+TEST(ExportGuard, AnyUnusableSpotsMissingPointersAndHandlesOfAnotherKind) {
     int a = 0;
     float b = 0;
-    EXPECT_FALSE(AnyNull(&a, &b));
-    EXPECT_TRUE(AnyNull(&a, static_cast<float*>(nullptr)));
-    EXPECT_TRUE(AnyNull(static_cast<int*>(nullptr), &b));
+    EXPECT_FALSE(AnyUnusable(&a, &b));
+    EXPECT_TRUE(AnyUnusable(&a, static_cast<float*>(nullptr)));
+    EXPECT_TRUE(AnyUnusable(static_cast<int*>(nullptr), &b));
+    GXBrushRec_ brush(nullptr);
+    GXBitmapRec_ bitmap(nullptr);
+    auto* brushAsBitmap = reinterpret_cast<GXBitmapRec_*>(static_cast<GXOBase*>(&brush));
+    EXPECT_FALSE(AnyUnusable(&bitmap, &a));
+    EXPECT_TRUE(AnyUnusable(&a, brushAsBitmap));
+    EXPECT_TRUE(IsWrongKind(brushAsBitmap));
+    EXPECT_FALSE(IsWrongKind(static_cast<GXBitmapRec_*>(nullptr)));
 }
 
 TEST(ProcessHeap, AlignedBlocksAreAlignedAndFailuresRaise) {

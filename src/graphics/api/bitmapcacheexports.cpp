@@ -10,24 +10,24 @@ GXResult GXBitmapCacheSetMemoryQuota(uint64_t quota) {
 }
 
 GXResult GXBitmapCacheGetMemoryQuota(uint64_t* out) {
-    if (AnyNull(out)) return GXResultInvalidArg;
+    if (AnyUnusable(out)) return GXResultInvalidArg;
     *out = BitmapCache::Instance().GetMemoryQuota();
     return GXResultSuccess;
 }
 
 GXResult GXBitmapCacheGetMemoryInUse(uint64_t* out) {
-    if (AnyNull(out)) return GXResultInvalidArg;
+    if (AnyUnusable(out)) return GXResultInvalidArg;
     *out = BitmapCache::Instance().GetMemoryInUse();
     return GXResultSuccess;
 }
 
 GXResult GXBitmapCachePut(GXBitmapRec_* bitmap, int32_t* outId) {
-    if (AnyNull(bitmap, outId)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, outId)) return GXResultInvalidArg;
     return ExportGuard([&] { *outId = int32_t(BitmapCache::Instance().Put(bitmap)); });
 }
 
 GXResult GXBitmapCacheGet(uint32_t id, GXBitmapRec_** out) {
-    if (AnyNull(out)) return GXResultInvalidArg;
+    if (AnyUnusable(out)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = BitmapCache::Instance().Get(id); });
 }
 

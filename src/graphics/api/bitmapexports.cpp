@@ -19,38 +19,38 @@ bool IsUsableMemory(const GXBitmapData& memory) {
 }  // namespace
 
 GXResult GXCreateBitmap(const GXBitmapDesc* desc, GXBitmapRec_** out) {
-    if (AnyNull(desc, out)) return GXResultInvalidArg;
+    if (AnyUnusable(desc, out)) return GXResultInvalidArg;
     if (!Bitmap::CanCreate(*desc)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = MakeHandle<GXBitmapRec_>(Bitmap::Create(*desc)); });
 }
 
 GXResult GXBitmapGetPixelFormat(GXBitmapRec_* bitmap, GXPixelFormat* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = bitmap->impl->GetPixelFormat(); });
 }
 
 GXResult GXBitmapGetSize(GXBitmapRec_* bitmap, GXIntSize* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = bitmap->impl->GetSize(); });
 }
 
 GXResult GXBitmapGetDpiX(GXBitmapRec_* bitmap, float* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = bitmap->impl->GetDpiX(); });
 }
 
 GXResult GXBitmapGetDpiY(GXBitmapRec_* bitmap, float* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = bitmap->impl->GetDpiY(); });
 }
 
 GXResult GXBitmapSetPalette(GXBitmapRec_* bitmap, GXPaletteRec_* palette) {
-    if (AnyNull(bitmap)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap) || IsWrongKind(palette)) return GXResultInvalidArg;
     return ExportGuard([&] { bitmap->impl->SetPalette(palette ? palette->impl : nullptr); });
 }
 
 GXResult GXBitmapGetPalette(GXBitmapRec_* bitmap, GXPaletteRec_** out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         std::shared_ptr<Palette> palette = bitmap->impl->GetPalette();
         *out = palette ? MakeHandle<GXPaletteRec_>(std::move(palette)) : nullptr;
@@ -59,33 +59,33 @@ GXResult GXBitmapGetPalette(GXBitmapRec_* bitmap, GXPaletteRec_** out) {
 
 GXResult GXBitmapLock(GXBitmapRec_* bitmap, const GXIntRect* rect, uint32_t mode,
                       GXBitmapData* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     if (mode < LockMode::Read || mode > LockMode::ReadWrite) return GXResultInvalidArg;
     if (!bitmap->impl->ContainsRect(rect)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = bitmap->impl->Lock(rect, mode); });
 }
 
 GXResult GXBitmapUnlock(GXBitmapRec_* bitmap) {
-    if (AnyNull(bitmap)) return GXResultInvalidArg;
-    return ExportGuard([&] { bitmap->impl->Unlock(); });
+    if (AnyUnusable(bitmap)) return GXResultInvalidArg;
+    return ExportGuard([&] { return bitmap->impl->Unlock() ? GXResultSuccess : GXResultInvalidArg; });
 }
 
 GXResult GXBitmapCopyFromBitmap(GXBitmapRec_* bitmap, const GXIntPoint* origin,
                                 GXBitmapRec_* source, const GXIntRect* sourceRect) {
-    if (AnyNull(bitmap, source)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, source)) return GXResultInvalidArg;
     return ExportGuard([&] { bitmap->impl->CopyFrom(origin, source->impl, sourceRect); });
 }
 
 GXResult GXBitmapCopyFromMemory(GXBitmapRec_* bitmap, const GXIntRect* rect,
                                 const GXBitmapData* memory) {
-    if (AnyNull(bitmap, memory)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, memory)) return GXResultInvalidArg;
     if (!IsUsableMemory(*memory) || !bitmap->impl->ContainsRect(rect)) return GXResultInvalidArg;
     return ExportGuard([&] { bitmap->impl->CopyFromMemory(rect, *memory); });
 }
 
 GXResult GXBitmapCopyToMemory(GXBitmapRec_* bitmap, const GXIntRect* rect,
                               const GXBitmapData* memory) {
-    if (AnyNull(bitmap, memory)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, memory)) return GXResultInvalidArg;
     if (!IsUsableMemory(*memory)) return GXResultInvalidArg;
     return ExportGuard([&] {
         bitmap->impl->CopyPixels(rect, static_cast<uint8_t*>(memory->data), memory->stride,
@@ -94,17 +94,17 @@ GXResult GXBitmapCopyToMemory(GXBitmapRec_* bitmap, const GXIntRect* rect,
 }
 
 GXResult GXBitmapColorFill(GXBitmapRec_* bitmap, const GXIntRect* rect, uint32_t color) {
-    if (AnyNull(bitmap)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap)) return GXResultInvalidArg;
     return ExportGuard([&] { bitmap->impl->ColorFill(rect, color); });
 }
 
 GXResult GXBitmapNotifyChanged(GXBitmapRec_* bitmap) {
-    if (AnyNull(bitmap)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap)) return GXResultInvalidArg;
     return ExportGuard([&] { bitmap->impl->NotifyChanged(); });
 }
 
 GXResult GXBitmapSetOffscreenPainting(GXBitmapRec_* bitmap, int32_t flag) {
-    if (AnyNull(bitmap)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap)) return GXResultInvalidArg;
     bitmap->impl->SetOffscreenPainting(flag);
     return GXResultSuccess;
 }

@@ -17,23 +17,23 @@ GXResult HandOut(std::shared_ptr<Bitmap> bitmap, GXBitmapRec_** out) {
 }  // namespace
 
 GXResult GXCreateBitmapFromFile(const uint16_t* path, GXBitmapRec_** out) {
-    if (AnyNull(path, out)) return GXResultInvalidArg;
+    if (AnyUnusable(path, out)) return GXResultInvalidArg;
     return ExportGuard([&] { return HandOut(Bitmap::LoadFromFile(path), out); });
 }
 
 GXResult GXCreateBitmapFromFileFrame(const uint16_t* path, int32_t frameIndex, uint32_t* frameCount,
                                      GXBitmapRec_** out) {
-    if (AnyNull(path, out)) return GXResultInvalidArg;
+    if (AnyUnusable(path, out)) return GXResultInvalidArg;
     return ExportGuard(
         [&] { return HandOut(Bitmap::LoadFromFileEx(path, frameIndex, frameCount), out); });
 }
 
 GXResult GXCreateBitmapFromMemory(const void* data, uint64_t size, GXBitmapRec_** out) {
-    if (AnyNull(data, out) || size == 0) return GXResultInvalidArg;
+    if (AnyUnusable(data, out) || size == 0) return GXResultInvalidArg;
     return ExportGuard([&] { return HandOut(Bitmap::LoadFromMemory(data, size), out); });
 }
 
 GXResult GXBitmapSaveToFile(GXBitmapRec_* bitmap, const uint16_t* path) {
-    if (AnyNull(bitmap, path)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, path)) return GXResultInvalidArg;
     return ExportGuard([&] { bitmap->impl->SaveToFile(path); });
 }

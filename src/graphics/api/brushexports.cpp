@@ -1,9 +1,11 @@
 // Exports: brushes.
+#include <cmath>
 #include <memory>
 
 #include "graphics/api/exportguard.h"
 #include "graphics/api/handlerecord.h"
 #include "graphics/bitmap/bitmap.h"
+#include "graphics/geometry/matrix.h"
 #include "graphics/geometry/transformer.h"
 #include "graphics/paint/bitmapbrush.h"
 #include "graphics/paint/gradientbrush.h"
@@ -12,7 +14,7 @@
 using namespace Graphics;
 
 GXResult GXCreateBrushSolid(const GXColorF* color, GXBrushRec_** out) {
-    if (AnyNull(color, out)) return GXResultInvalidArg;
+    if (AnyUnusable(color, out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         ColorF value{color->red, color->green, color->blue, color->alpha};
         *out = MakeHandle<GXBrushRec_>(std::make_shared<SolidBrush>(value));
@@ -20,7 +22,7 @@ GXResult GXCreateBrushSolid(const GXColorF* color, GXBrushRec_** out) {
 }
 
 GXResult GXCreateBrushSolidARGB(uint32_t argb, GXBrushRec_** out) {
-    if (AnyNull(out)) return GXResultInvalidArg;
+    if (AnyUnusable(out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = MakeHandle<GXBrushRec_>(std::make_shared<SolidBrush>(ColorF::FromARGB(argb)));
     });
@@ -28,7 +30,8 @@ GXResult GXCreateBrushSolidARGB(uint32_t argb, GXBrushRec_** out) {
 
 GXResult GXCreateBrushBitmap(GXBitmapRec_* bitmap, float opacity, const GXBitmapBrushParams* params,
                              const GXMatrix* matrix, GXBrushRec_** out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out) || std::isnan(opacity) || (matrix && !IsFiniteMatrix(*matrix)))
+        return GXResultInvalidArg;
     GXBitmapBrushParams p =
         params ? *params
                : GXBitmapBrushParams{GXBitmapSamplingBilinear, GXExtendClamp, GXExtendClamp};
@@ -41,7 +44,8 @@ GXResult GXCreateBrushBitmap(GXBitmapRec_* bitmap, float opacity, const GXBitmap
 
 GXResult GXCreateBrushGradient(GXGradientRec_* gradient, float opacity, const GXMatrix* matrix,
                                GXBrushRec_** out) {
-    if (AnyNull(gradient, out)) return GXResultInvalidArg;
+    if (AnyUnusable(gradient, out) || std::isnan(opacity) || (matrix && !IsFiniteMatrix(*matrix)))
+        return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = MakeHandle<GXBrushRec_>(std::make_shared<GradientBrush>(
             gradient->impl, opacity, matrix ? *matrix : kIdentityMatrix));

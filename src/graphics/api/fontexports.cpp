@@ -7,7 +7,7 @@ using namespace Graphics;
 
 GXResult GXCreateFontFace(const uint16_t* faceName, uint32_t style, float size,
                           GXFontFaceRec_** out) {
-    if (AnyNull(faceName, out)) return GXResultInvalidArg;
+    if (AnyUnusable(faceName, out)) return GXResultInvalidArg;
     if (!Font::IsValidSize(size)) return GXResultInvalidArg;
     return ExportGuard(
         [&] { *out = MakeHandle<GXFontFaceRec_>(Font::Create(faceName, style, size)); });
@@ -15,6 +15,6 @@ GXResult GXCreateFontFace(const uint16_t* faceName, uint32_t style, float size,
 
 GXResult GXFontFaceCalculateTextBound(GXFontFaceRec_* face, const uint16_t* text,
                                       GXTextBound* out) {
-    if (AnyNull(face, text, out)) return GXResultInvalidArg;
+    if (AnyUnusable(face, text, out)) return GXResultInvalidArg;
     return ExportGuard([&] { *out = face->impl->CalculateTextBound(text); });
 }

@@ -18,89 +18,89 @@ Geometry& Impl(GXGeometryRec_* handle) {
 }  // namespace
 
 GXResult GXCreateGeometry(GXGeometryRec_** geometry) {
-    if (AnyNull(geometry)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry)) return GXResultInvalidArg;
     return ExportGuard(
         [&] { *geometry = MakeHandle<GXGeometryRec_>(std::make_shared<Geometry>()); });
 }
 
 GXResult GXGeometrySetFillRule(GXGeometryRec_* geometry, int32_t rule) {
-    if (AnyNull(geometry)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).SetFillRule(rule); });
 }
 
 GXResult GXGeometryGetFillRule(GXGeometryRec_* geometry, int32_t* rule) {
-    if (AnyNull(geometry, rule)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, rule)) return GXResultInvalidArg;
     *rule = Impl(geometry).FillRule();
     return GXResultSuccess;
 }
 
 GXResult GXGeometryEmpty(GXGeometryRec_* geometry, uint8_t* empty) {
-    if (AnyNull(geometry, empty)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, empty)) return GXResultInvalidArg;
     *empty = Impl(geometry).IsEmpty() ? 1 : 0;
     return GXResultSuccess;
 }
 
 GXResult GXGeometryPointsEqual(GXGeometryRec_* geometry, GXGeometryRec_* other, uint8_t* equal) {
-    if (AnyNull(geometry, other, equal)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, other, equal)) return GXResultInvalidArg;
     *equal = Impl(geometry).PointsEqual(Impl(other)) ? 1 : 0;
     return GXResultSuccess;
 }
 
 GXResult GXGeometryGetCurrentPoint(GXGeometryRec_* geometry, GXPoint* point) {
-    if (AnyNull(geometry, point)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, point)) return GXResultInvalidArg;
     return Impl(geometry).CurrentPoint(*point) ? GXResultSuccess : GXResultNoResult;
 }
 
 GXResult GXGeometryBeginFigure(GXGeometryRec_* geometry, const GXPoint* start) {
-    if (AnyNull(geometry, start)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, start)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).BeginFigure(*start); });
 }
 
 GXResult GXGeometryEndFigure(GXGeometryRec_* geometry) {
-    if (AnyNull(geometry)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).EndFigure(); });
 }
 
 GXResult GXGeometryEndFigureClose(GXGeometryRec_* geometry) {
-    if (AnyNull(geometry)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).EndFigureClose(); });
 }
 
 GXResult GXGeometryLineTo(GXGeometryRec_* geometry, const GXPoint* point) {
-    if (AnyNull(geometry, point)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, point)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).LineTo(*point); });
 }
 
 GXResult GXGeometryConicCurveTo(GXGeometryRec_* geometry, const GXPoint* control,
                                 const GXPoint* end) {
-    if (AnyNull(geometry, control, end)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, control, end)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).ConicCurveTo(*control, *end); });
 }
 
 GXResult GXGeometryCubicCurveTo(GXGeometryRec_* geometry, const GXPoint* c1, const GXPoint* c2,
                                 const GXPoint* end) {
-    if (AnyNull(geometry, c1, c2, end)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, c1, c2, end)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).CubicCurveTo(*c1, *c2, *end); });
 }
 
 GXResult GXGeometryRectangle(GXGeometryRec_* geometry, const GXRect* rect) {
-    if (AnyNull(geometry, rect)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, rect)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).Rectangle(*rect); });
 }
 
 GXResult GXGeometryEllipse(GXGeometryRec_* geometry, const GXRect* rect) {
-    if (AnyNull(geometry, rect)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, rect)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).Ellipse(*rect); });
 }
 
 GXResult GXGeometryRoundRectangle(GXGeometryRec_* geometry, const GXRect* rect, float rx,
                                   float ry) {
-    if (AnyNull(geometry, rect)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, rect)) return GXResultInvalidArg;
     return ExportGuard([&] { Impl(geometry).RoundRectangle(*rect, rx, ry); });
 }
 
 GXResult GXGeometryCopy(GXGeometryRec_* geometry, GXGeometryRec_** copy) {
-    if (AnyNull(geometry, copy)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, copy)) return GXResultInvalidArg;
     return ExportGuard([&] {
         auto result = std::make_shared<Geometry>();
         Impl(geometry).SendToSink(result.get());
@@ -109,7 +109,7 @@ GXResult GXGeometryCopy(GXGeometryRec_* geometry, GXGeometryRec_** copy) {
 }
 
 GXResult GXGeometrySendToSink(GXGeometryRec_* geometry, const GXGeometrySinkCallbacks* callbacks) {
-    if (AnyNull(geometry, callbacks)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, callbacks)) return GXResultInvalidArg;
     if (!callbacks->setFillRule || !callbacks->beginFigure || !callbacks->endFigure ||
         !callbacks->endFigureClose || !callbacks->lineTo || !callbacks->cubicCurveTo)
         return GXResultInvalidArg;
@@ -123,7 +123,7 @@ GXResult GXGeometrySendToSink(GXGeometryRec_* geometry, const GXGeometrySinkCall
 
 GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
                              GXGeometryRec_** transformed) {
-    if (AnyNull(geometry, matrix, transformed)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, matrix, transformed)) return GXResultInvalidArg;
     return ExportGuard([&] {
         auto result = std::make_shared<Geometry>();
         Impl(geometry).SendToSinkTransformed(*matrix, result.get());
@@ -132,7 +132,7 @@ GXResult GXGeometryTransform(GXGeometryRec_* geometry, const GXMatrix* matrix,
 }
 
 GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GXRect* bound) {
-    if (AnyNull(geometry, bound)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, bound)) return GXResultInvalidArg;
     const Geometry& g = Impl(geometry);
     const GXRect box = g.IsEmpty() ? GXRect{0, 0, 0, 0} : g.Bound().Box();
     *bound = TransformBounds(matrix ? *matrix : kIdentityMatrix, box);
@@ -140,13 +140,13 @@ GXResult GXGeometryGetBound(GXGeometryRec_* geometry, const GXMatrix* matrix, GX
 }
 
 GXResult GXGeometryHitTest(GXGeometryRec_* geometry, const GXPoint* point, uint8_t* inside) {
-    if (AnyNull(geometry, point, inside)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, point, inside)) return GXResultInvalidArg;
     return ExportGuard([&] { *inside = Impl(geometry).HitTest(*point) ? 1 : 0; });
 }
 
 GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeStyle* style,
                          float tolerance, GXGeometryRec_** outline) {
-    if (AnyNull(geometry, style, outline)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, style, outline)) return GXResultInvalidArg;
     return ExportGuard([&] {
         auto result = std::make_shared<Geometry>();
         Impl(geometry).Widen(width, StrokeStyle(style), tolerance, result);
@@ -156,7 +156,7 @@ GXResult GXGeometryWiden(GXGeometryRec_* geometry, float width, const GXStrokeSt
 
 GXResult GXGeometryCombine(GXGeometryRec_* geometry, GXGeometryRec_* other, const GXMatrix* matrix,
                            int32_t operation, float precision, GXGeometryRec_** combined) {
-    if (AnyNull(geometry, other, combined)) return GXResultInvalidArg;
+    if (AnyUnusable(geometry, other, combined)) return GXResultInvalidArg;
     if (operation < 0 || operation > 4 || !std::isfinite(precision) || !(precision > 0)) {
         return GXResultInvalidArg;
     }

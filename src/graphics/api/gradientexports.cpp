@@ -21,7 +21,7 @@ std::shared_ptr<GradientStopCollection> CollectStops(const GXGradientStop* stops
 }  // namespace
 
 GXResult GXCreateGradientLinear(const GXLinearGradientDesc* desc, GXGradientRec_** out) {
-    if (AnyNull(desc, out)) return GXResultInvalidArg;
+    if (AnyUnusable(desc, out)) return GXResultInvalidArg;
     if (desc->count > 0 && !desc->stops) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = MakeHandle<GXGradientRec_>(std::make_shared<LinearGradient>(
@@ -31,7 +31,7 @@ GXResult GXCreateGradientLinear(const GXLinearGradientDesc* desc, GXGradientRec_
 }
 
 GXResult GXCreateGradientRadial(const GXRadialGradientDesc* desc, GXGradientRec_** out) {
-    if (AnyNull(desc, out)) return GXResultInvalidArg;
+    if (AnyUnusable(desc, out)) return GXResultInvalidArg;
     if (desc->count > 0 && !desc->stops) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = MakeHandle<GXGradientRec_>(std::make_shared<RadialGradient>(
@@ -43,7 +43,7 @@ GXResult GXCreateGradientRadial(const GXRadialGradientDesc* desc, GXGradientRec_
 
 GXResult GXCreateGradientTriMesh(const GXTriMeshVertex* vertices, uint64_t count,
                                  uint32_t background, GXGradientRec_** out) {
-    if (AnyNull(vertices, out) || count == 0) return GXResultInvalidArg;
+    if (AnyUnusable(vertices, out) || count == 0) return GXResultInvalidArg;
     return ExportGuard([&] {
         std::vector<TriMeshVertex> mesh;
         mesh.reserve(count);

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 #include "gx.h"
@@ -45,22 +47,32 @@ class Region;
 class RenderTarget;
 }  // namespace Graphics
 
-struct GXPaletteRec_ : HandleRecord<Graphics::Palette> { using HandleRecord::HandleRecord; };
-struct GXBitmapRec_ : HandleRecord<Graphics::Bitmap> {
+struct GXPaletteRec_ final : HandleRecord<Graphics::Palette> { using HandleRecord::HandleRecord; };
+struct GXBitmapRec_ final : HandleRecord<Graphics::Bitmap> {
     using HandleRecord::HandleRecord;
     // Leaves the bitmap cache, which holds no reference and must never hand out a dead handle.
     ~GXBitmapRec_() override;
 };
-struct GXBrushRec_ : HandleRecord<Graphics::Brush> { using HandleRecord::HandleRecord; };
-struct GXGradientRec_ : HandleRecord<Graphics::Gradient> { using HandleRecord::HandleRecord; };
-struct GXFontFaceRec_ : HandleRecord<Graphics::Font> { using HandleRecord::HandleRecord; };
-struct GXGeometryRec_ : HandleRecord<Graphics::Geometry> { using HandleRecord::HandleRecord; };
-struct GXRegionRec_ : HandleRecord<Graphics::Region> { using HandleRecord::HandleRecord; };
-struct GXRenderTargetRec_ : HandleRecord<Graphics::RenderTarget> {
+struct GXBrushRec_ final : HandleRecord<Graphics::Brush> { using HandleRecord::HandleRecord; };
+struct GXGradientRec_ final : HandleRecord<Graphics::Gradient> { using HandleRecord::HandleRecord; };
+struct GXFontFaceRec_ final : HandleRecord<Graphics::Font> { using HandleRecord::HandleRecord; };
+struct GXGeometryRec_ final : HandleRecord<Graphics::Geometry> { using HandleRecord::HandleRecord; };
+struct GXRegionRec_ final : HandleRecord<Graphics::Region> { using HandleRecord::HandleRecord; };
+struct GXRenderTargetRec_ final : HandleRecord<Graphics::RenderTarget> {
     using HandleRecord::HandleRecord;
 };
 
 namespace Graphics {
+
+// True when `handle` is a record of another kind than Record. C callers reach every export
+// through casts (GX_HANDLE), so a brush may arrive where a bitmap is expected; the records
+// are final, so comparing the dynamic type is exact and costs two loads and a compare.
+// A null handle is not of another kind: callers test for null separately.
+template <class Record>
+bool IsWrongKind(const Record* handle) noexcept {
+    static_assert(std::is_base_of_v<GXOBase, Record> && std::is_final_v<Record>);
+    return handle != nullptr && typeid(*static_cast<const GXOBase*>(handle)) != typeid(Record);
+}
 
 // A new record of kind Record over `object`, with one reference for the caller.
 template <class Record>

@@ -11,7 +11,7 @@
 using namespace Graphics;
 
 GXResult GXCreateBitmapFromHBITMAP(GXHostBitmap* hbitmap, GXBitmapRec_** out) {
-    if (AnyNull(hbitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(hbitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = MakeHandle<GXBitmapRec_>(
             SwNativeBitmapWrapper::CreateBitmap(HostHandles::Find(hbitmap)));
@@ -19,7 +19,7 @@ GXResult GXCreateBitmapFromHBITMAP(GXHostBitmap* hbitmap, GXBitmapRec_** out) {
 }
 
 GXResult GXBitmapSaveToHBITMAP(GXBitmapRec_* bitmap, GXHostBitmap** out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = HostHandles::Make<GXHostBitmap>(SwSystemBitmap::CopyToNativeBitmap(*bitmap->impl));
     });

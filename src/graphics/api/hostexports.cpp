@@ -29,7 +29,7 @@ GXResult BlitResult(bool done) {
 }  // namespace
 
 GXResult GXHostWrapWindow(struct _XDisplay* display, unsigned long window, GXHostWindow** out) {
-    if (AnyNull(display, out) || window == 0) return GXResultInvalidArg;
+    if (AnyUnusable(display, out) || window == 0) return GXResultInvalidArg;
     return ExportGuard([&] {
         std::shared_ptr<Platform::X11Window> wrapped = Platform::X11Window::Wrap(display, window);
         if (!wrapped) GX_RAISE("The window does not exist");
@@ -42,7 +42,7 @@ GXResult GXHostDeleteWindow(GXHostWindow* window) {
 }
 
 GXResult GXHostCreateMemoryDC(GXHostDC** out) {
-    if (AnyNull(out)) return GXResultInvalidArg;
+    if (AnyUnusable(out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = HostHandles::Make<GXHostDC>(
             std::shared_ptr<Platform::DeviceContext>(std::make_shared<Platform::MemoryDeviceContext>()));
@@ -50,7 +50,7 @@ GXResult GXHostCreateMemoryDC(GXHostDC** out) {
 }
 
 GXResult GXHostCreateWindowDC(GXHostWindow* window, GXHostDC** out) {
-    if (AnyNull(window, out)) return GXResultInvalidArg;
+    if (AnyUnusable(window, out)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::X11Window> wrapped = HostHandles::Find(window);
         if (!wrapped) return GXResultInvalidArg;
@@ -61,7 +61,7 @@ GXResult GXHostCreateWindowDC(GXHostWindow* window, GXHostDC** out) {
 }
 
 GXResult GXHostCreateCairoDC(struct _cairo* cairo, GXHostDC** out) {
-    if (AnyNull(cairo, out)) return GXResultInvalidArg;
+    if (AnyUnusable(cairo, out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = HostHandles::Make<GXHostDC>(std::shared_ptr<Platform::DeviceContext>(
             std::make_shared<Platform::CairoDeviceContext>(cairo)));
@@ -73,7 +73,7 @@ GXResult GXHostDeleteDC(GXHostDC* dc) {
 }
 
 GXResult GXHostGetDeviceCaps(GXHostDC* dc, int32_t cap, int32_t* out) {
-    if (AnyNull(dc, out) || cap < GXHostCapHorzRes || cap > GXHostCapLogPixelsY)
+    if (AnyUnusable(dc, out) || cap < GXHostCapHorzRes || cap > GXHostCapLogPixelsY)
         return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::DeviceContext> context = HostHandles::Find(dc);
@@ -84,7 +84,7 @@ GXResult GXHostGetDeviceCaps(GXHostDC* dc, int32_t cap, int32_t* out) {
 }
 
 GXResult GXHostSelectBitmap(GXHostDC* dc, GXHostBitmap* bitmap) {
-    if (AnyNull(dc)) return GXResultInvalidArg;
+    if (AnyUnusable(dc)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::DeviceContext> context = HostHandles::Find(dc);
         std::shared_ptr<Platform::NativeBitmap> native = bitmap ? HostHandles::Find(bitmap) : nullptr;
@@ -105,7 +105,7 @@ GXResult GXHostBitBlt(GXHostDC* destination, int32_t x, int32_t y, int32_t width
 GXResult GXHostStretchBlt(GXHostDC* destination, int32_t x, int32_t y, int32_t width,
                           int32_t height, GXHostDC* source, int32_t sourceX, int32_t sourceY,
                           int32_t sourceWidth, int32_t sourceHeight) {
-    if (AnyNull(destination, source)) return GXResultInvalidArg;
+    if (AnyUnusable(destination, source)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::DeviceContext> to = HostHandles::Find(destination);
         std::shared_ptr<Platform::DeviceContext> from = HostHandles::Find(source);
@@ -117,7 +117,7 @@ GXResult GXHostStretchBlt(GXHostDC* destination, int32_t x, int32_t y, int32_t w
 
 GXResult GXHostCreateBitmap(int32_t width, int32_t height, int32_t bitsPerPixel,
                             const uint32_t* colorTable, uint32_t colorCount, GXHostBitmap** out) {
-    if (AnyNull(out) || (colorCount != 0 && !colorTable)) return GXResultInvalidArg;
+    if (AnyUnusable(out) || (colorCount != 0 && !colorTable)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::NativeBitmap> native =
             Platform::NativeBitmap::Create(width, height, bitsPerPixel, colorTable, colorCount);
@@ -128,7 +128,7 @@ GXResult GXHostCreateBitmap(int32_t width, int32_t height, int32_t bitsPerPixel,
 }
 
 GXResult GXHostBitmapGetInfo(GXHostBitmap* bitmap, GXHostBitmapInfo* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::NativeBitmap> native = HostHandles::Find(bitmap);
         if (!native) return GXResultInvalidArg;
@@ -139,7 +139,7 @@ GXResult GXHostBitmapGetInfo(GXHostBitmap* bitmap, GXHostBitmapInfo* out) {
 }
 
 GXResult GXHostBitmapGetColorTable(GXHostBitmap* bitmap, uint32_t* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::NativeBitmap> native = HostHandles::Find(bitmap);
         if (!native) return GXResultInvalidArg;
@@ -149,7 +149,7 @@ GXResult GXHostBitmapGetColorTable(GXHostBitmap* bitmap, uint32_t* out) {
 }
 
 GXResult GXHostBitmapGetBits(GXHostBitmap* bitmap, GXBitmapData* out) {
-    if (AnyNull(bitmap, out)) return GXResultInvalidArg;
+    if (AnyUnusable(bitmap, out)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         std::shared_ptr<Platform::NativeBitmap> native = HostHandles::Find(bitmap);
         if (!native) return GXResultInvalidArg;

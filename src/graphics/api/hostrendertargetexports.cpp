@@ -24,7 +24,7 @@ bool IsUsableDeviceRect(const GXIntRect* rect) {
 
 GXResult GXCreateRenderTargetHWND(GXHostWindow* hwnd, int32_t /*softwareOnly*/,
                                   GXRenderTargetRec_** out) {
-    if (AnyNull(hwnd, out)) return GXResultInvalidArg;
+    if (AnyUnusable(hwnd, out)) return GXResultInvalidArg;
     // Only the software renderer draws windows so far, so the switch has nothing to choose.
     return ExportGuard([&] {
         *out = MakeHandle<GXRenderTargetRec_>(
@@ -33,7 +33,7 @@ GXResult GXCreateRenderTargetHWND(GXHostWindow* hwnd, int32_t /*softwareOnly*/,
 }
 
 GXResult GXCreateRenderTargetHDC(GXHostDC* hdc, const GXIntRect* rect, GXRenderTargetRec_** out) {
-    if (AnyNull(hdc, out) || !IsUsableDeviceRect(rect)) return GXResultInvalidArg;
+    if (AnyUnusable(hdc, out) || !IsUsableDeviceRect(rect)) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = MakeHandle<GXRenderTargetRec_>(
             std::make_shared<DeviceRenderTarget>(HostHandles::Find(hdc), rect));

@@ -24,7 +24,7 @@ std::shared_ptr<Platform::PrinterDeviceContext> FindPrinter(const GXHostDC* dc) 
 // is out of order, GXResultGraphicsError when the file could not be written.
 template <class Step>
 GXResult PrinterStep(GXHostDC* dc, Step&& step) {
-    if (AnyNull(dc)) return GXResultInvalidArg;
+    if (AnyUnusable(dc)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         auto printer = FindPrinter(dc);
         if (!printer) return GXResultInvalidArg;
@@ -37,7 +37,7 @@ GXResult PrinterStep(GXHostDC* dc, Step&& step) {
 GXResult GXHostCreatePrinterDC(int32_t format, const char* path, float widthPoints,
                                float heightPoints, int32_t dpiX, int32_t dpiY, GXHostDC** out) {
     using Platform::PrinterDeviceContext;
-    if (AnyNull(path, out) || format < GXHostPrintPDF || format > GXHostPrintSVG ||
+    if (AnyUnusable(path, out) || format < GXHostPrintPDF || format > GXHostPrintSVG ||
         !PrinterDeviceContext::IsUsable(widthPoints, heightPoints, dpiX, dpiY))
         return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
@@ -70,7 +70,7 @@ GXResult GXHostEndDocument(GXHostDC* dc) {
 }
 
 GXResult GXCreateRenderTargetPrintDC(GXHostDC* hdc, GXRenderTargetRec_** out) {
-    if (AnyNull(hdc, out)) return GXResultInvalidArg;
+    if (AnyUnusable(hdc, out)) return GXResultInvalidArg;
     return ExportGuard([&]() -> GXResult {
         auto printer = FindPrinter(hdc);
         if (!printer) return GXResultInvalidArg;

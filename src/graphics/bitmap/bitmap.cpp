@@ -34,13 +34,32 @@ bool Bitmap::ContainsRect(const GXIntRect* rect) const {
 }
 
 GXBitmapData Bitmap::Lock(const GXIntRect* rect, uint32_t mode) {
-    lockMode_ = mode;
-    return impl_->Lock(rect, mode);
+    std::lock_guard<std::mutex> guard(lockMutex_);
+    lockModes_.push_back(mode);  // first, so a failure below leaves no lock behind
+    try {
+        const GXBitmapData data = impl_->Lock(rect, mode);
+        if (mode & LockMode::Write) ++writeLocks_;
+        return data;
+    } catch (...) {
+        lockModes_.pop_back();
+        throw;
+    }
 }
 
-void Bitmap::Unlock() {
-    impl_->Unlock();
-    if (lockMode_ & LockMode::Write) NotifyChanged();
+bool Bitmap::Unlock() {
+    bool wroteLast = false;
+    {
+        std::lock_guard<std::mutex> guard(lockMutex_);
+        if (lockModes_.empty()) return false;
+        const uint32_t mode = lockModes_.back();
+        lockModes_.pop_back();
+        impl_->Unlock();
+        if (mode & LockMode::Write) wroteLast = --writeLocks_ == 0;
+    }
+    // Only when no writer is left: a copy made while another write lock is open would be
+    // stale again at once.
+    if (wroteLast) NotifyChanged();
+    return true;
 }
 
 void Bitmap::CopyFrom(const GXIntPoint* origin, const std::shared_ptr<Bitmap>& source,

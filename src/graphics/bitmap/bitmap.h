@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "graphics/core/graphicsbase.h"
 #include "graphics/core/implementationholder.h"
@@ -49,10 +51,12 @@ public:
     // True when `rect` is null or lies within the bitmap and is not inverted: the windows
     // of Lock and CopyFromMemory are used unchanged, so they must be checked first.
     bool ContainsRect(const GXIntRect* rect) const;
-    // `rect` must satisfy ContainsRect; `mode` is remembered for Unlock.
+    // `rect` must satisfy ContainsRect. Locks nest: each Lock is ended by one Unlock, the
+    // latest first, and locks may be taken from several threads at once.
     GXBitmapData Lock(const GXIntRect* rect, uint32_t mode);
-    // After a lock for writing, the renderer copies are stale and dropped.
-    void Unlock();
+    // Ends the latest lock; false when no lock is held. When the last outstanding lock for
+    // writing ends, the renderer copies are stale and dropped.
+    bool Unlock();
     // Copies `sourceRect` of `source` to `origin`, through a format converter when the
     // formats differ, then drops the renderer copies.
     void CopyFrom(const GXIntPoint* origin, const std::shared_ptr<Bitmap>& source,
@@ -63,7 +67,9 @@ public:
     void SetOffscreenPainting(int32_t flag) { offscreenPainting_ = flag; }
 
 private:
-    uint32_t lockMode_ = 0;          // mode of the most recent Lock (LockMode bits)
+    std::mutex lockMutex_;              // guards lockModes_ and writeLocks_
+    std::vector<uint32_t> lockModes_;   // modes of the outstanding locks, oldest first
+    uint32_t writeLocks_ = 0;           // how many of them include LockMode::Write
     int32_t offscreenPainting_ = 0;  // the caller's flag, reported by IsOffscreenPainting
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cmath>
+
 #include "graphics/geometry/geometrysink.h"
 
 namespace Graphics {
@@ -21,9 +23,10 @@ public:
         Include(end);
     }
 
-    // A NaN coordinate never replaces a bound already held (the comparisons fail), but a
-    // NaN first point makes that side NaN for good.
+    // A point with a NaN or infinite coordinate is left out, first or not: the figures
+    // holding one are dropped when drawn, so they have no extent to bound.
     void Include(const GXPoint& p) {
+        if (!std::isfinite(p.x) || !std::isfinite(p.y)) return;
         if (empty_) {
             left_ = right_ = p.x;
             top_ = bottom_ = p.y;
@@ -34,6 +37,13 @@ public:
         if (p.y < top_) top_ = p.y;
         if (p.x > right_) right_ = p.x;
         if (p.y > bottom_) bottom_ = p.y;
+    }
+
+    // Widens this box to take in `other`'s.
+    void Include(const BoundCalculator& other) {
+        if (other.empty_) return;
+        Include(GXPoint{other.left_, other.top_});
+        Include(GXPoint{other.right_, other.bottom_});
     }
 
     bool IsEmpty() const { return empty_; }

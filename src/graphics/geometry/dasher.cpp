@@ -90,6 +90,14 @@ Dasher::Dasher(float tolerance, const std::vector<float>& dashes, float offset,
       piecesLeft_(kMaxPieces),
       target_(std::move(target)) {}
 
+bool Dasher::IsFinerThan(const std::vector<float>& dashes, float tolerance) {
+    double sum = 0;
+    for (float e : dashes) sum += e;
+    // An odd count alternates the meaning of its elements, so it repeats after two passes.
+    const double repeat = dashes.size() % 2 ? 2 * sum : sum;
+    return repeat <= tolerance;
+}
+
 void Dasher::Piece(const GXPoint& from, const GXPoint& to, bool off) {
     if (off != outputOff_) {
         if (off) {

@@ -43,6 +43,11 @@ public:
     Dasher(float tolerance, const std::vector<float>& dashes, float offset,
            std::shared_ptr<GeometrySink> target);
 
+    // True when the pattern repeats within `tolerance`: its dashes and gaps are finer than
+    // the flattening can show, so the stroke is drawn solid (the pattern's look from any
+    // distance) instead of as millions of dashes and caps.
+    static bool IsFinerThan(const std::vector<float>& dashes, float tolerance);
+
     void SetFillRule(int32_t) override {}
     void BeginFigure(const GXPoint& start) override;
     void EndFigure() override;

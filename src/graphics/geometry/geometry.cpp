@@ -86,13 +86,23 @@ void Geometry::SendToSinkTransformed(const GXMatrix& matrix, GeometrySink* sink)
     shape_->Replay(transformer);
 }
 
+template <class Build>
+void Geometry::AddFigure(Build&& build) {
+    // Built apart and appended whole: a failure half-way leaves this geometry untouched.
+    Shape figure;
+    build(figure);
+    shape_->Append(std::move(figure));
+}
+
 void Geometry::Rectangle(const GXRect& r) {
-    GXRect q = r;
-    BeginFigure({q.left, q.top});
-    LineTo({q.right, q.top});
-    LineTo({q.right, q.bottom});
-    LineTo({q.left, q.bottom});
-    EndFigureClose();
+    const GXRect q = r;
+    AddFigure([&](Shape& s) {
+        s.BeginFigure({q.left, q.top});
+        s.LineTo({q.right, q.top});
+        s.LineTo({q.right, q.bottom});
+        s.LineTo({q.left, q.bottom});
+        s.EndFigureClose();
+    });
 }
 
 void Geometry::Ellipse(const GXRect& r) {
@@ -100,12 +110,14 @@ void Geometry::Ellipse(const GXRect& r) {
     const float rx = (r.right - r.left) * 0.5f, ry = (r.bottom - r.top) * 0.5f;
     const float cx = r.left + rx, cy = r.top + ry;
     const float kx = kCircle * rx, ky = kCircle * ry;
-    BeginFigure({cx, cy + ry});
-    CubicCurveTo({cx - kx, cy + ry}, {cx - rx, cy + ky}, {cx - rx, cy});
-    CubicCurveTo({cx - rx, cy - ky}, {cx - kx, cy - ry}, {cx, cy - ry});
-    CubicCurveTo({cx + kx, cy - ry}, {cx + rx, cy - ky}, {cx + rx, cy});
-    CubicCurveTo({cx + rx, cy + ky}, {cx + kx, cy + ry}, {cx, cy + ry});
-    EndFigureClose();
+    AddFigure([&](Shape& s) {
+        s.BeginFigure({cx, cy + ry});
+        s.CubicCurveTo({cx - kx, cy + ry}, {cx - rx, cy + ky}, {cx - rx, cy});
+        s.CubicCurveTo({cx - rx, cy - ky}, {cx - kx, cy - ry}, {cx, cy - ry});
+        s.CubicCurveTo({cx + kx, cy - ry}, {cx + rx, cy - ky}, {cx + rx, cy});
+        s.CubicCurveTo({cx + rx, cy + ky}, {cx + kx, cy + ry}, {cx, cy + ry});
+        s.EndFigureClose();
+    });
 }
 
 void Geometry::RoundRectangle(const GXRect& r, float rx, float ry) {
@@ -116,16 +128,18 @@ void Geometry::RoundRectangle(const GXRect& r, float rx, float ry) {
     const float gx = halfWidth < rx ? halfWidth : rx;
     const float gy = halfHeight < ry ? halfHeight : ry;
     const float kx = gx * kCircle, ky = gy * kCircle;
-    BeginFigure({right - gx, top});
-    CubicCurveTo({right - gx + kx, top}, {right, top + gy - ky}, {right, top + gy});
-    LineTo({right, bottom - gy});
-    CubicCurveTo({right, bottom - gy + ky}, {right - gx + kx, bottom}, {right - gx, bottom});
-    LineTo({left + gx, bottom});
-    CubicCurveTo({left + gx - kx, bottom}, {left, bottom - gy + ky}, {left, bottom - gy});
-    LineTo({left, top + gy});
-    CubicCurveTo({left, top + gy - ky}, {left + gx - kx, top}, {left + gx, top});
-    LineTo({right - gx, top});
-    EndFigureClose();
+    AddFigure([&](Shape& s) {
+        s.BeginFigure({right - gx, top});
+        s.CubicCurveTo({right - gx + kx, top}, {right, top + gy - ky}, {right, top + gy});
+        s.LineTo({right, bottom - gy});
+        s.CubicCurveTo({right, bottom - gy + ky}, {right - gx + kx, bottom}, {right - gx, bottom});
+        s.LineTo({left + gx, bottom});
+        s.CubicCurveTo({left + gx - kx, bottom}, {left, bottom - gy + ky}, {left, bottom - gy});
+        s.LineTo({left, top + gy});
+        s.CubicCurveTo({left, top + gy - ky}, {left + gx - kx, top}, {left + gx, top});
+        s.LineTo({right - gx, top});
+        s.EndFigureClose();
+    });
 }
 
 bool Geometry::PointsEqual(const Geometry& other) const {

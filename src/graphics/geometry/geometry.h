@@ -77,6 +77,9 @@ public:
 private:
     // Begins a figure at the current point, or (0, 0), when none is open.
     void EnsureFigure();
+    // Runs build(shape) on a new shape and appends its figures, all or nothing.
+    template <class Build>
+    void AddFigure(Build&& build);
 
     std::shared_ptr<Shape> shape_;  // never null
 };

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "graphics/core/exception.h"
 #include "graphics/geometry/figureflattener.h"
 
 namespace Graphics {
@@ -48,6 +49,7 @@ Pen::Pen(float tolerance, float width, int32_t cap, int32_t join, float miterLim
       miterLimit_(miterLimit),
       halfWidth_(width * 0.5f),
       usable_(std::isfinite(halfWidth_) && halfWidth_ >= 0),
+      pointsLeft_(kMaxOutlinePoints),
       target_(std::move(target)) {
     // Finer tolerances and wider pens take more arc points; the floor bounds their count
     // (and keeps the step from being 0 when hw swamps the tolerance in float).
@@ -177,6 +179,8 @@ void Pen::Cap(const GXPoint& p, const GXPoint& q, Out&& emit) const {
 
 void Pen::Emit(const GXPoint& point) {
     if (Same(point, lastEmitted_)) return;
+    if (pointsLeft_ == 0) GX_RAISE("Stroke outline is too complex");
+    --pointsLeft_;
     target_->LineTo(point);
     lastEmitted_ = point;
 }

@@ -15,11 +15,15 @@ namespace Graphics {
 // Every junction of two segments gets the join, whether a line or a curve meets it on either
 // side; a curve's own flattened pieces are not joined to each other.
 //
-// Bad numbers give a defined, bounded result: a width that is NaN, infinite or negative
+// The outline of one stroke has at most kMaxOutlinePoints points: beyond that (a dash
+// pattern far finer than the tolerance, say) the pen raises "Stroke outline is too
+// complex" rather than fill memory. Bad numbers give a defined, bounded result: a width that is NaN, infinite or negative
 // strokes nothing; a figure with a non-finite point has no outline; a tolerance of 0,
 // negative or NaN is raised to 2^-23 and arc steps never fall below pi/1024.
 class Pen final : public GeometrySink {
 public:
+    static constexpr uint32_t kMaxOutlinePoints = 1u << 23;
+
     Pen(float tolerance, float width, int32_t cap, int32_t join, float miterLimit,
         std::shared_ptr<GeometrySink> target);
 
@@ -64,6 +68,7 @@ private:
     Figure right_;                          // right offsets in path order, no repeats
     std::vector<GXPoint> frontCap_;         // start-cap points in the order prepending adds them
     GXPoint lastEmitted_{};                 // last point sent in the outline being emitted
+    uint32_t pointsLeft_;                   // outline points this pen may still send
     std::shared_ptr<GeometrySink> target_;  // receives closed outline figures; never null
 };
 

@@ -6,33 +6,66 @@ namespace Graphics {
 
 Shape::Shape() : bound_(std::make_shared<BoundCalculator>()) {}
 
+void Shape::ReserveFigures(size_t count) {
+    const size_t needed = figures_.size() + count;
+    // Doubling keeps storing a figure amortised O(1).
+    if (needed > figures_.capacity())
+        figures_.reserve(needed > 2 * figures_.size() ? needed : 2 * figures_.size());
+}
+
+bool Shape::OpenFigureIsStorable() const {
+    // A lone start point stays open: a following LineTo extends the same figure.
+    return figureOpen_ && current_.PointCount() > 0 &&
+           (current_.VerbCount() > 0 || current_.IsClosed());
+}
+
+void Shape::StoreOpenFigure() noexcept {
+    figures_.push_back(std::move(current_));  // room was made: no allocation, no throw
+    figureOpen_ = false;
+    bound_->EndFigure();
+}
+
 void Shape::BeginFigure(const GXPoint& start) {
     // Copy first: `start` may refer into the block that Reset hands back for reuse.
-    GXPoint p = start;
-    if (figureOpen_) EndFigure();
-    // Closed until the start point is in: a failed growth must not leave an open figure
-    // without points.
-    figureOpen_ = false;
-    current_.Reset();
-    current_.AppendStart(p);
+    const GXPoint p = start;
+    if (figureOpen_) {
+        // The open figure is ended and a new one begins. Every allocation comes first, so
+        // a failure leaves the open figure open and unchanged.
+        const bool stores = OpenFigureIsStorable();
+        if (stores) ReserveFigures(1);
+        Figure next;
+        next.AppendStart(p);
+        if (stores) StoreOpenFigure();
+        current_ = std::move(next);
+    } else {
+        // Nothing open: a failure here leaves the shape closed as it was.
+        current_.Reset();
+        current_.AppendStart(p);
+    }
     figureOpen_ = true;
     bound_->BeginFigure(p);
 }
 
 void Shape::EndFigure() {
-    if (!figureOpen_ || current_.PointCount() == 0) return;
-    // A lone start point stays open: a following LineTo extends the same figure.
-    if (current_.VerbCount() == 0 && !current_.IsClosed()) return;
-    // push_back either moves the figure in or throws leaving it untouched.
-    figures_.push_back(std::move(current_));
-    figureOpen_ = false;
-    bound_->EndFigure();
+    if (!OpenFigureIsStorable()) return;
+    ReserveFigures(1);
+    StoreOpenFigure();
 }
 
 void Shape::EndFigureClose() {
     if (!figureOpen_) return;
+    ReserveFigures(1);
     current_.SetClosed(true);
     EndFigure();
+}
+
+void Shape::Append(Shape&& other) {
+    if (other.figures_.empty()) return;
+    ReserveFigures(other.figures_.size() + 1);
+    if (OpenFigureIsStorable()) StoreOpenFigure();
+    figureOpen_ = false;
+    for (Figure& figure : other.figures_) figures_.push_back(std::move(figure));
+    bound_->Include(*other.bound_);
 }
 
 void Shape::LineTo(const GXPoint& point) {

@@ -11,7 +11,8 @@ namespace Graphics {
 
 // The path storage. It keeps the figures that were ended, in insertion order; the figure
 // being built is invisible to everything but the bound and the current point until it is
-// ended. Stored figures are never changed or removed.
+// ended. Stored figures are never changed or removed. Every call either completes or,
+// when an allocation fails, throws leaving the shape as it was.
 class Shape final : public GeometrySink {
 public:
     Shape();
@@ -29,6 +30,9 @@ public:
     const std::vector<Figure>& Figures() const { return figures_; }
     const BoundCalculator& Bound() const { return *bound_; }
 
+    // Ends the open figure and stores the figures of `other` after it, all or nothing.
+    void Append(Shape&& other);
+
     // The replay protocol: nothing for no stored figure, else SetFillRule once and every
     // stored figure in order.
     void Replay(GeometrySink& sink) const;
@@ -44,6 +48,13 @@ private:
     Figure current_;                          // the open figure; its block is reused
     std::vector<Figure> figures_;             // ended figures, in insertion order
     std::shared_ptr<BoundCalculator> bound_;  // every point ever received, never empty
+
+    // True when the open figure has something to store: a segment, or it was closed.
+    bool OpenFigureIsStorable() const;
+    // Makes room for `count` more stored figures, so that storing them cannot fail.
+    void ReserveFigures(size_t count);
+    // Stores the open figure; room for it must have been made.
+    void StoreOpenFigure() noexcept;
 };
 
 }  // namespace Graphics

@@ -12,7 +12,7 @@ std::shared_ptr<GeometrySink> MakeStrokeSink(float tolerance, float width, const
                                              std::shared_ptr<GeometrySink> target) {
     auto pen = std::make_shared<Pen>(tolerance, width, style.cap, style.join, style.miterLimit,
                                      std::move(target));
-    if (style.dashes.empty()) return pen;
+    if (style.dashes.empty() || Dasher::IsFinerThan(style.dashes, tolerance)) return pen;
     try {
         return std::make_shared<Dasher>(tolerance, style.dashes, style.dashOffset, pen);
     } catch (const Exception&) {

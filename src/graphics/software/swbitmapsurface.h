@@ -16,12 +16,13 @@ public:
     GXIntSize GetSize() const override;
     float GetDpiX() const override;
     float GetDpiY() const override;
-    std::shared_ptr<BitmapBase> BeginPaint() override { return GetDrawable(*bitmap_); }
+    std::shared_ptr<BitmapBase> BeginPaint() override { return painted_ = GetDrawable(*bitmap_); }
     void EndPaint() override {}
     void Present() override;
 
 private:
-    std::shared_ptr<Bitmap> bitmap_;  // the target; never empty
+    std::shared_ptr<Bitmap> bitmap_;        // the target; never empty
+    std::shared_ptr<BitmapBase> painted_;  // the drawable lent for the paint, until Present
 };
 
 }  // namespace Graphics

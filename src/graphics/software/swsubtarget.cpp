@@ -118,9 +118,7 @@ void SwSubTarget::FillWithin(const std::shared_ptr<Geometry>& geometry,
 }
 
 SwSubTarget& SwSubTarget::Innermost() {
-    SwSubTarget* innermost = this;
-    while (innermost->child_) innermost = innermost->child_.get();
-    return *innermost;
+    return layers_.empty() ? *this : *layers_.back();
 }
 
 void SwSubTarget::BeginLayer(const GXLayerParams& params) {
@@ -147,28 +145,29 @@ void SwSubTarget::BeginLayer(const GXLayerParams& params) {
         parent.dpiY_,
         params.opacity, params.isolated != 0, params.knockout != 0);
     if (layer->nonEmpty_) layer->Attach(parent.ChildBackdrop());
-    parent.child_ = std::move(layer);
+    layers_.push_back(std::move(layer));
 }
 
 void SwSubTarget::EndLayer() {
-    if (!child_) return;
-    if (child_->child_) {
-        child_->EndLayer();
-        return;
-    }
+    if (layers_.empty()) return;
     // Detached first, so that the group is closed however compositing ends.
-    const std::shared_ptr<SwSubTarget> layer = std::move(child_);
-    if (!nonEmpty_ || !layer->nonEmpty_) return;
+    const std::shared_ptr<SwSubTarget> layer = std::move(layers_.back());
+    layers_.pop_back();
+    Innermost().Composite(*layer);
+}
+
+void SwSubTarget::Composite(SwSubTarget& layer) {
+    if (!nonEmpty_ || !layer.nonEmpty_) return;
     // Only what the group drew can show: elsewhere its shape is 0.
-    const GXIntRect drawn = layer->PixelCover(layer->dirtyRect_);
+    const GXIntRect drawn = layer.PixelCover(layer.dirtyRect_);
     if (IsEmpty(drawn)) return;
     // Layer pixel (0, 0) is the parent's pixel at the layer's top-left.
     GXMatrix placement = kIdentityMatrix;
-    placement.e = float(layer->deviceRect_.left - deviceRect_.left);
-    placement.f = float(layer->deviceRect_.top - deviceRect_.top);
-    auto result = std::make_shared<SwBitmapColorSource>(layer->GetResultBitmap(), placement,
-                                                        layer->GetOpacity());
-    auto shape = std::make_shared<SwBitmapColorSource>(layer->GetShapeBitmap(), placement, 1.0f);
+    placement.e = float(layer.deviceRect_.left - deviceRect_.left);
+    placement.f = float(layer.deviceRect_.top - deviceRect_.top);
+    auto result = std::make_shared<SwBitmapColorSource>(layer.GetResultBitmap(), placement,
+                                                        layer.GetOpacity());
+    auto shape = std::make_shared<SwBitmapColorSource>(layer.GetShapeBitmap(), placement, 1.0f);
     auto area = std::make_shared<Geometry>();
     area->Rectangle(GXRect{placement.e + float(drawn.left), placement.f + float(drawn.top),
                            placement.e + float(drawn.right), placement.f + float(drawn.bottom)});

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "graphics/bitmap/colorf.h"
 #include "gx.h"
@@ -58,7 +59,7 @@ public:
     void Fill(const std::shared_ptr<Geometry>& geometry,
               const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix);
 
-    // The innermost open sub-target: this one, or its deepest child.
+    // The innermost open sub-target: this one, or its innermost open group.
     SwSubTarget& Innermost();
     // Opens a group inside the innermost sub-target. `params.bounds` are in the user space
     // of its current state; the group covers their device box rounded out to whole pixels,
@@ -122,8 +123,13 @@ protected:
     // The clipping the next pipeline uses: the current state's, unless the one already
     // active equals it (its coverage mask is then reused).
     SwClipping& SyncClip();
+    // Composites `layer`, a group just closed inside this sub-target, into it.
+    void Composite(SwSubTarget& layer);
 
-    std::shared_ptr<SwSubTarget> child_;          // the open group inside this one, or null
+    // The open groups, outermost first, each inside the one before it (the first inside
+    // this one). Held flat so that finding the innermost is O(1) and dropping a deep nest
+    // recurses nowhere; only the sub-target the groups were opened from holds any.
+    std::vector<std::shared_ptr<SwSubTarget>> layers_;
     std::shared_ptr<SwSoftMask> layerShapeMask_;  // the child's shape while it is composited
     std::shared_ptr<BitmapBase> targetBitmap_;    // PARGB32 paint target; set by Attach
     float dpiX_, dpiY_;                           // resolution of the surface

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "gx.h"
+
+namespace {
+
+// Four threads paint their own targets with shared brushes, geometries, a shared source
+// bitmap and a shared font face, and use the bitmap cache at the same time. Every call
+// succeeds and all four targets end up identical. scripts/tsan.sh runs this under
+// ThreadSanitizer.
+TEST(Threads, FourTargetsShareResources) {
+    const GXBitmapDesc sourceDesc{16, 16, GXPixelFormatARGB32, 96, 96};
+    GXBitmapRec_* source = nullptr;
+    ASSERT_EQ(GXCreateBitmap(&sourceDesc, &source), GXResultSuccess);
+    ASSERT_EQ(GXBitmapColorFill(source, nullptr, 0x8000FF00u), GXResultSuccess);
+    GXBrushRec_* solid = nullptr;
+    GXBrushRec_* pattern = nullptr;
+    ASSERT_EQ(GXCreateBrushSolidARGB(0xFFFF0000u, &solid), GXResultSuccess);
+    ASSERT_EQ(GXCreateBrushBitmap(source, 1, nullptr, nullptr, &pattern), GXResultSuccess);
+    GXGeometryRec_* ellipse = nullptr;
+    ASSERT_EQ(GXCreateGeometry(&ellipse), GXResultSuccess);
+    const GXRect box{4, 4, 60, 40};
+    ASSERT_EQ(GXGeometryEllipse(ellipse, &box), GXResultSuccess);
+    static const uint16_t family[] = {'D', 'e', 'j', 'a', 'V', 'u', ' ', 'S', 'a', 'n', 's', 0};
+    static const uint16_t text[] = {'G', 'x', 0};
+    GXFontFaceRec_* face = nullptr;
+    ASSERT_EQ(GXCreateFontFace(family, 0, 12, &face), GXResultSuccess);
+
+    constexpr int kThreads = 4;
+    std::vector<GXBitmapRec_*> bitmaps(kThreads, nullptr);
+    std::vector<int> failures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            auto ok = [&](GXResult r) { failures[t] += r != GXResultSuccess; };
+            const GXBitmapDesc desc{64, 64, GXPixelFormatARGB32, 96, 96};
+            GXRenderTargetRec_* target = nullptr;
+            ok(GXCreateBitmap(&desc, &bitmaps[t]));
+            ok(GXCreateRenderTargetBitmap(bitmaps[t], &target));
+            GXStrokeStyle style{};
+            style.lineCap = GXLineCapRound;
+            style.miterLimit = 10;
+            style.dashes[0] = 3;
+            style.dashes[1] = 2;
+            style.dashCount = 2;
+            for (int i = 0; i < 20; ++i) {
+                ok(GXRenderTargetBeginPaint(target));
+                ok(GXRenderTargetClear(target, 0));
+                ok(GXRenderTargetFillGeometry(target, ellipse, solid));
+                ok(GXRenderTargetStrokeGeometry(target, ellipse, pattern, 3, &style));
+                ok(GXRenderTargetDrawBitmap(target, source, 0.5f, 1));
+                ok(GXRenderTargetFillText(target, face, text, solid));
+                ok(GXRenderTargetEndPaint(target));
+                int32_t id = 0;
+                GXBitmapRec_* registered = nullptr;
+                GXTextBound bound{};
+                uint64_t inUse = 0;
+                ok(GXBitmapCachePut(source, &id));
+                ok(GXBitmapCacheGet(uint32_t(id), &registered));
+                ok(GXBitmapCacheGetMemoryInUse(&inUse));
+                ok(GXBitmapCacheRemove(uint32_t(id)));
+                ok(GXFontFaceCalculateTextBound(face, text, &bound));
+            }
+            GXObjectRelease(GX_HANDLE(target));
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    for (int t = 0; t < kThreads; ++t) EXPECT_EQ(failures[t], 0) << "thread " << t;
+    std::vector<std::vector<uint32_t>> pixels(kThreads, std::vector<uint32_t>(64 * 64));
+    for (int t = 0; t < kThreads; ++t) {
+        const GXBitmapData memory{pixels[t].data(), 256, 256};
+        EXPECT_EQ(GXBitmapCopyToMemory(bitmaps[t], nullptr, &memory), GXResultSuccess);
+        EXPECT_EQ(pixels[t], pixels[0]) << "thread " << t;
+        GXObjectRelease(GX_HANDLE(bitmaps[t]));
+    }
+    for (GXOBase* h : {GX_HANDLE(source), GX_HANDLE(solid), GX_HANDLE(pattern), GX_HANDLE(ellipse),
+                       GX_HANDLE(face)})
+        GXObjectRelease(h);
+}
+
+}  // namespace
