@@ -12,6 +12,7 @@ cd "$root"
 target="${1:?usage: fuzz.sh TARGET SECONDS}"
 seconds="${2:?usage: fuzz.sh TARGET SECONDS}"
 build=build/fuzz
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
 
 if [ ! -f "$build/build.ninja" ]; then
   CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \

@@ -40,6 +40,8 @@ TEST(Threads, FourTargetsShareResources) {
             const GXBitmapDesc desc{64, 64, GXPixelFormatARGB32, 96, 96};
             GXRenderTargetRec_* target = nullptr;
             ok(GXCreateBitmap(&desc, &bitmaps[t]));
+            // New pixels are uninitialised; start every target from the same bits.
+            ok(GXBitmapColorFill(bitmaps[t], nullptr, 0));
             ok(GXCreateRenderTargetBitmap(bitmaps[t], &target));
             GXStrokeStyle style{};
             style.lineCap = GXLineCapRound;

@@ -35,7 +35,7 @@ if [ -f "$libdir/libgx.a" ]; then
   # pkg-config --static lists what the archive needs; -l:libgx.a picks the archive itself.
   cc $(pkg-config --cflags gx) "$example" -o "$work/pc_static" \
      $(pkg-config --static --libs gx | sed 's/ -lgx / -l:libgx.a /')
-  ! readelf -d "$work/pc_static" | grep -q libgx
+  ! grep -q libgx <<<"$(readelf -d "$work/pc_static")"
   runs "$work/pc_static"
 fi
 

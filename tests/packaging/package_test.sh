@@ -22,7 +22,7 @@ for needed in libc6 libstdc++6 libfreetype6 libfontconfig1 libpng16-16 libtiff6;
   grep -q "\b$needed\b" <<<"$(field "$runtime" Depends)" || fail "libgx0 does not depend on $needed"
 done
 grep -q "libgx0 (= $version)" <<<"$(field "$dev" Depends)" || fail "libgx-dev does not pin libgx0"
-dpkg-deb -I "$runtime" | grep -q shlibs || fail "libgx0 has no shlibs file"
+grep -q shlibs <<<"$(dpkg-deb -I "$runtime")" || fail "libgx0 has no shlibs file"
 grep -q "^libgx 0 libgx0" <<<"$(dpkg-deb --ctrl-tarfile "$runtime" | tar -xO ./shlibs)" ||
   fail "shlibs does not map libgx.so.0 to libgx0"
 
@@ -34,12 +34,12 @@ for file in usr/include/gx/gx.h usr/include/gx/gx.hpp 'usr/lib/([^/]+/)?libgx\.s
             'usr/lib/([^/]+/)?pkgconfig/gx\.pc' 'usr/lib/([^/]+/)?cmake/gx/gxConfig\.cmake'; do
   grep -Eqx "$file" <<<"$(contents "$dev")" || fail "libgx-dev lacks $file"
 done
-! contents "$dev" | grep -q 'libgx\.so\.0' || fail "libgx-dev holds the runtime library"
+! grep -q 'libgx\.so\.0' <<<"$(contents "$dev")" || fail "libgx-dev holds the runtime library"
 
 # The packaged files work where they land: pkg-config finds the prefix from gx.pc itself.
 for deb in "$runtime" "$dev"; do dpkg-deb -x "$deb" "$work/root"; done
 pc="$(find "$work/root" -name gx.pc)"
 cc $(PKG_CONFIG_PATH="$(dirname "$pc")" pkg-config --cflags gx) "$root/tools/gxexample.c" \
    -o "$work/example" $(PKG_CONFIG_PATH="$(dirname "$pc")" pkg-config --libs gx)
-LD_LIBRARY_PATH="$(dirname "$(dirname "$pc")")" "$work/example" | grep -q "libgx example finished"
+grep -q "libgx example finished" <<<"$(LD_LIBRARY_PATH="$(dirname "$(dirname "$pc")")" "$work/example")"
 echo "libgx0 and libgx-dev $version hold what they should"

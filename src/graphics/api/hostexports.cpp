@@ -29,7 +29,7 @@ GXResult BlitResult(bool done) {
 }  // namespace
 
 GXResult GXHostWrapWindow(struct _XDisplay* display, unsigned long window, GXHostWindow** out) {
-    if (AnyUnusable(display, out) || window == 0) return GXResultInvalidArg;
+    if (!display || AnyUnusable(out) || window == 0) return GXResultInvalidArg;
     return ExportGuard([&] {
         std::shared_ptr<Platform::X11Window> wrapped = Platform::X11Window::Wrap(display, window);
         if (!wrapped) GX_RAISE("The window does not exist");
@@ -61,7 +61,7 @@ GXResult GXHostCreateWindowDC(GXHostWindow* window, GXHostDC** out) {
 }
 
 GXResult GXHostCreateCairoDC(struct _cairo* cairo, GXHostDC** out) {
-    if (AnyUnusable(cairo, out)) return GXResultInvalidArg;
+    if (!cairo || AnyUnusable(out)) return GXResultInvalidArg;
     return ExportGuard([&] {
         *out = HostHandles::Make<GXHostDC>(std::shared_ptr<Platform::DeviceContext>(
             std::make_shared<Platform::CairoDeviceContext>(cairo)));
