@@ -1,4 +1,4 @@
-// Linked into every test program of a sanitizer build. Leaks inside system libraries that
+// Linked into every test program of a sanitizer build and into the fuzzers. Leaks inside system libraries that
 // no caller can mend are named here so that the leak check stays useful for ours:
 // fontconfig loses a few blocks while parsing its configuration files, once per process.
 // Its frames carry no frame pointers, so the leak's short stack names only the module.
