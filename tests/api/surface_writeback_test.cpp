@@ -179,20 +179,4 @@ TEST(SurfaceWriteBack, RgbTargetStaysOpaque) {
     for (uint32_t pixel : canvas.Pixels()) ASSERT_EQ(Alpha(pixel), 0xFFu);
 }
 
-// A colour fill between two paints reaches the next paint: the painted copy of a bitmap
-// that is not PARGB32 is dropped, so a half-transparent fill blends over the new colour.
-TEST(SurfaceWriteBack, ColorFillBetweenPaintsIsSeenByTheNextPaint) {
-    Canvas canvas(8, 8, GXPixelFormatARGB32);
-    canvas.Begin();
-    ASSERT_EQ(GXRenderTargetClear(canvas.target(), 0xFFFF0000u), GXResultSuccess);
-    canvas.End();
-    ASSERT_EQ(GXBitmapColorFill(canvas.bitmap(), nullptr, 0xFF0000FFu), GXResultSuccess);
-    canvas.Begin();
-    const GXRect whole{0, 0, 8, 8};
-    ASSERT_EQ(GXRenderTargetFillRect(canvas.target(), &whole, canvas.Solid(0x00FFFFFFu)),
-              GXResultSuccess);
-    canvas.End();
-    for (uint32_t pixel : canvas.Pixels()) ASSERT_EQ(pixel, 0xFF0000FFu);
-}
-
 }  // namespace

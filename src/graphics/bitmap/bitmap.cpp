@@ -115,8 +115,6 @@ void Bitmap::CopyFromMemory(const GXIntRect* rect, const GXBitmapData& memory) {
 
 void Bitmap::ColorFill(const GXIntRect* rect, uint32_t argb) {
     impl_->ColorFill(rect, ColorF::FromARGB(argb));
-    // Renderer copies (a painted drawable, a printed page image) hold the old pixels.
-    NotifyChanged();
 }
 
 }  // namespace Graphics
