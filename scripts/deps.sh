@@ -14,6 +14,8 @@ packages=(
   # GPU renderer: Vulkan headers and loader, lavapipe (the CPU device tests run on), shaderc
   libvulkan-dev mesa-vulkan-drivers libshaderc-dev
   poppler-utils ghostscript
+  # gxpdf: Poppler's C++ output-device interface reads the PDF files it draws through libgx
+  libpoppler-private-dev
 )
 
 missing=()
