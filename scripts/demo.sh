@@ -9,3 +9,6 @@ bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 out="${1:-$root/out/demo}"
 mkdir -p "$out"
 build/release/tools/gxdemo "$out"
+# One PDF page drawn through libgx by gxpdf, Poppler reading the file: Cairo's PDF of text.
+build/release/tools/gxpdf/gxpdf_cairocorpus "$out/corpus.pdf"
+build/release/tools/gxpdf/gxpdf -r 96 -f 2 -l 2 "$out/corpus.pdf" "$out/pdf-page"
