@@ -206,23 +206,23 @@ void AppendStrip(std::vector<GXTriMeshVertex>& mesh, const GXTriMeshVertex* stri
 GXOutputDev::GXOutputDev() = default;
 
 GXOutputDev::~GXOutputDev() {
-    while (!surfaces_.empty()) EndSurface(surfaces_.back()), surfaces_.pop_back();
+    if (!surfaces_.empty()) endPage();
     SetMask({});
     for (Saved& saved : saved_) {
         if (saved.mask.brush) GXObjectRelease(GX_HANDLE(saved.mask.brush));
     }
     if (maskGroup_) GXObjectRelease(GX_HANDLE(maskGroup_));
     if (textClip_) GXObjectRelease(GX_HANDLE(textClip_));
-    if (page_) GXObjectRelease(GX_HANDLE(page_));
+    if (page_.target) GXObjectRelease(GX_HANDLE(page_.target));
+    if (page_.bitmap) GXObjectRelease(GX_HANDLE(page_.bitmap));
     for (CachedBrush& cached : brushes_) {
         if (cached.brush) GXObjectRelease(GX_HANDLE(cached.brush));
     }
 }
 
-GXBitmapRec_* GXOutputDev::TakePage() {
-    GXBitmapRec_* page = page_;
-    page_ = nullptr;
-    return page;
+GXBitmapRec_* GXOutputDev::Page() {
+    if (page_.bitmap) GXObjectAcquire(GX_HANDLE(page_.bitmap));
+    return page_.bitmap;
 }
 
 GXOutputDev::Surface GXOutputDev::NewSurface(int width, int height, GXPixelFormat format,
@@ -254,12 +254,28 @@ void GXOutputDev::EndSurface(Surface& surface) {
 
 void GXOutputDev::startPage(int, GfxState* state, XRef*) {
     failures_ = 0;
-    if (page_) GXObjectRelease(GX_HANDLE(page_));
-    page_ = nullptr;
     // Rounded as Poppler's own rasterizer sizes its page.
-    width_ = std::max(1, int(state->getPageWidth() + 0.5));
-    height_ = std::max(1, int(state->getPageHeight() + 0.5));
-    surfaces_.push_back(NewSurface(width_, height_, GXPixelFormatRGB32, 0xFFFFFFFFu));
+    const int width = std::max(1, int(state->getPageWidth() + 0.5));
+    const int height = std::max(1, int(state->getPageHeight() + 0.5));
+    // The page's surface serves the next page of the same size, as a viewer keeps its
+    // back buffer: no new pixel store to allocate and fault in for every page.
+    if (page_.target && (width != width_ || height != height_)) {
+        GXObjectRelease(GX_HANDLE(page_.target));
+        GXObjectRelease(GX_HANDLE(page_.bitmap));
+        page_ = Surface{};
+    }
+    width_ = width;
+    height_ = height;
+    if (!page_.target) {
+        const GXBitmapDesc desc{width_, height_, GXPixelFormatPARGB32, 72, 72};
+        if (GXCreateBitmap(&desc, &page_.bitmap) != GXResultSuccess) return ++failures_, void();
+        Check(GXCreateRenderTargetBitmap(page_.bitmap, &page_.target));
+        if (!page_.target) return;
+    }
+    Check(GXRenderTargetBeginPaint(page_.target));
+    Check(GXRenderTargetClear(page_.target, 0xFFFFFFFFu));
+    page_.levels.assign(1, Applied{});
+    surfaces_.push_back(page_);
 }
 
 void GXOutputDev::endPage() {
@@ -270,8 +286,10 @@ void GXOutputDev::endPage() {
     }
     groups_.clear();
     if (surfaces_.empty()) return;
-    EndSurface(surfaces_.back());
-    page_ = surfaces_.back().bitmap;
+    Check(GXRenderTargetEndPaint(page_.target));
+    for (Applied& level : surfaces_.back().levels) {
+        if (level.mask) GXObjectRelease(GX_HANDLE(level.mask));
+    }
     surfaces_.clear();
     SetMask({});
 }

@@ -18,8 +18,9 @@ public:
 
     // Document-wide state (fonts) comes from xref; call before the first page.
     void StartDoc(XRef* xref) { xref_ = xref; }
-    // The last page drawn (RGB32, white paper), a new reference, or null when there was none.
-    GXBitmapRec_* TakePage();
+    // The last page drawn (PARGB32, opaque: white paper), a new reference, or null when there
+    // was none. The next page of the same size is drawn into the same bitmap.
+    GXBitmapRec_* Page();
     // Calls to libgx that failed since the last page started.
     int Failures() const { return failures_; }
 
@@ -154,7 +155,7 @@ private:
     GXBitmapRec_* maskGroup_ = nullptr;  // a soft mask group drawn, awaiting setSoftMask
     GfxColorSpace* maskGroupSpace_ = nullptr;
     GXGeometryRec_* textClip_ = nullptr;  // glyphs of a clipping text object, device space
-    GXBitmapRec_* page_ = nullptr;        // the last page finished
+    Surface page_;                        // the page's surface, kept for the next page
     CachedBrush brushes_[2];              // fill, stroke
     int warned_ = 0;                      // kWarn* bits already printed
 };

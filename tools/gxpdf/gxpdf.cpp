@@ -160,7 +160,7 @@ int main(int argc, char** argv) {
         auto start = std::chrono::steady_clock::now();
         doc->displayPage(&device, page, options.dpi, options.dpi, 0, false, false, false);
         const double ours = Seconds(start);
-        GXBitmapRec_* bitmap = device.TakePage();
+        GXBitmapRec_* bitmap = device.Page();
         const std::string path = std::string(options.prefix) + "-" + std::to_string(page) + ".png";
         if (!bitmap || !SavePng(bitmap, path)) {
             std::fprintf(stderr, "gxpdf: could not write %s\n", path.c_str());
