@@ -51,12 +51,12 @@ void ImageMatrix(const double* ctm, int width, int height, double* out) {
 
 // PDF asks for smoothing only with /Interpolate; a reduction is always averaged so that
 // detail finer than a pixel shows as its mean rather than as aliasing.
-int Sampling(const double* imageToDevice, int width, int height, bool interpolate) {
+// pixelToDevice maps the image's pixels to the device: a pixel side shorter than a device
+// pixel means the image is reduced.
+int Sampling(const double* pixelToDevice, bool interpolate) {
     if (interpolate) return GXBitmapSamplingBoxBilinear;
-    const double sx = std::hypot(imageToDevice[0], imageToDevice[1]);
-    const double sy = std::hypot(imageToDevice[2], imageToDevice[3]);
-    (void)width;
-    (void)height;
+    const double sx = std::hypot(pixelToDevice[0], pixelToDevice[1]);
+    const double sy = std::hypot(pixelToDevice[2], pixelToDevice[3]);
     return sx < 1 || sy < 1 ? GXBitmapSamplingBoxBilinear : GXBitmapSamplingNearest;
 }
 
@@ -135,8 +135,14 @@ GXBitmapRec_* SoftMaskBitmap(Stream* str, int width, int height, GfxImageColorMa
     const int comps = colorMap->getNumPixelComps();
     ImageStream image(str, width, comps, colorMap->getBits());
     image.reset();
+    // Soft masks are DeviceGray, whose whole rows Poppler converts at once.
+    const bool wholeRows = colorMap->getColorSpace()->getMode() == csDeviceGray;
     GXBitmapRec_* bitmap = MakeBitmap(width, height, GXPixelFormatA8, [&](uint8_t* row, int) {
         uint8_t* line = image.getLine();
+        if (line && wholeRows) {
+            colorMap->getGrayLine(line, row, width);
+            return;
+        }
         for (int x = 0; x < width; ++x) {
             GfxGray gray = 0;
             if (line) colorMap->getGray(line + x * comps, &gray);
@@ -536,6 +542,44 @@ bool GXOutputDev::radialShadedFill(GfxState* state, GfxRadialShading* shading, d
     return true;
 }
 
+bool GXOutputDev::functionShadedFill(GfxState* state, GfxFunctionShading* shading) {
+    if (surfaces_.empty()) return true;
+    // No libgx gradient takes a colour per point of a rectangle: the function is sampled into
+    // a bitmap of about one sample per device pixel, drawn smoothly over the domain.
+    double x0, y0, x1, y1;
+    shading->getDomain(&x0, &y0, &x1, &y1);
+    const double domain[6] = {x1 - x0, 0, 0, y1 - y0, x0, y0};
+    double toUser[6], toDevice[6];
+    Concat(shading->getMatrix(), domain, toUser);
+    Concat(state->getCTM(), toUser, toDevice);
+    constexpr double kMaxSide = 2048;
+    const int width = int(std::clamp(std::ceil(std::hypot(toDevice[0], toDevice[1])), 1.0, kMaxSide));
+    const int height = int(std::clamp(std::ceil(std::hypot(toDevice[2], toDevice[3])), 1.0, kMaxSide));
+    GfxColorSpace* space = shading->getColorSpace();
+    GXBitmapRec_* bitmap = MakeBitmap(width, height, GXPixelFormatRGB32, [&](uint8_t* row, int y) {
+        auto* out = reinterpret_cast<uint32_t*>(row);
+        const double v = y0 + (y + 0.5) / height * (y1 - y0);
+        for (int x = 0; x < width; ++x) {
+            GfxColor color;
+            shading->getColor(x0 + (x + 0.5) / width * (x1 - x0), v, &color);
+            GfxRGB rgb;
+            space->getRGB(&color, &rgb);
+            out[x] = ToARGB(rgb);
+        }
+    });
+    if (!bitmap) return ++failures_, true;
+    // Bitmap pixels to the unit square of the domain, then on to the device.
+    const double pixels[6] = {1.0 / width, 0, 0, 1.0 / height, 0, 0};
+    double m[6];
+    Concat(toDevice, pixels, m);
+    Sync(state);
+    SetCTM(m);
+    Check(GXRenderTargetDrawBitmap(Target(), bitmap, float(state->getFillOpacity()),
+                                   GXBitmapSamplingBilinear));
+    GXObjectRelease(GX_HANDLE(bitmap));
+    return true;
+}
+
 bool GXOutputDev::gouraudTriangleShadedFill(GfxState* state, GfxGouraudTriangleShading* shading) {
     if (surfaces_.empty()) return true;
     GfxColorSpace* space = shading->getColorSpace();
@@ -729,7 +773,7 @@ void GXOutputDev::DrawImageAt(GfxState* state, GXBitmapRec_* image, int width, i
     ImageMatrix(state->getCTM(), width, height, m);
     SetCTM(m);
     Check(GXRenderTargetDrawBitmap(Target(), image, float(state->getFillOpacity()),
-                                   Sampling(m, width, height, interpolate)));
+                                   Sampling(m, interpolate)));
 }
 
 void GXOutputDev::drawImageMask(GfxState* state, Object*, Stream* str, int width, int height,
@@ -742,7 +786,7 @@ void GXOutputDev::drawImageMask(GfxState* state, Object*, Stream* str, int width
     ImageMatrix(state->getCTM(), width, height, m);
     SetCTM(m);
     Check(GXRenderTargetFillMask(Target(), mask, FillBrush(state),
-                                 Sampling(m, width, height, interpolate)));
+                                 Sampling(m, interpolate)));
     GXObjectRelease(GX_HANDLE(mask));
 }
 
@@ -765,7 +809,7 @@ void GXOutputDev::DrawMasked(GfxState* state, GXBitmapRec_* image, int width, in
     double m[6];
     ImageMatrix(state->getCTM(), maskWidth, maskHeight, m);
     const GXMatrix placement = ToMatrix(m);
-    const GXBitmapBrushParams params{Sampling(m, maskWidth, maskHeight, maskInterpolate),
+    const GXBitmapBrushParams params{Sampling(m, maskInterpolate),
                                      GXExtendClamp, GXExtendClamp};
     GXBrushRec_* shape = nullptr;
     Check(GXCreateBrushBitmap(mask, 1, &params, &placement, &shape));

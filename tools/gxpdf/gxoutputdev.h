@@ -27,9 +27,9 @@ public:
     bool upsideDown() override { return true; }
     bool useDrawChar() override { return true; }
     bool interpretType3Chars() override { return true; }
-    // Axial, radial and the four mesh types map onto libgx gradients; function-based ones
-    // are left to Poppler's subdivision into flat fills.
-    bool useShadedFills(int type) override { return type >= 2 && type <= 7; }
+    // Axial, radial and the four mesh types map onto libgx gradients, function-based ones
+    // onto a bitmap.
+    bool useShadedFills(int type) override { return type >= 1 && type <= 7; }
 
     void startPage(int pageNum, GfxState* state, XRef* xref) override;
     void endPage() override;
@@ -43,6 +43,7 @@ public:
     void eoClip(GfxState* state) override { Clip(state, GXFillRuleEvenOdd); }
     void clipToStrokePath(GfxState* state) override;
 
+    bool functionShadedFill(GfxState* state, GfxFunctionShading* shading) override;
     bool axialShadedFill(GfxState* state, GfxAxialShading* shading, double tMin,
                          double tMax) override;
     bool radialShadedFill(GfxState* state, GfxRadialShading* shading, double sMin,
