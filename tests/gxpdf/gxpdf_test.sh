@@ -45,7 +45,7 @@ check() {
   done
 }
 
-check cairo "1:28 2:16 3:17 4:20 5:23"
+check cairo "1:28 2:16 3:13 4:20 5:23"
 check fonts "1:19"
 check textmodes "1:26"
 check shadings "1:22"

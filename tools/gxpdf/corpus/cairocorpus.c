@@ -166,42 +166,42 @@ static cairo_surface_t* Picture(int w, int h, int withAlpha) {
     return image;
 }
 
-/* Images: scaled up sharp and smooth, scaled down, with an alpha channel, rotated. */
+/* Paints image at (x, y) scaled by (sx, sy), rotated by angle, with filter and extend. */
+static void PaintImage(cairo_t* cr, cairo_surface_t* image, double x, double y, double sx,
+                       double sy, double angle, cairo_filter_t filter, cairo_extend_t extend) {
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_rotate(cr, angle);
+    cairo_scale(cr, sx, sy);
+    cairo_set_source_surface(cr, image, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), filter);
+    cairo_pattern_set_extend(cairo_get_source(cr), extend);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+/* Images: scaled up sharp and smooth, scaled down, with an alpha channel, rotated, tiled. */
 static void ImagePage(cairo_t* cr) {
     cairo_surface_t* small = Picture(16, 12, 0);
     cairo_surface_t* big = Picture(400, 300, 0);
     cairo_surface_t* alpha = Picture(64, 64, 1);
-    const cairo_filter_t filters[] = {CAIRO_FILTER_NEAREST, CAIRO_FILTER_GOOD};
-    for (int i = 0; i < 2; ++i) {
-        cairo_save(cr);
-        cairo_translate(cr, 40 + 280 * i, 40);
-        cairo_scale(cr, 15, 15);
-        cairo_set_source_surface(cr, small, 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(cr), filters[i]);
-        cairo_paint(cr);
-        cairo_restore(cr);
-    }
-    cairo_save(cr);
-    cairo_translate(cr, 40, 260);
-    cairo_scale(cr, 0.5, 0.5);
-    cairo_set_source_surface(cr, big, 0, 0);
-    cairo_paint(cr);
-    cairo_restore(cr);
+    PaintImage(cr, small, 40, 40, 15, 15, 0, CAIRO_FILTER_NEAREST, CAIRO_EXTEND_NONE);
+    PaintImage(cr, small, 320, 40, 15, 15, 0, CAIRO_FILTER_GOOD, CAIRO_EXTEND_NONE);
+    PaintImage(cr, big, 40, 260, 0.5, 0.5, 0, CAIRO_FILTER_GOOD, CAIRO_EXTEND_NONE);
     cairo_set_source_rgb(cr, 0.2, 0.4, 0.9);
     cairo_rectangle(cr, 300, 260, 260, 200);
     cairo_fill(cr);
+    PaintImage(cr, alpha, 330, 280, 3, 2.5, 0, CAIRO_FILTER_GOOD, CAIRO_EXTEND_NONE);
+    /* A rotated picture, then a tiled one (Cairo writes a tiling pattern) in a band. */
     cairo_save(cr);
-    cairo_translate(cr, 330, 280);
-    cairo_scale(cr, 3, 2.5);
-    cairo_set_source_surface(cr, alpha, 0, 0);
-    cairo_paint(cr);
+    cairo_rectangle(cr, 40, 480, 220, 280);
+    cairo_clip(cr);
+    PaintImage(cr, big, 60, 640, 0.5, 0.5, -0.5, CAIRO_FILTER_GOOD, CAIRO_EXTEND_NONE);
     cairo_restore(cr);
     cairo_save(cr);
-    cairo_translate(cr, 300, 620);
-    cairo_rotate(cr, -0.5);
-    cairo_scale(cr, 0.6, 0.6);
-    cairo_set_source_surface(cr, big, -200, -150);
-    cairo_paint_with_alpha(cr, 0.8);
+    cairo_rectangle(cr, 300, 480, 260, 280);
+    cairo_clip(cr);
+    PaintImage(cr, small, 300, 480, 2, 2, 0, CAIRO_FILTER_NEAREST, CAIRO_EXTEND_REPEAT);
     cairo_restore(cr);
     cairo_surface_destroy(small);
     cairo_surface_destroy(big);
