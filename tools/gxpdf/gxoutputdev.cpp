@@ -57,7 +57,10 @@ int Sampling(const double* pixelToDevice, bool interpolate) {
     if (interpolate) return GXBitmapSamplingBoxBilinear;
     const double sx = std::hypot(pixelToDevice[0], pixelToDevice[1]);
     const double sy = std::hypot(pixelToDevice[2], pixelToDevice[3]);
-    return sx < 1 || sy < 1 ? GXBitmapSamplingBoxBilinear : GXBitmapSamplingNearest;
+    // An image placed at the device's own resolution comes out a hair under one device pixel
+    // per image pixel after rounding: that is no reduction worth averaging.
+    constexpr double kReduced = 0.99;
+    return sx < kReduced || sy < kReduced ? GXBitmapSamplingBoxBilinear : GXBitmapSamplingNearest;
 }
 
 // A new bitmap whose rows fill() writes: fill(row, y) for y from the top.
@@ -212,13 +215,8 @@ void AppendStrip(std::vector<GXTriMeshVertex>& mesh, const GXTriMeshVertex* stri
 GXOutputDev::GXOutputDev() = default;
 
 GXOutputDev::~GXOutputDev() {
-    if (!surfaces_.empty()) endPage();
-    SetMask({});
-    for (Saved& saved : saved_) {
-        if (saved.mask.brush) GXObjectRelease(GX_HANDLE(saved.mask.brush));
-    }
+    endPage();
     if (maskGroup_) GXObjectRelease(GX_HANDLE(maskGroup_));
-    if (textClip_) GXObjectRelease(GX_HANDLE(textClip_));
     if (page_.target) GXObjectRelease(GX_HANDLE(page_.target));
     if (page_.bitmap) GXObjectRelease(GX_HANDLE(page_.bitmap));
     for (CachedBrush& cached : brushes_) {
@@ -290,13 +288,21 @@ void GXOutputDev::endPage() {
         GXObjectRelease(GX_HANDLE(surfaces_.back().bitmap));
         surfaces_.pop_back();
     }
-    groups_.clear();
-    if (surfaces_.empty()) return;
-    Check(GXRenderTargetEndPaint(page_.target));
-    for (Applied& level : surfaces_.back().levels) {
-        if (level.mask) GXObjectRelease(GX_HANDLE(level.mask));
+    if (!surfaces_.empty()) {
+        Check(GXRenderTargetEndPaint(page_.target));
+        for (Applied& level : surfaces_.back().levels) {
+            if (level.mask) GXObjectRelease(GX_HANDLE(level.mask));
+        }
+        surfaces_.clear();
     }
-    surfaces_.clear();
+    // What a broken content stream left open: groups, saves, a clipping text object.
+    groups_.clear();
+    for (Saved& saved : saved_) {
+        if (saved.mask.brush) GXObjectRelease(GX_HANDLE(saved.mask.brush));
+    }
+    saved_.clear();
+    if (textClip_) GXObjectRelease(GX_HANDLE(textClip_));
+    textClip_ = nullptr;
     SetMask({});
 }
 
