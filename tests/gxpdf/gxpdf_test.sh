@@ -30,7 +30,9 @@ check() {
                    "$out/$doc" 2>"$out/$doc.err")"; then
     echo "FAIL: gxpdf failed on $doc.pdf:"; cat "$out/$doc.err"; failed=1; return
   fi
-  if [ -s "$out/$doc.err" ]; then
+  # The tool's own complaints (failed libgx calls, features it cannot forward) start with
+  # its name; a sanitizer build adds its summary of suppressed leaks.
+  if grep -q '^gxpdf:' "$out/$doc.err"; then
     echo "FAIL: gxpdf reported problems on $doc.pdf:"; cat "$out/$doc.err"; failed=1
   fi
   echo "$doc.pdf"; echo "$report"
