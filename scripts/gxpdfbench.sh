@@ -16,12 +16,12 @@ fi
 mkdir -p "$out"
 "$tools/gxpdf_cairocorpus" "$out/cairo.pdf"
 "$tools/gxpdf_printcorpus" "$out/print.pdf"
-"$tools/gxpdf_textmodes" "$out/textmodes.pdf"
+"$tools/gxpdf_handwritten" "$out/handwritten.pdf"
 ps2pdf -dPDFSETTINGS=/prepress tools/gxpdf/corpus/fonts.ps "$out/fonts.pdf"
 ps2pdf tools/gxpdf/corpus/shadings.ps "$out/shadings.pdf"
 
 printf '%-14s %4s %9s %10s %10s %7s\n' document page "PSNR dB" "off>64 %" "libgx ms" "x Splash"
-for doc in cairo fonts textmodes shadings print; do
+for doc in cairo fonts handwritten shadings print; do
   for run in $(seq "$runs"); do
     "$tools/gxpdf" -r "$dpi" --compare "$out/$doc.pdf" "$out/$doc" 2>/dev/null | tail -n +2
   done | awk -v doc="$doc" '

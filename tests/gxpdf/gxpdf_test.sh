@@ -12,7 +12,7 @@ rm -rf "$out"; mkdir -p "$out"
 
 "$tools/gxpdf_cairocorpus" "$out/cairo.pdf"
 "$tools/gxpdf_printcorpus" "$out/print.pdf"
-"$tools/gxpdf_textmodes" "$out/textmodes.pdf"
+"$tools/gxpdf_handwritten" "$out/handwritten.pdf"
 # /prepress embeds the standard fonts as Type 1 (CFF) subsets instead of naming them.
 ps2pdf -dPDFSETTINGS=/prepress "$corpus/fonts.ps" "$out/fonts.pdf"
 ps2pdf "$corpus/shadings.ps" "$out/shadings.pdf"
@@ -49,7 +49,7 @@ check() {
 
 check cairo "1:28 2:16 3:13 4:20 5:23"
 check fonts "1:19"
-check textmodes "1:26"
+check handwritten "1:26 2:27"
 check shadings "1:22"
 check print "1:36"
 check print "7:30"
