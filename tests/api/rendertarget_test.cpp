@@ -275,6 +275,25 @@ TEST(RenderTargetClip, ClipsNarrowFillsAndPopStateRestoresThem) {
     EXPECT_EQ(canvas.At(15, 15), 0u);
 }
 
+TEST(RenderTargetClip, AnEmptyGeometryClipsEverythingAwayUntilPopState) {
+    Canvas canvas(8, 8, GXPixelFormatPARGB32);
+    canvas.Begin();
+    GXGeometryRec_* empty = nullptr;
+    ASSERT_EQ(GXCreateGeometry(&empty), GXResultSuccess);
+    for (int32_t strokeAdjust = 0; strokeAdjust <= 1; ++strokeAdjust) {
+        ASSERT_EQ(GXRenderTargetSetStrokeAdjustment(canvas.target(), strokeAdjust), GXResultSuccess);
+        ASSERT_EQ(GXRenderTargetPushState(canvas.target()), GXResultSuccess);
+        ASSERT_EQ(GXRenderTargetClipGeometry(canvas.target(), empty), GXResultSuccess);
+        canvas.FillRect(0, 0, 8, 8, canvas.red());
+        EXPECT_EQ(canvas.Painted(), 0);
+        ASSERT_EQ(GXRenderTargetPopState(canvas.target()), GXResultSuccess);
+    }
+    canvas.FillRect(0, 0, 8, 8, canvas.red());
+    canvas.End();
+    EXPECT_EQ(canvas.Painted(), 64);
+    GXObjectRelease(GX_HANDLE(empty));
+}
+
 TEST(RenderTargetMask, OpacityMaskScalesAndShapeMaskCuts) {
     Canvas canvas(8, 8, GXPixelFormatPARGB32);
     canvas.Begin();

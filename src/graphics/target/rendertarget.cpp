@@ -199,7 +199,15 @@ void RenderTarget::EndLayer() {
 
 void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
                               const std::shared_ptr<Brush>& brush) {
-    if (geometry->IsEmpty()) return;
+    if (geometry->IsEmpty()) {
+        // An empty fill draws nothing, but as a clip it leaves nothing visible (a PDF
+        // "n W" with no path): clip to a rectangle without area.
+        if (!brush) {
+            UnderIdentity(impl_->GetCTM(),
+                          [&] { impl_->ClipGeometry(ScratchRectangle({0, 0, 0, 0})); });
+        }
+        return;
+    }
     if (impl_->GetStrokeAdjustment()) {
         const GXMatrix ctm = impl_->GetCTM();
         DeviceRect device;
