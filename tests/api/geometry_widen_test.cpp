@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <time.h>
+
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -8,6 +9,14 @@
 #include "gx.h"
 
 namespace {
+
+// The processor time this thread has used: time limits on hostile input measure the work
+// done, not how busy the machine is (sanitizers and parallel tests stretch wall time).
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) * 1e-9;
+}
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -142,7 +151,7 @@ TEST_F(WidenApi, BadNumbersGiveDefinedResultsQuickly) {
     Line(0, 0, 10, 0);
     GXRect circle{0, 0, 100, 100};
     GXGeometryEllipse(g_, &circle);
-    auto started = std::chrono::steady_clock::now();
+    const double started = ThreadCpuSeconds();
     for (float width : {kNaN, kInf, -1.f}) EXPECT_EQ(Widen(width, Style(1, 1)).figures, 0);
     for (float tolerance : {0.f, -1.f, kNaN, kInf}) {
         Counts c = Widen(2, Style(1, 1, {1, 1}), tolerance);
@@ -157,14 +166,14 @@ TEST_F(WidenApi, BadNumbersGiveDefinedResultsQuickly) {
     GXGeometryLineTo(g_, &c1);
     GXGeometryEndFigureClose(g_);
     for (float width : {0.f, 2.f, 1e30f}) Widen(width, Style(0, 2, {1, 2}), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    EXPECT_LT(ThreadCpuSeconds() - started, 20);
 }
 
 // A pattern that repeats within the tolerance strokes solid; one that would need more
 // outline than a stroke may have is refused at once, with nothing made.
 TEST_F(WidenApi, FineDashesStrokeSolidOrAreRefusedQuickly) {
     Line(0, 0, 100, 0);
-    const auto started = std::chrono::steady_clock::now();
+    const double started = ThreadCpuSeconds();
     const GXStrokeStyle fine = Style(0, GXLineCapRound, {1e-4f, 1e-4f});
     EXPECT_EQ(Widen(10, fine).figures, 1);
     for (float width : {10.f, 1000.f}) {
@@ -198,7 +207,7 @@ TEST_F(WidenApi, FineDashesStrokeSolidOrAreRefusedQuickly) {
     ASSERT_EQ(GXBitmapCopyToMemory(bitmap, &one, &memory), GXResultSuccess);
     EXPECT_EQ(pixel, 0xFF000000u);
     for (GXOBase* h : {GX_HANDLE(brush), GX_HANDLE(target), GX_HANDLE(bitmap)}) GXObjectRelease(h);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    EXPECT_LT(ThreadCpuSeconds() - started, 10);
 }
 
 }  // namespace
