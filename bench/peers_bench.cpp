@@ -109,10 +109,12 @@ Scenes Generate() {
     for (int i = 0; i < 10000; ++i) s.polygon.push_back({inside(random), inside(random)});
     const float linear[] = {0, 0, kSize, kSize};
     std::copy(linear, linear + 4, s.linear);
-    s.linearStops = {{0, 0xFFE03020u}, {0.5f, 0xFF20C060u}, {1, 0xFF3040E0u}};
+    // Two stops each: the Skia build in @napi-rs/canvas takes a path tens of times slower
+    // for three or more, which would flatter libgx.
+    s.linearStops = {{0, 0xFFE03020u}, {1, 0xFF3040E0u}};
     const float radial[] = {400, 380, 30, 512, 512, 480};
     std::copy(radial, radial + 6, s.radial);
-    s.radialStops = {{0, 0xC0FFFFFFu}, {0.6f, 0x80FFE000u}, {1, 0x20000000u}};
+    s.radialStops = {{0, 0xC0FFFFFFu}, {1, 0x20FFE000u}};
     const float angle = 30 * std::numbers::pi_v<float> / 180, scale = 1.7f;
     const float a = scale * std::cos(angle), b = scale * std::sin(angle);
     const float half = kImageSize / 2.0f;
