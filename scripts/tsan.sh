@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the library and the test programs that run threads under ThreadSanitizer
 # (build/tsan) and runs every test that uses more than one thread: four threads painting
-# their own targets with shared brushes, geometries, bitmaps, a font face and the bitmap
+# their own targets with shared brushes, gradients, geometries, bitmaps, a font face and the bitmap
 # cache; concurrent bitmap-cache and cache-holder use; font faces made and queried on
 # several threads; draw records freed on another thread. The other tests run on one thread
 # (the library starts none of its own), so ThreadSanitizer has nothing to check in them.
