@@ -52,7 +52,8 @@ constexpr uint32_t kMagic = 0x53585047u;  // "GPXS": the layout below, version 1
 }
 
 void Check(GXResult result, const char* what) {
-    if (result != GXResultSuccess) Fail(std::string(what) + " failed with " + std::to_string(result));
+    if (result != GXResultSuccess)
+        Fail(std::string(what) + " failed with " + std::to_string(result));
 }
 #define CHECK(call) Check((call), #call)
 
@@ -77,8 +78,8 @@ struct Scenes {
     std::vector<Stop> linearStops;
     float radial[6];  // x0 y0 r0 x1 y1 r1
     std::vector<Stop> radialStops;
-    GXMatrix placement;            // image pixels to target pixels
-    std::vector<uint32_t> image;   // kImageSize², opaque 0xAARRGGBB
+    GXMatrix placement;           // image pixels to target pixels
+    std::vector<uint32_t> image;  // kImageSize², opaque 0xAARRGGBB
 };
 
 // The file is little-endian 32-bit words in the order of the fields above, each vector
@@ -123,9 +124,9 @@ Scenes Generate() {
     for (int y = 0; y < kImageSize; ++y)
         for (int x = 0; x < kImageSize; ++x) {
             const uint32_t check = ((x / 32 + y / 32) % 2) ? 0x40u : 0u;
-            s.image[size_t(y) * kImageSize + size_t(x)] =
-                0xFF000000u | uint32_t(x / 2) << 16 | uint32_t(y / 2) << 8 |
-                ((uint32_t(x ^ y) & 0xBFu) | check);
+            s.image[size_t(y) * kImageSize + size_t(x)] = 0xFF000000u | uint32_t(x / 2) << 16 |
+                                                          uint32_t(y / 2) << 8 |
+                                                          ((uint32_t(x ^ y) & 0xBFu) | check);
         }
     return s;
 }
@@ -162,8 +163,8 @@ void Write(const Scenes& s, const char* path) {
     out.Stops(s.linearStops);
     for (float v : s.radial) out.Float(v);
     out.Stops(s.radialStops);
-    for (float v : {s.placement.a, s.placement.b, s.placement.c, s.placement.d, s.placement.e,
-                    s.placement.f})
+    for (float v :
+         {s.placement.a, s.placement.b, s.placement.c, s.placement.d, s.placement.e, s.placement.f})
         out.Float(v);
     out.Word(uint32_t(s.image.size()));
     for (uint32_t pixel : s.image) out.Word(pixel);
@@ -221,8 +222,8 @@ Scenes Read(const char* path) {
     s.linearStops = in.Stops();
     for (float& v : s.radial) v = in.Float();
     s.radialStops = in.Stops();
-    for (float* v : {&s.placement.a, &s.placement.b, &s.placement.c, &s.placement.d,
-                     &s.placement.e, &s.placement.f})
+    for (float* v : {&s.placement.a, &s.placement.b, &s.placement.c, &s.placement.d, &s.placement.e,
+                     &s.placement.f})
         *v = in.Float();
     s.image.resize(in.Count(1));
     if (s.image.size() != size_t(kImageSize) * kImageSize) Fail("image of the wrong size");
@@ -264,8 +265,8 @@ public:
         if (scene == "shapes") return Shapes(s);
         if (scene == "polygon-nonzero" || scene == "polygon-evenodd") {
             GXGeometryRec_* polygon = Own(Geometry(s.polygon.data(), s.polygon.size()));
-            CHECK(GXGeometrySetFillRule(polygon, scene == "polygon-evenodd" ? GXFillRuleEvenOdd
-                                                                           : GXFillRuleNonZero));
+            CHECK(GXGeometrySetFillRule(
+                polygon, scene == "polygon-evenodd" ? GXFillRuleEvenOdd : GXFillRuleNonZero));
             GXBrushRec_* brush = Brush(0xC0204080u);
             return [=] { CHECK(GXRenderTargetFillGeometry(target, polygon, brush)); };
         }
@@ -421,8 +422,8 @@ public:
             cairo_path_t* polygon = cairo_copy_path(cr);
             paths_.push_back(polygon);
             cairo_new_path(cr);
-            const cairo_fill_rule_t rule = scene == "polygon-evenodd" ? CAIRO_FILL_RULE_EVEN_ODD
-                                                                      : CAIRO_FILL_RULE_WINDING;
+            const cairo_fill_rule_t rule =
+                scene == "polygon-evenodd" ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING;
             return [=] {
                 cairo_set_fill_rule(cr, rule);
                 SetColor(cr, 0xC0204080u);
@@ -500,7 +501,8 @@ private:
             for (const Shape& shape : shapes) {
                 SetColor(cr, shape.argb);
                 if (shape.circle) {
-                    cairo_arc(cr, shape.p[0].x, shape.p[0].y, shape.p[1].x, 0, 2 * std::numbers::pi);
+                    cairo_arc(cr, shape.p[0].x, shape.p[0].y, shape.p[1].x, 0,
+                              2 * std::numbers::pi);
                 } else {
                     cairo_move_to(cr, shape.p[0].x, shape.p[0].y);
                     cairo_line_to(cr, shape.p[1].x, shape.p[1].y);
@@ -524,9 +526,9 @@ private:
     }
 
     std::function<void()> Gradients(const Scenes& s) {
-        cairo_pattern_t* linear = Pattern(
-            cairo_pattern_create_linear(s.linear[0], s.linear[1], s.linear[2], s.linear[3]),
-            s.linearStops);
+        cairo_pattern_t* linear =
+            Pattern(cairo_pattern_create_linear(s.linear[0], s.linear[1], s.linear[2], s.linear[3]),
+                    s.linearStops);
         cairo_pattern_t* radial =
             Pattern(cairo_pattern_create_radial(s.radial[0], s.radial[1], s.radial[2], s.radial[3],
                                                 s.radial[4], s.radial[5]),

@@ -33,7 +33,8 @@ TEST(Threads, FourTargetsShareResources) {
     GXBrushRec_* radialBrush = nullptr;
     GXBrushRec_* reduced = nullptr;
     ASSERT_EQ(GXCreateBrushGradient(radial, 0.8f, nullptr, &radialBrush), GXResultSuccess);
-    const GXBitmapBrushParams boxParams{GXBitmapSamplingBoxBilinear, GXExtendRepeat, GXExtendMirror};
+    const GXBitmapBrushParams boxParams{GXBitmapSamplingBoxBilinear, GXExtendRepeat,
+                                        GXExtendMirror};
     const GXMatrix quarter{0.25f, 0, 0, 0.25f, 0, 0};
     ASSERT_EQ(GXCreateBrushBitmap(source, 1, &boxParams, &quarter, &reduced), GXResultSuccess);
     GXGeometryRec_* ellipse = nullptr;
