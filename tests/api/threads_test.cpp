@@ -47,6 +47,11 @@ TEST(Threads, FourTargetsShareResources) {
     ASSERT_EQ(GXCreateFontFace(family, 0, 12, &face), GXResultSuccess);
 
     constexpr int kThreads = 4;
+    // Each thread holds one reference to this brush; the last to finish frees it.
+    GXBrushRec_* handedOver = nullptr;
+    ASSERT_EQ(GXCreateBrushSolidARGB(0x400000FFu, &handedOver), GXResultSuccess);
+    for (int t = 1; t < kThreads; ++t)
+        ASSERT_EQ(GXObjectAcquire(GX_HANDLE(handedOver)), GXResultSuccess);
     std::vector<GXBitmapRec_*> bitmaps(kThreads, nullptr);
     std::vector<int> failures(kThreads, 0);
     std::vector<std::thread> threads;
@@ -71,6 +76,13 @@ TEST(Threads, FourTargetsShareResources) {
                 ok(GXRenderTargetDrawGradient(target, linear, 0.5f));
                 ok(GXRenderTargetFillRect(target, &box, radialBrush));
                 ok(GXRenderTargetFillRect(target, &box, reduced));
+                ok(GXRenderTargetFillRect(target, &box, handedOver));
+                // A brush of its own over the shared bitmap, made and released while the
+                // other threads do the same.
+                GXBrushRec_* own = nullptr;
+                ok(GXCreateBrushBitmap(source, 0.5f, nullptr, nullptr, &own));
+                ok(GXRenderTargetFillEllipse(target, &box, own));
+                GXObjectRelease(GX_HANDLE(own));
                 ok(GXRenderTargetFillGeometry(target, ellipse, solid));
                 ok(GXRenderTargetStrokeGeometry(target, ellipse, pattern, 3, &style));
                 ok(GXRenderTargetDrawBitmap(target, source, 0.5f, 1));
@@ -87,6 +99,7 @@ TEST(Threads, FourTargetsShareResources) {
                 ok(GXFontFaceCalculateTextBound(face, text, &bound));
             }
             GXObjectRelease(GX_HANDLE(target));
+            GXObjectRelease(GX_HANDLE(handedOver));
         });
     }
     for (std::thread& thread : threads) thread.join();
