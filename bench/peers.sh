@@ -18,7 +18,10 @@ work="$build/peers"
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR=1
 
 for tool in node npm; do
-  command -v "$tool" >/dev/null || { echo "peers.sh needs Node.js and npm (apt-get install nodejs npm)" >&2; exit 1; }
+  if ! command -v "$tool" >/dev/null; then
+    echo "peers.sh needs Node.js and npm (apt-get install nodejs npm)" >&2
+    exit 1
+  fi
 done
 cmake --build "$build" --target peers_bench >/dev/null
 mkdir -p "$work/out"
@@ -55,8 +58,8 @@ diffs="$work/diffs.txt"
 : >"$diffs"
 for scene in "${scenes[@]}"; do
   for peer in gx skia; do
-    echo "$scene $peer $("$bench" diff "$work/out/$scene.$peer.bgra" "$work/out/$scene.cairo.bgra")" \
-      >>"$diffs"
+    difference="$("$bench" diff "$work/out/$scene.$peer.bgra" "$work/out/$scene.cairo.bgra")"
+    echo "$scene $peer $difference" >>"$diffs"
   done
 done
 
@@ -86,7 +89,7 @@ const median = (v) => { const s = [...v].sort((a, b) => a - b), n = s.length;
 const ms = (v) => (v < 10 ? v.toFixed(2) : v < 100 ? v.toFixed(1) : v.toFixed(0)) + ' ms';
 console.log(`1024 x 1024 target; median over ${reps} interleaved repetitions of each process's`);
 console.log('median paint. diff: mean channel difference (0..255) from Cairo\'s last paint.\n');
-console.log('On a loaded machine the ratio of the fastest repetitions (best) is the steadier one.\n');
+console.log('On a loaded machine the ratio of the fastest repetitions (best) is steadier.\n');
 console.log('| scene | Cairo | Skia | libgx | libgx / fastest | best | diff libgx | diff Skia |');
 console.log('|---|---|---|---|---|---|---|---|');
 const shown = (ratio) => (ratio > 1 ? `**${ratio.toFixed(2)}**` : ratio.toFixed(2));

@@ -39,7 +39,8 @@ function readScenes(path) {
 }
 
 function css(argb) {
-    return `rgba(${(argb >>> 16) & 255},${(argb >>> 8) & 255},${argb & 255},${(argb >>> 24) / 255})`;
+    const r = (argb >>> 16) & 255, g = (argb >>> 8) & 255, b = argb & 255;
+    return `rgba(${r},${g},${b},${(argb >>> 24) / 255})`;
 }
 
 function gradients(ctx, s) {
