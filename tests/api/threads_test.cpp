@@ -8,10 +8,10 @@
 
 namespace {
 
-// Four threads paint their own targets with shared brushes, geometries, a shared source
-// bitmap and a shared font face, and use the bitmap cache at the same time. Every call
-// succeeds and all four targets end up identical. scripts/tsan.sh runs this under
-// ThreadSanitizer.
+// Four threads paint their own targets with shared brushes (solid, bitmap, gradient),
+// gradients, geometries, a shared source bitmap and a shared font face, and use the bitmap
+// cache at the same time. Every call succeeds and all four targets end up identical.
+// scripts/tsan.sh runs this under ThreadSanitizer.
 TEST(Threads, FourTargetsShareResources) {
     const GXBitmapDesc sourceDesc{16, 16, GXPixelFormatARGB32, 96, 96};
     GXBitmapRec_* source = nullptr;
@@ -21,6 +21,22 @@ TEST(Threads, FourTargetsShareResources) {
     GXBrushRec_* pattern = nullptr;
     ASSERT_EQ(GXCreateBrushSolidARGB(0xFFFF0000u, &solid), GXResultSuccess);
     ASSERT_EQ(GXCreateBrushBitmap(source, 1, nullptr, nullptr, &pattern), GXResultSuccess);
+    // Gradients and a shrinking box-filtered bitmap brush: whatever they compute lazily
+    // (colour ramps, reduced copies of the bitmap) is shared by the four threads too.
+    static const GXGradientStop stops[] = {{0, 0xFFFF0000u}, {0.5f, 0x8000FF00u}, {1, 0xFF0000FFu}};
+    const GXLinearGradientDesc linearDesc{stops, 3, 0, 0, 64, 64, 1, 1, {}, 0};
+    const GXRadialGradientDesc radialDesc{stops, 3, 20, 20, 2, 32, 32, 30, 1, 1, {}, 0};
+    GXGradientRec_* linear = nullptr;
+    GXGradientRec_* radial = nullptr;
+    ASSERT_EQ(GXCreateGradientLinear(&linearDesc, &linear), GXResultSuccess);
+    ASSERT_EQ(GXCreateGradientRadial(&radialDesc, &radial), GXResultSuccess);
+    GXBrushRec_* radialBrush = nullptr;
+    GXBrushRec_* reduced = nullptr;
+    ASSERT_EQ(GXCreateBrushGradient(radial, 0.8f, nullptr, &radialBrush), GXResultSuccess);
+    const GXBitmapBrushParams boxParams{GXBitmapSamplingBoxBilinear, GXExtendRepeat,
+                                        GXExtendMirror};
+    const GXMatrix quarter{0.25f, 0, 0, 0.25f, 0, 0};
+    ASSERT_EQ(GXCreateBrushBitmap(source, 1, &boxParams, &quarter, &reduced), GXResultSuccess);
     GXGeometryRec_* ellipse = nullptr;
     ASSERT_EQ(GXCreateGeometry(&ellipse), GXResultSuccess);
     const GXRect box{4, 4, 60, 40};
@@ -31,6 +47,11 @@ TEST(Threads, FourTargetsShareResources) {
     ASSERT_EQ(GXCreateFontFace(family, 0, 12, &face), GXResultSuccess);
 
     constexpr int kThreads = 4;
+    // Each thread holds one reference to this brush; the last to finish frees it.
+    GXBrushRec_* handedOver = nullptr;
+    ASSERT_EQ(GXCreateBrushSolidARGB(0x400000FFu, &handedOver), GXResultSuccess);
+    for (int t = 1; t < kThreads; ++t)
+        ASSERT_EQ(GXObjectAcquire(GX_HANDLE(handedOver)), GXResultSuccess);
     std::vector<GXBitmapRec_*> bitmaps(kThreads, nullptr);
     std::vector<int> failures(kThreads, 0);
     std::vector<std::thread> threads;
@@ -52,6 +73,16 @@ TEST(Threads, FourTargetsShareResources) {
             for (int i = 0; i < 20; ++i) {
                 ok(GXRenderTargetBeginPaint(target));
                 ok(GXRenderTargetClear(target, 0));
+                ok(GXRenderTargetDrawGradient(target, linear, 0.5f));
+                ok(GXRenderTargetFillRect(target, &box, radialBrush));
+                ok(GXRenderTargetFillRect(target, &box, reduced));
+                ok(GXRenderTargetFillRect(target, &box, handedOver));
+                // A brush of its own over the shared bitmap, made and released while the
+                // other threads do the same.
+                GXBrushRec_* own = nullptr;
+                ok(GXCreateBrushBitmap(source, 0.5f, nullptr, nullptr, &own));
+                ok(GXRenderTargetFillEllipse(target, &box, own));
+                GXObjectRelease(GX_HANDLE(own));
                 ok(GXRenderTargetFillGeometry(target, ellipse, solid));
                 ok(GXRenderTargetStrokeGeometry(target, ellipse, pattern, 3, &style));
                 ok(GXRenderTargetDrawBitmap(target, source, 0.5f, 1));
@@ -68,6 +99,7 @@ TEST(Threads, FourTargetsShareResources) {
                 ok(GXFontFaceCalculateTextBound(face, text, &bound));
             }
             GXObjectRelease(GX_HANDLE(target));
+            GXObjectRelease(GX_HANDLE(handedOver));
         });
     }
     for (std::thread& thread : threads) thread.join();
@@ -80,7 +112,8 @@ TEST(Threads, FourTargetsShareResources) {
         GXObjectRelease(GX_HANDLE(bitmaps[t]));
     }
     for (GXOBase* h : {GX_HANDLE(source), GX_HANDLE(solid), GX_HANDLE(pattern), GX_HANDLE(ellipse),
-                       GX_HANDLE(face)})
+                       GX_HANDLE(face), GX_HANDLE(linear), GX_HANDLE(radial),
+                       GX_HANDLE(radialBrush), GX_HANDLE(reduced)})
         GXObjectRelease(h);
 }
 
