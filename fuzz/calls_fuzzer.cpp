@@ -203,12 +203,17 @@ GXResult Program::Call(int op, Out& out) {
     case 12: MAKE(GXPaletteRec_, kPalette, GXBitmapGetPalette(H<GXBitmapRec_>(), slot));
     case 13: {
         const GXIntRect rect = IR();
+        GXBitmapRec_* bitmap = H<GXBitmapRec_>();
+        const GXIntRect* window = Maybe(rect);
         GXBitmapData* data = out.As<GXBitmapData>();
-        const GXResult r = GXBitmapLock(H<GXBitmapRec_>(), Maybe(rect),
-                                        in_.ConsumeIntegralInRange<uint32_t>(0, 4), data);
-        if (r == GXResultSuccess) {
-            // Touch the first and last byte of the window: it must be ours to use.
-            if (data->rowBytes > 0 && data->data) {
+        const GXResult r =
+            GXBitmapLock(bitmap, window, in_.ConsumeIntegralInRange<uint32_t>(0, 4), data);
+        GXIntSize size{};
+        if (r == GXResultSuccess && GXBitmapGetSize(bitmap, &size) == GXResultSuccess) {
+            // Touch the first and last byte of the window's first row, when it has one: it
+            // must be ours to use.
+            const int64_t rows = window ? int64_t(window->bottom) - window->top : size.height;
+            if (rows != 0 && data->rowBytes > 0 && data->data) {
                 volatile uint8_t* p = static_cast<uint8_t*>(data->data);
                 p[0] = p[0];
                 p[data->rowBytes - 1] = p[data->rowBytes - 1];
