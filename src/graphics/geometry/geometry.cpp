@@ -88,7 +88,22 @@ void Geometry::SendToSinkTransformed(const GXMatrix& matrix, GeometrySink* sink)
 
 template <class Build>
 void Geometry::AddFigure(Build&& build) {
-    // Built apart and appended whole: a failure half-way leaves this geometry untouched.
+    // Into a geometry holding nothing yet (a scratch geometry refilled for every draw, most
+    // often), the figure is built in place, in the storage the geometry kept: no heap call.
+    // A failure half-way empties it again, which is where it was.
+    if (shape_->Figures().empty() && !shape_->IsFigureOpen()) {
+        try {
+            build(*shape_);
+        } catch (...) {
+            const int32_t rule = shape_->FillRule();
+            shape_->Clear();
+            shape_->SetFillRule(rule);
+            throw;
+        }
+        return;
+    }
+    // Otherwise built apart and appended whole: a failure half-way leaves this geometry
+    // untouched.
     Shape figure;
     build(figure);
     shape_->Append(std::move(figure));
