@@ -228,13 +228,13 @@ void Rasterizer::AddSide(const Point128& a, const Point128& b) {
 
     RasterEdge* edge = NewEdge();
     *edge = RasterEdge{startSub,
-                                               bottomSub,
-                                               static_cast<int32_t>(x),
-                                               static_cast<int32_t>(step),
-                                               static_cast<int32_t>(numerator - x * den - den),
-                                               static_cast<int32_t>((dx - step * ady) * 16),
-                                               static_cast<int32_t>(den),
-                                               dy > 0 ? 1 : -1};
+                       bottomSub,
+                       static_cast<int32_t>(x),
+                       static_cast<int32_t>(step),
+                       static_cast<int32_t>(numerator - x * den - den),
+                       static_cast<int32_t>((dx - step * ady) * 16),
+                       static_cast<int32_t>(den),
+                       dy > 0 ? 1 : -1};
     edges_.push_back(edge);
     leftX128_ = std::min({leftX128_, a.x128, b.x128});
     rightX128_ = std::max({rightX128_, a.x128, b.x128});
@@ -494,9 +494,9 @@ namespace {
 // Each thread's rasterizers between fills, so that the storage they grew serves the next
 // fill. A fill made while another is being scanned (a clip mask built for a pipeline, say)
 // takes a second one.
-constexpr size_t kSpareRasterizers = 4;
+constexpr size_t kSpareRasterizers = 2;
 // A rasterizer holding more than this after a huge fill is let go instead of kept.
-constexpr size_t kMaxSpareBytes = size_t(8) << 20;
+constexpr size_t kMaxSpareBytes = size_t(2) << 20;
 
 struct SpareRasterizers {
     std::vector<std::unique_ptr<Rasterizer>> spare;

@@ -359,14 +359,17 @@ void RenderTarget::StrokeRect(const GXRect& rect, const std::shared_ptr<Brush>& 
             path = GXRect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
         }
     }
-    Geometry geometry;
-    geometry.Rectangle(path);
-    Stroke(geometry, brush, width, style);
+    auto geometry = Scratch(scratchShape_);
+    geometry->Rectangle(path);
+    Stroke(*geometry, brush, width, style);
 }
 
 void RenderTarget::StrokeEllipse(const GXRect& rect, const std::shared_ptr<Brush>& brush,
                                  float width, const GXStrokeStyle* style) {
-    if (painting_ && brush && !HasNoArea(rect)) Stroke(*EllipseGeometry(rect), brush, width, style);
+    if (!painting_ || !brush || HasNoArea(rect)) return;
+    auto ellipse = Scratch(scratchShape_);
+    ellipse->Ellipse(rect);
+    Stroke(*ellipse, brush, width, style);
 }
 
 void RenderTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
