@@ -196,8 +196,7 @@ bool Geometry::HitTest(const GXPoint& point) const {
 void Geometry::Widen(float width, const StrokeStyle& style, float tolerance,
                      const std::shared_ptr<GeometrySink>& target) const {
     if (!target || IsEmpty()) return;
-    std::shared_ptr<GeometrySink> chain = MakeStrokeSink(tolerance, width, style, target);
-    shape_->Replay(*chain);
+    StrokeShape(*shape_, tolerance, width, style, target);
 }
 
 void Geometry::Combine(const Geometry& other, const GXMatrix& matrix, int32_t operation,
