@@ -46,4 +46,40 @@ TEST(BitmapBrushExtend, MirrorIsSymmetricAtEveryTileEdge) {
     GXObjectRelease(GX_HANDLE(tile));
 }
 
+// A bitmap drawn far below its size keeps its reduced copy between draws, but anything that
+// changes the bitmap (a paint into it, a copy into it) shows at the next draw.
+TEST(BitmapReduction, DrawsTheBitmapAsItIsNow) {
+    Canvas source(400, 400, GXPixelFormatPARGB32);
+    auto paintSource = [&](uint32_t argb) {
+        source.Begin();
+        source.FillRect(0, 0, 400, 400, source.Solid(argb));
+        source.End();
+    };
+    Canvas page(40, 40, GXPixelFormatPARGB32);
+    // The channel (shift 0 blue, 8 green, 16 red) that the draw at a tenth shows: the
+    // reduction's weights leave an opaque colour a few steps short of 255.
+    auto drawnChannel = [&] {
+        page.Begin();
+        const GXMatrix tenth{0.1f, 0, 0, 0.1f, 0, 0};
+        EXPECT_EQ(GXRenderTargetSetCTM(page.target(), &tenth), GXResultSuccess);
+        EXPECT_EQ(GXRenderTargetDrawBitmap(page.target(), source.bitmap(), 1.0f,
+                                           GXBitmapSamplingBoxBilinear),
+                  GXResultSuccess);
+        page.End();
+        const uint32_t pixel = page.At(20, 20);
+        for (int shift = 0; shift <= 16; shift += 8)
+            if (((pixel >> shift) & 0xFF) > 0xF0) return shift;
+        return -1;
+    };
+    paintSource(0xFF0000FFu);
+    EXPECT_EQ(drawnChannel(), 0);
+    EXPECT_EQ(drawnChannel(), 0);
+    paintSource(0xFFFF0000u);
+    EXPECT_EQ(drawnChannel(), 16);
+    std::vector<uint32_t> green(400 * 400, 0xFF00FF00u);
+    const GXBitmapData memory{green.data(), 400 * 4, 400 * 4};
+    ASSERT_EQ(GXBitmapCopyFromMemory(source.bitmap(), nullptr, &memory), GXResultSuccess);
+    EXPECT_EQ(drawnChannel(), 8);
+}
+
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "graphics/core/exception.h"
 #include "graphics/geometry/dasher.h"
+#include "graphics/geometry/shape.h"
 #include "graphics/geometry/strokesink.h"
 #include "recordingsink.h"
 
@@ -115,21 +116,19 @@ TEST(Dasher, BadPatternsThrowAndStrokeSolid) {
     expectThrow({kInf}, "Dash pattern is not finite");
     expectThrow({3e38f, 3e38f}, "Dash pattern is not finite");
 
-    // The chain builder falls back to the Pen alone: one solid outline.
+    // The stroking chain falls back to the Pen alone: one solid outline.
     StrokeStyle style;
     style.dashes = {2, -1};
     auto out = std::make_shared<RecordingSink>();
-    auto sink = MakeStrokeSink(0.25f, 2, style, out);
-    sink->BeginFigure({0, 0});
-    sink->LineTo({10, 0});
-    sink->EndFigure();
+    Shape line;
+    line.BeginFigure({0, 0});
+    line.LineTo({10, 0});
+    line.EndFigure();
+    StrokeShape(line, 0.25f, 2, style, out);
     EXPECT_EQ(out->figures.size(), 1u);
     style.dashes = {2, 1};
     out->figures.clear();
-    sink = MakeStrokeSink(0.25f, 2, style, out);
-    sink->BeginFigure({0, 0});
-    sink->LineTo({10, 0});
-    sink->EndFigure();
+    StrokeShape(line, 0.25f, 2, style, out);
     EXPECT_EQ(out->figures.size(), 4u);
 }
 

@@ -88,7 +88,22 @@ void Geometry::SendToSinkTransformed(const GXMatrix& matrix, GeometrySink* sink)
 
 template <class Build>
 void Geometry::AddFigure(Build&& build) {
-    // Built apart and appended whole: a failure half-way leaves this geometry untouched.
+    // Into a geometry holding nothing yet (a scratch geometry refilled for every draw, most
+    // often), the figure is built in place, in the storage the geometry kept: no heap call.
+    // A failure half-way empties it again, which is where it was.
+    if (shape_->Figures().empty() && !shape_->IsFigureOpen()) {
+        try {
+            build(*shape_);
+        } catch (...) {
+            const int32_t rule = shape_->FillRule();
+            shape_->Clear();
+            shape_->SetFillRule(rule);
+            throw;
+        }
+        return;
+    }
+    // Otherwise built apart and appended whole: a failure half-way leaves this geometry
+    // untouched.
     Shape figure;
     build(figure);
     shape_->Append(std::move(figure));
@@ -181,8 +196,7 @@ bool Geometry::HitTest(const GXPoint& point) const {
 void Geometry::Widen(float width, const StrokeStyle& style, float tolerance,
                      const std::shared_ptr<GeometrySink>& target) const {
     if (!target || IsEmpty()) return;
-    std::shared_ptr<GeometrySink> chain = MakeStrokeSink(tolerance, width, style, target);
-    shape_->Replay(*chain);
+    StrokeShape(*shape_, tolerance, width, style, target);
 }
 
 void Geometry::Combine(const Geometry& other, const GXMatrix& matrix, int32_t operation,

@@ -42,19 +42,34 @@ int ArcCount(float sweep, float step) {
 }  // namespace
 
 Pen::Pen(float tolerance, float width, int32_t cap, int32_t join, float miterLimit,
-         std::shared_ptr<GeometrySink> target)
-    : tolerance_(tolerance >= FigureFlattener::kMinStep ? tolerance : FigureFlattener::kMinStep),
-      cap_(cap),
-      join_(join),
-      miterLimit_(miterLimit),
-      halfWidth_(width * 0.5f),
-      usable_(std::isfinite(halfWidth_) && halfWidth_ >= 0),
-      pointsLeft_(kMaxOutlinePoints),
-      target_(std::move(target)) {
+         std::shared_ptr<GeometrySink> target) {
+    Reset(tolerance, width, cap, join, miterLimit, std::move(target));
+}
+
+void Pen::Reset(float tolerance, float width, int32_t cap, int32_t join, float miterLimit,
+                std::shared_ptr<GeometrySink> target) {
+    tolerance_ = tolerance >= FigureFlattener::kMinStep ? tolerance : FigureFlattener::kMinStep;
+    cap_ = cap;
+    join_ = join;
+    miterLimit_ = miterLimit;
+    halfWidth_ = width * 0.5f;
+    usable_ = std::isfinite(halfWidth_) && halfWidth_ >= 0;
+    poisoned_ = false;
+    hasSides_ = false;
+    start_ = second_ = previous_ = current_ = lastEmitted_ = GXPoint{};
+    left_.Reset();
+    right_.Reset();
+    frontCap_.clear();
+    pointsLeft_ = kMaxOutlinePoints;
+    target_ = std::move(target);
     // Finer tolerances and wider pens take more arc points; the floor bounds their count
     // (and keeps the step from being 0 when hw swamps the tolerance in float).
     float step = 4 * std::acos(halfWidth_ / (halfWidth_ + tolerance_ * 0.125f));
     arcStep_ = step >= kMinArcStep ? step : kMinArcStep;
+}
+
+size_t Pen::RetainedBytes() const {
+    return left_.BlockSize() + right_.BlockSize() + frontCap_.capacity() * sizeof(GXPoint);
 }
 
 void Pen::DropFigure() {

@@ -27,6 +27,15 @@ public:
     Pen(float tolerance, float width, int32_t cap, int32_t join, float miterLimit,
         std::shared_ptr<GeometrySink> target);
 
+    // Back to a new pen's state with these settings, keeping the storage of its sides for
+    // the next stroke.
+    void Reset(float tolerance, float width, int32_t cap, int32_t join, float miterLimit,
+               std::shared_ptr<GeometrySink> target);
+    // Lets go of the target, for a pen kept idle until its next Reset.
+    void Detach() { target_.reset(); }
+    // Bytes of storage held for reuse.
+    size_t RetainedBytes() const;
+
     void SetFillRule(int32_t) override {}
     void BeginFigure(const GXPoint& start) override;
     void EndFigure() override;

@@ -14,17 +14,28 @@ constexpr size_t kMarkedWidth = 256;
 }  // namespace
 
 CoverageBuffer::CoverageBuffer(int32_t clipLeft, int32_t clipRight)
-    : clipLeft_(clipLeft),
-      clipRight_(std::max(clipLeft, clipRight)),
-      cells_(static_cast<size_t>(clipRight_ - clipLeft_) + 1, Cell{0, 0}),
-      marking_(cells_.size() > kMarkedWidth),
-      marks_(marking_ ? (cells_.size() + 63) / 64 : 0, 0),
-      touchedBegin_(static_cast<int32_t>(cells_.size())),
-      touchedEnd_(0),
-      runsCurrent_(true),
-      head_{&head_, std::numeric_limits<int32_t>::max(), 0} {
+    : head_{&head_, std::numeric_limits<int32_t>::max(), 0} {
+    Reshape(clipLeft, clipRight);
+}
+
+void CoverageBuffer::Reshape(int32_t clipLeft, int32_t clipRight) {
+    clipLeft_ = clipLeft;
+    clipRight_ = std::max(clipLeft, clipRight);
+    cells_.assign(static_cast<size_t>(clipRight_ - clipLeft_) + 1, Cell{0, 0});
+    marking_ = cells_.size() > kMarkedWidth;
+    marks_.assign(marking_ ? (cells_.size() + 63) / 64 : 0, 0);
+    touchedBegin_ = static_cast<int32_t>(cells_.size());
+    touchedEnd_ = 0;
+    runsCurrent_ = true;
+    runs_.clear();
+    head_.next = &head_;
     // A row alternating between values has at most one run per cell and the closing one.
     runs_.reserve(cells_.size() + 1);
+}
+
+size_t CoverageBuffer::RetainedBytes() const {
+    return cells_.capacity() * sizeof(Cell) + marks_.capacity() * sizeof(uint64_t) +
+           runs_.capacity() * sizeof(CoverageRun);
 }
 
 void CoverageBuffer::AddSpan(int32_t a8, int32_t b8) {

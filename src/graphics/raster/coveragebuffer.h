@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
 
     // Back to an empty row, clearing only the cells the row touched.
     void Reset();
+    // Empty again, for pixels [clipLeft, clipRight), in the storage kept so far.
+    void Reshape(int32_t clipLeft, int32_t clipRight);
+    // Bytes of storage held, used or not.
+    size_t RetainedBytes() const;
 
     bool Empty() const { return touchedBegin_ >= touchedEnd_; }
     const CoverageRun* First() const;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
-#include "graphics/core/exception.h"
 #include "graphics/geometry/devicerect.h"
 #include "graphics/geometry/figureflattener.h"
 #include "graphics/geometry/geometry.h"
@@ -71,24 +71,30 @@ bool SlopeLess(const RasterEdge& f, const RasterEdge& e) {
 
 Rasterizer::Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectangles,
                        std::shared_ptr<RasterizationSink> sink)
-    : tolerance_(tolerance),
-      snapRectangles_(snapRectangles),
-      fillRule_(0),
-      currentPoint_{0, 0},
-      figureFinite_(true),
-      edgePool_(32),
-      endMarker_{kMaxInt, kMaxInt, 0, 0, -1, 0, 1, 1},
-      activeSub_(0),
-      hasSlopedEdge_(false),
-      clipX0_(0),
-      clipY0_(0),
-      clipX1_(0),
-      clipY1_(0),
-      firstSub_(kMaxInt),
-      endSub_(kMinInt),
-      leftX128_(kMaxInt),
-      rightX128_(kMinInt),
-      sink_(std::move(sink)) {
+    : endMarker_{kMaxInt, kMaxInt, 0, 0, -1, 0, 1, 1}, coverage_(0, 0) {
+    Reset(clipRect, tolerance, snapRectangles, std::move(sink));
+}
+
+void Rasterizer::Reset(const GXRect& clipRect, float tolerance, bool snapRectangles,
+                       std::shared_ptr<RasterizationSink> sink) {
+    tolerance_ = tolerance;
+    snapRectangles_ = snapRectangles;
+    fillRule_ = 0;
+    currentPoint_ = GXPoint{0, 0};
+    figureFinite_ = true;
+    points_.clear();
+    edges_.clear();
+    active_.clear();
+    edgeBlock_ = 0;
+    edgesInBlock_ = 0;
+    activeSub_ = 0;
+    hasSlopedEdge_ = false;
+    clipX0_ = clipY0_ = clipX1_ = clipY1_ = 0;
+    firstSub_ = kMaxInt;
+    endSub_ = kMinInt;
+    leftX128_ = kMaxInt;
+    rightX128_ = kMinInt;
+    sink_ = std::move(sink);
     bool finite = std::isfinite(clipRect.left) && std::isfinite(clipRect.top) &&
                   std::isfinite(clipRect.right) && std::isfinite(clipRect.bottom);
     // A clip that is not a finite box clips everything away.
@@ -98,6 +104,25 @@ Rasterizer::Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectang
         clipY0_ = ClipFloor(std::min(clipRect.top, clipRect.bottom));
         clipY1_ = ClipCeil(std::max(clipRect.top, clipRect.bottom));
     }
+}
+
+size_t Rasterizer::RetainedBytes() const {
+    size_t edgeRecords = 0;
+    for (size_t block = 0; block < edgeBlocks_.size(); ++block) edgeRecords += size_t(32) << block;
+    return points_.capacity() * sizeof(Point128) + edges_.capacity() * sizeof(RasterEdge*) +
+           active_.capacity() * sizeof(RasterEdge*) + edgeRecords * sizeof(RasterEdge) +
+           coverage_.RetainedBytes();
+}
+
+RasterEdge* Rasterizer::NewEdge() {
+    if (edgeBlock_ < edgeBlocks_.size() && edgesInBlock_ == (size_t(32) << edgeBlock_)) {
+        ++edgeBlock_;
+        edgesInBlock_ = 0;
+    }
+    if (edgeBlock_ == edgeBlocks_.size())
+        edgeBlocks_.push_back(
+            std::unique_ptr<RasterEdge[]>(new RasterEdge[size_t(32) << edgeBlock_]));
+    return &edgeBlocks_[edgeBlock_][edgesInBlock_++];
 }
 
 Rasterizer::~Rasterizer() = default;
@@ -201,16 +226,15 @@ void Rasterizer::AddSide(const Point128& a, const Point128& b) {
         (int64_t{top.x128} + 8) * ady + dx * (CentreY128(startSub) - top.y128);
     const int64_t x = FloorDiv(numerator, den);
 
-    void* memory = edgePool_.malloc();
-    if (!memory) GX_RAISE("Not enough memory");
-    RasterEdge* edge = new (memory) RasterEdge{startSub,
-                                               bottomSub,
-                                               static_cast<int32_t>(x),
-                                               static_cast<int32_t>(step),
-                                               static_cast<int32_t>(numerator - x * den - den),
-                                               static_cast<int32_t>((dx - step * ady) * 16),
-                                               static_cast<int32_t>(den),
-                                               dy > 0 ? 1 : -1};
+    RasterEdge* edge = NewEdge();
+    *edge = RasterEdge{startSub,
+                       bottomSub,
+                       static_cast<int32_t>(x),
+                       static_cast<int32_t>(step),
+                       static_cast<int32_t>(numerator - x * den - den),
+                       static_cast<int32_t>((dx - step * ady) * 16),
+                       static_cast<int32_t>(den),
+                       dy > 0 ? 1 : -1};
     edges_.push_back(edge);
     leftX128_ = std::min({leftX128_, a.x128, b.x128});
     rightX128_ = std::max({rightX128_, a.x128, b.x128});
@@ -235,12 +259,14 @@ void Rasterizer::EndRasterization() {
             // to eighths; a pixel of margin on either side covers the rounding.
             const int32_t left = std::max(clipX0_, (leftX128_ >> 7) - 1);
             const int32_t right = std::min(clipX1_, (rightX128_ >> 7) + 2);
-            CoverageBuffer coverage(left, right);
-            if (!TryScanUprightRectangle(coverage)) Scan(coverage);
+            coverage_.Reshape(left, right);
+            if (!TryScanUprightRectangle(coverage_)) Scan(coverage_);
         }
     }
     edges_.clear();
     active_.clear();
+    edgeBlock_ = 0;
+    edgesInBlock_ = 0;
     hasSlopedEdge_ = false;
 }
 
@@ -463,26 +489,86 @@ void Rasterizer::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoin
                              [this](const GXPoint& p) { LineTo(p); });
 }
 
+namespace {
+
+// Each thread's rasterizers between fills, so that the storage they grew serves the next
+// fill. A fill made while another is being scanned (a clip mask built for a pipeline, say)
+// takes a second one.
+constexpr size_t kSpareRasterizers = 2;
+// A rasterizer holding more than this after a huge fill is let go instead of kept.
+constexpr size_t kMaxSpareBytes = size_t(2) << 20;
+
+struct SpareRasterizers {
+    std::vector<std::unique_ptr<Rasterizer>> spare;
+    SpareRasterizers() { spare.reserve(kSpareRasterizers); }
+};
+
+// A rasterizer from the thread's spares (or a new one) for one fill, back to the spares
+// afterwards, its sink let go.
+class BorrowedRasterizer {
+public:
+    BorrowedRasterizer(const GXRect& clipRect, bool snapRectangles,
+                       std::shared_ptr<RasterizationSink> sink) {
+        std::vector<std::unique_ptr<Rasterizer>>& spare = Spares().spare;
+        if (spare.empty()) {
+            rasterizer_ =
+                std::make_unique<Rasterizer>(clipRect, 0.25f, snapRectangles, std::move(sink));
+        } else {
+            rasterizer_ = std::move(spare.back());
+            spare.pop_back();
+            rasterizer_->Reset(clipRect, 0.25f, snapRectangles, std::move(sink));
+        }
+    }
+    ~BorrowedRasterizer() {
+        rasterizer_->Reset(GXRect{0, 0, 0, 0}, 0.25f, false, nullptr);
+        std::vector<std::unique_ptr<Rasterizer>>& spare = Spares().spare;
+        // Room for kSpareRasterizers was reserved: keeping one never allocates.
+        if (spare.size() < kSpareRasterizers && rasterizer_->RetainedBytes() <= kMaxSpareBytes)
+            spare.push_back(std::move(rasterizer_));
+    }
+    BorrowedRasterizer(const BorrowedRasterizer&) = delete;
+    BorrowedRasterizer& operator=(const BorrowedRasterizer&) = delete;
+
+    Rasterizer& Get() { return *rasterizer_; }
+
+private:
+    static SpareRasterizers& Spares() {
+        thread_local SpareRasterizers spares;
+        return spares;
+    }
+    std::unique_ptr<Rasterizer> rasterizer_;
+};
+
+// A stage of the chain as the shared pointer the stage in front of it takes, owning
+// nothing: every stage lives on the stack of RasterizeGeometry, for this fill only.
+std::shared_ptr<GeometrySink> Unowned(GeometrySink& stage) {
+    return std::shared_ptr<GeometrySink>(std::shared_ptr<void>(), &stage);
+}
+
+}  // namespace
+
 void RasterizeGeometry(const Geometry& geometry, const GXMatrix& ctm, const GXRect& clipRect,
                        bool snapRectangles, std::shared_ptr<RasterizationSink> sink) {
-    auto rasterizer =
-        std::make_shared<Rasterizer>(clipRect, 0.25f, snapRectangles, std::move(sink));
-    std::shared_ptr<GeometrySink> front = rasterizer;
+    BorrowedRasterizer borrowed(clipRect, snapRectangles, std::move(sink));
+    Rasterizer& rasterizer = borrowed.Get();
+    GeometrySink* front = &rasterizer;
     // Geometry reaching past +-32535 px is cut to that strip first, so the rasterizer's
     // fixed point never sees it. The tests are negated so that a NaN bound (a geometry
     // holding a NaN point) also puts the clippers in place for its other, finite points.
     const GXRect bound = TransformBounds(ctm, geometry.Bound().Box());
     const float low = StripClipper::kDefaultLow, high = StripClipper::kDefaultHigh;
+    std::optional<StripClipper> clipX, clipY;
+    std::optional<Transformer> transformer;
     if (!(bound.left >= low) || !(bound.right < high)) {
-        front = std::make_shared<StripClipper>(StripClipper::kClipX, low, high, 0.25f, front);
+        front = &clipX.emplace(StripClipper::kClipX, low, high, 0.25f, Unowned(*front));
     }
     if (!(bound.top >= low) || !(bound.bottom < high)) {
-        front = std::make_shared<StripClipper>(StripClipper::kClipY, low, high, 0.25f, front);
+        front = &clipY.emplace(StripClipper::kClipY, low, high, 0.25f, Unowned(*front));
     }
-    if (!IsIdentity(ctm)) front = std::make_shared<Transformer>(ctm, front);
-    rasterizer->BeginRasterization();
-    geometry.SendToSink(front.get());
-    rasterizer->EndRasterization();
+    if (!IsIdentity(ctm)) front = &transformer.emplace(ctm, Unowned(*front));
+    rasterizer.BeginRasterization();
+    geometry.SendToSink(front);
+    rasterizer.EndRasterization();
 }
 
 }  // namespace Graphics

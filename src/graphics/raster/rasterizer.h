@@ -1,16 +1,15 @@
 #pragma once
 
-#include <boost/pool/object_pool.hpp>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "graphics/geometry/geometrysink.h"
+#include "graphics/raster/coveragebuffer.h"
 #include "graphics/raster/rasteredge.h"
 
 namespace Graphics {
 
-class CoverageBuffer;
 class Geometry;
 class RasterizationSink;
 
@@ -26,6 +25,14 @@ public:
     Rasterizer(const GXRect& clipRect, float tolerance, bool snapRectangles,
                std::shared_ptr<RasterizationSink> sink);
     ~Rasterizer() override;
+
+    // Back to a new rasterizer's state with these settings, keeping the storage of the
+    // points, edges and coverage for the next fill: a rasterizer reused this way makes no
+    // heap call once its storage has grown to the fills it sees.
+    void Reset(const GXRect& clipRect, float tolerance, bool snapRectangles,
+               std::shared_ptr<RasterizationSink> sink);
+    // Bytes of storage held for reuse.
+    size_t RetainedBytes() const;
 
     void SetFillRule(int32_t rule) override;
     void BeginFigure(const GXPoint& start) override;
@@ -54,6 +61,8 @@ private:
     };
 
     void AppendPoint(const GXPoint& point);
+    // Room for one more edge, in the blocks kept across fills.
+    RasterEdge* NewEdge();
     void BuildEdges();
     void AddSide(const Point128& a, const Point128& b);
     bool TrySnapRectangle();
@@ -73,7 +82,11 @@ private:
     GXPoint currentPoint_;                       // px, for curves and repeated-point tests
     bool figureFinite_;                          // false once a NaN/infinite point arrived
     std::vector<Point128> points_;               // vertices of the figure being collected
-    boost::object_pool<RasterEdge> edgePool_;    // every edge; blocks of 32, doubling
+    // Every edge of the fill, in blocks of 32, 64, 128, ... records that stay for the next
+    // fill: the first edgeBlock_ blocks are full, edgesInBlock_ records of the next are used.
+    std::vector<std::unique_ptr<RasterEdge[]>> edgeBlocks_;
+    size_t edgeBlock_;
+    size_t edgesInBlock_;
     std::vector<RasterEdge*> edges_;             // edges of all figures so far
     RasterEdge endMarker_;                       // topSub INT32_MAX, closes the sorted edges
     std::vector<RasterEdge*> active_;            // edges on activeSub_, ordered by x
@@ -85,6 +98,7 @@ private:
     int32_t leftX128_;                           // least end point x of the kept edges
     int32_t rightX128_;                          // greatest end point x of the kept edges
     std::shared_ptr<RasterizationSink> sink_;    // receives rows, rectangles, trapezoids
+    CoverageBuffer coverage_;                    // the rows of the scan; kept across fills
 };
 
 // Fills `geometry` mapped by `ctm` into `sink`, inside clipRect (px): the one entry of the

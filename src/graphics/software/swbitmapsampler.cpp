@@ -15,6 +15,7 @@
 #include "graphics/paint/bitmapbrush.h"
 #include "graphics/software/swpixel.h"
 #include "graphics/software/swpixelsse2.h"
+#include "graphics/software/swreducedbitmapcache.h"
 
 namespace Graphics {
 
@@ -250,7 +251,7 @@ SwBitmapSampler::SwBitmapSampler(const std::shared_ptr<BitmapSource>& bitmap,
             const float scaleY = float(reducedHeight) / float(height_);
             matrix_ = GXMatrix{matrix_.a * scaleX, matrix_.b * scaleY, matrix_.c * scaleX,
                                matrix_.d * scaleY, matrix_.e * scaleX, matrix_.f * scaleY};
-            format = Reduce(format, reducedWidth, reducedHeight);
+            format = Reduce(bitmap, format, reducedWidth, reducedHeight);
             // An axis-aligned reduction already matches the device grid.
             samplingMode = matrix_.a != 0.0f && matrix_.b != 0.0f ? BitmapSamplingBilinear
                                                                   : BitmapSamplingNearest;
@@ -295,20 +296,46 @@ std::vector<SwBitmapSampler::BoxTap> SwBitmapSampler::BuildBoxTaps(int32_t size,
     return taps;
 }
 
-int32_t SwBitmapSampler::Reduce(int32_t format, int32_t reducedWidth, int32_t reducedHeight) {
+int32_t SwBitmapSampler::Reduce(const std::shared_ptr<BitmapSource>& source, int32_t format,
+                                int32_t reducedWidth, int32_t reducedHeight) {
     FetchRowProc fetchRow = nullptr;
     bool straight = false;
     VisitFormat(format, [&]<class Format>() {
         fetchRow = &FetchRow<Format>;
         straight = Format::kStraight;
     });
+    // The copy holds as-fetched pixels, so a straight source stays straight (ARGB32) and is
+    // premultiplied after mixing, as it would be without the reduction.
+    const int32_t reducedFormat = straight ? PixelFormat::ARGB32 : PixelFormat::PARGB32;
+    auto build = [&] {
+        return BuildReduction(fetchRow, reducedFormat, reducedWidth, reducedHeight);
+    };
+    // A library bitmap tells its caches when its pixels or palette change, so its reduction
+    // is made once and kept there. Other sources (a group's pixels, a mask) change without
+    // telling anyone and are reduced for each draw.
+    std::shared_ptr<BitmapBase> reduced =
+        std::dynamic_pointer_cast<Bitmap>(source)
+            ? SwReducedBitmapCache::FindOrBuild(*source, reducedWidth, reducedHeight, build)
+            : build();
+
+    lock_.reset();
+    bitmap_ = std::move(reduced);
+    lock_ = std::make_unique<BitmapLock>(*bitmap_, nullptr, LockMode::Read);
+    data_ = lock_->Data();
+    width_ = reducedWidth;
+    height_ = reducedHeight;
+    bytesPerPixel_ = 4;
+    return reducedFormat;
+}
+
+std::shared_ptr<BitmapBase> SwBitmapSampler::BuildReduction(FetchRowProc fetchRow,
+                                                            int32_t reducedFormat,
+                                                            int32_t reducedWidth,
+                                                            int32_t reducedHeight) const {
     int32_t fullX = 0, fullY = 0;
     const std::vector<BoxTap> columns = BuildBoxTaps(width_, reducedWidth, fullX);
     const std::vector<BoxTap> rows = BuildBoxTaps(height_, reducedHeight, fullY);
 
-    // The copy holds as-fetched pixels, so a straight source stays straight (ARGB32) and is
-    // premultiplied after mixing, as it would be without the reduction.
-    const int32_t reducedFormat = straight ? PixelFormat::ARGB32 : PixelFormat::PARGB32;
     auto reduced = std::make_shared<SysMemBitmap>(GXIntSize{reducedWidth, reducedHeight},
                                                   reducedFormat, 96.0f, 96.0f);
     std::vector<uint32_t> sourceRow(static_cast<size_t>(width_));
@@ -348,15 +375,7 @@ int32_t SwBitmapSampler::Reduce(int32_t format, int32_t reducedWidth, int32_t re
             std::memcpy(out + 4 * k, &pixel, 4);
         }
     }
-
-    lock_.reset();
-    bitmap_ = std::move(reduced);
-    lock_ = std::make_unique<BitmapLock>(*bitmap_, nullptr, LockMode::Read);
-    data_ = lock_->Data();
-    width_ = reducedWidth;
-    height_ = reducedHeight;
-    bytesPerPixel_ = 4;
-    return reducedFormat;
+    return reduced;
 }
 
 template <class Format>

@@ -69,9 +69,13 @@ private:
     void SelectSampleProc(int32_t format, int32_t samplingMode);
     // Runs `proc` (null: transparent black) over [x0, x1) of row y.
     void Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y, uint32_t* out);
-    // Replaces the bitmap by its reduction to reducedWidth x reducedHeight; returns the
-    // format of the copy.
-    int32_t Reduce(int32_t format, int32_t reducedWidth, int32_t reducedHeight);
+    // Replaces the bitmap by its reduction to reducedWidth x reducedHeight, the one kept in
+    // `source`'s cache when it is a library bitmap; returns the format of the copy.
+    int32_t Reduce(const std::shared_ptr<BitmapSource>& source, int32_t format,
+                   int32_t reducedWidth, int32_t reducedHeight);
+    // The reduction itself, from the locked bitmap's rows as `fetchRow` reads them.
+    std::shared_ptr<BitmapBase> BuildReduction(FetchRowProc fetchRow, int32_t reducedFormat,
+                                               int32_t reducedWidth, int32_t reducedHeight) const;
 
     // The horizontal half of bilinear sampling for a run of pixels along one device row:
     // per pixel the left and right columns (equal when the fraction is 0) and the weight

@@ -37,6 +37,23 @@ int32_t Extent(int32_t from, int32_t to) {
     return static_cast<int32_t>(std::clamp<int64_t>(int64_t(to) - from, 0, INT32_MAX));
 }
 
+// Pixels in each row buffer: the width, or one for a pipeline that draws nothing (so that
+// every pipeline owns a real block).
+size_t RowWidth(int32_t width, int32_t height) {
+    return width == 0 || height == 0 ? 1 : size_t(width);
+}
+
+// Both rows share one block, the pixels first and the shape bytes from the next 16-byte
+// boundary.
+size_t ShapeRowOffset(size_t width) {
+    return (width * 4 + 15) & ~size_t(15);
+}
+
+size_t RowBytes(int32_t width, int32_t height) {
+    const size_t pixels = RowWidth(width, height);
+    return ShapeRowOffset(pixels) + pixels;
+}
+
 }  // namespace
 
 SwPipeLine::SwPipeLine(std::shared_ptr<Geometry> geometry, const GXIntRect& deviceRect)
@@ -49,20 +66,13 @@ SwPipeLine::SwPipeLine(std::shared_ptr<Geometry> geometry, const GXIntRect& devi
       ctm_{1, 0, 0, 1, 0, 0},
       snapRectangles_(false),
       blendMode_(0),
-      geometry_(std::move(geometry)) {
-    // A rectangle empty on either axis draws nothing, and then needs no row buffers beyond
-    // one entry (so that every pipeline owns a real block).
+      geometry_(std::move(geometry)),
+      rowBuffers_(RowBytes(clipX1_, clipY1_)) {
+    // A rectangle empty on either axis draws nothing.
     if (clipX1_ == 0 || clipY1_ == 0) clipX1_ = clipY1_ = 0;
-    // Both rows share one block, the pixels first and the shape bytes from the next 16-byte
-    // boundary: one allocation per draw instead of two.
-    const size_t width = std::max<size_t>(size_t(clipX1_), 1);
-    const size_t shapeOffset = (width * 4 + 15) & ~size_t(15);
-    rowBuffers_.reset(static_cast<uint32_t*>(ProcessHeap::AllocAligned(shapeOffset + width)));
-    state_.sourceColor = rowBuffers_.get();
-    state_.sourceShape = reinterpret_cast<uint8_t*>(rowBuffers_.get()) + shapeOffset;
-    // A draw has a handful of operations (target, shape, masks, source, compositor): room
-    // for eight up front spares the vector's regrowth on every draw.
-    operations_.reserve(8);
+    state_.sourceColor = static_cast<uint32_t*>(rowBuffers_.Get());
+    state_.sourceShape =
+        static_cast<uint8_t*>(rowBuffers_.Get()) + ShapeRowOffset(RowWidth(clipX1_, clipY1_));
 }
 
 SwPipeLine::~SwPipeLine() = default;

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <boost/container/small_vector.hpp>
 
-#include "graphics/core/processheap.h"
 #include "graphics/raster/rasterizationsink.h"
 #include "graphics/software/swoperation.h"
+#include "graphics/software/swrecordpool.h"
 #include "gx.h"
 
 namespace Graphics {
@@ -91,13 +91,16 @@ private:
     bool snapRectangles_;                        // fill a lone axis-aligned rectangle whole
     int32_t blendMode_;                          // 0..15, chooses the compositor
     std::shared_ptr<Geometry> geometry_;         // what Execute fills; may be null
-    // Sorted by order key; equal keys in insertion order.
-    std::vector<std::shared_ptr<SwOperation>> operations_;
+    // Sorted by order key; equal keys in insertion order. The most a draw adds (target
+    // colour, shape and alpha, backdrop, three shape masks, opacity mask, source, source
+    // shape, compositor) fits in place: no heap call.
+    boost::container::small_vector<std::shared_ptr<SwOperation>, 12> operations_;
     std::shared_ptr<BitmapBase> targetBitmap_;  // PARGB32 locked by Execute; may be null
     std::shared_ptr<SwColorSource> source_;     // the source colour's; null until added
     // The source colour row (one pixel per pipeline column), then at a 16-byte boundary
-    // the source shape row (one byte per column); state_ points into it.
-    HeapBlock<uint32_t> rowBuffers_;
+    // the source shape row (one byte per column); state_ points into it. A block the
+    // thread kept from an earlier draw, as a rule.
+    SwScratchBuffer rowBuffers_;
 };
 
 }  // namespace Graphics

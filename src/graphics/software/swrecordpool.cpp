@@ -1,5 +1,7 @@
 #include "graphics/software/swrecordpool.h"
 
+#include "graphics/core/processheap.h"
+
 namespace Graphics {
 
 namespace {
@@ -17,6 +19,13 @@ thread_local FreeBlock* tHeads[kClasses];  // first free block of each class, or
 thread_local size_t tCounts[kClasses];     // blocks in each list, <= kListLimit
 thread_local bool tTornDown = false;       // the Reaper has run: keep nothing more
 
+// This thread's kept scratch buffers; a null block is a free slot.
+struct KeptBuffer {
+    void* block;
+    size_t capacity;
+};
+thread_local KeptBuffer tBuffers[SwRecordPool::kKeptBuffers];
+
 struct Reaper {
     bool armed = false;  // touched on first keep, so that the destructor is registered
     ~Reaper() {
@@ -27,6 +36,10 @@ struct Reaper {
                 ::operator delete(block);
             }
             tCounts[c] = 0;
+        }
+        for (KeptBuffer& kept : tBuffers) {
+            ProcessHeap::Free(kept.block);
+            kept = KeptBuffer{nullptr, 0};
         }
     }
 };
@@ -67,6 +80,49 @@ void SwRecordPool::Deallocate(void* block, size_t bytes) noexcept {
     freed->next = tHeads[c];
     tHeads[c] = freed;
     ++tCounts[c];
+}
+
+void* SwRecordPool::AllocateBuffer(size_t bytes, size_t& capacity) {
+    KeptBuffer* best = nullptr;
+    for (KeptBuffer& kept : tBuffers)
+        if (kept.block && kept.capacity >= bytes && (!best || kept.capacity < best->capacity))
+            best = &kept;
+    if (best) {
+        void* block = best->block;
+        capacity = best->capacity;
+        *best = KeptBuffer{nullptr, 0};
+        return block;
+    }
+    // A size too large to round is left as it is: the heap refuses it anyway.
+    const size_t granules = bytes / kBufferGranule + 1;
+    const size_t rounded = granules > SIZE_MAX / kBufferGranule ? bytes : granules * kBufferGranule;
+    void* block = ProcessHeap::AllocAligned(rounded);
+    capacity = rounded;
+    return block;
+}
+
+void SwRecordPool::DeallocateBuffer(void* block, size_t capacity) noexcept {
+    if (!block) return;
+    if (tTornDown || capacity > kMaxKeptBuffer) {
+        ProcessHeap::Free(block);
+        return;
+    }
+    // Into a free slot, else in place of the smallest kept block when this one is larger.
+    KeptBuffer* slot = &tBuffers[0];
+    for (KeptBuffer& kept : tBuffers) {
+        if (!kept.block) {
+            slot = &kept;
+            break;
+        }
+        if (kept.capacity < slot->capacity) slot = &kept;
+    }
+    if (slot->block && slot->capacity >= capacity) {
+        ProcessHeap::Free(block);
+        return;
+    }
+    ProcessHeap::Free(slot->block);
+    tReaper.armed = true;
+    *slot = KeptBuffer{block, capacity};
 }
 
 size_t SwRecordPool::HeldBlocks(size_t bytes) {

@@ -26,6 +26,35 @@ public:
     static void Deallocate(void* block, size_t bytes) noexcept;
     // Blocks held by this thread's list for `bytes` (1..kMaxSize).
     static size_t HeldBlocks(size_t bytes);
+
+    // Large scratch blocks (a pipeline's rows): each thread keeps up to kKeptBuffers freed
+    // ones of at most kMaxKeptBuffer bytes, the largest it has seen, and hands out the
+    // smallest that fits. Sizes are rounded up to kBufferGranule, so that draws of slightly
+    // different widths share a block. Blocks are 16-byte aligned; the heap's failure
+    // raises "Not enough memory".
+    static constexpr size_t kBufferGranule = 4096;
+    static constexpr size_t kKeptBuffers = 4;
+    static constexpr size_t kMaxKeptBuffer = size_t(4) << 20;
+    // A block of at least `bytes` bytes; `capacity` receives its real size, which
+    // DeallocateBuffer wants back.
+    static void* AllocateBuffer(size_t bytes, size_t& capacity);
+    static void DeallocateBuffer(void* block, size_t capacity) noexcept;
+};
+
+// A scratch buffer of SwRecordPool for the lifetime of one draw.
+class SwScratchBuffer {
+public:
+    explicit SwScratchBuffer(size_t bytes)
+        : block_(SwRecordPool::AllocateBuffer(bytes, capacity_)) {}
+    ~SwScratchBuffer() { SwRecordPool::DeallocateBuffer(block_, capacity_); }
+    SwScratchBuffer(const SwScratchBuffer&) = delete;
+    SwScratchBuffer& operator=(const SwScratchBuffer&) = delete;
+
+    void* Get() const { return block_; }
+
+private:
+    size_t capacity_ = 0;  // set by AllocateBuffer before block_ is stored
+    void* block_;
 };
 
 // A standard allocator over SwRecordPool, for std::allocate_shared.

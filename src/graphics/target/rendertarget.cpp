@@ -240,14 +240,19 @@ void RenderTarget::UnderIdentity(const GXMatrix& ctm, Body&& body) {
     WithRestore(body, [&] { impl_->SetCTM(ctm); });
 }
 
-std::shared_ptr<Geometry> RenderTarget::ScratchRectangle(const GXRect& r) {
+std::shared_ptr<Geometry> RenderTarget::Scratch(std::shared_ptr<Geometry>& slot) {
     // One owner left means the renderer let go of it (a clip, for one, keeps its geometry).
-    if (scratchRectangle_ && scratchRectangle_.use_count() == 1)
-        scratchRectangle_->Reset();
+    if (slot && slot.use_count() == 1)
+        slot->Reset();
     else
-        scratchRectangle_ = std::make_shared<Geometry>();
-    scratchRectangle_->Rectangle(r);
-    return scratchRectangle_;
+        slot = std::make_shared<Geometry>();
+    return slot;
+}
+
+std::shared_ptr<Geometry> RenderTarget::ScratchRectangle(const GXRect& r) {
+    auto rect = Scratch(scratchRectangle_);
+    rect->Rectangle(r);
+    return rect;
 }
 
 void RenderTarget::FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush) {
@@ -279,11 +284,16 @@ void RenderTarget::FillRect(const GXRect& rect, const std::shared_ptr<Brush>& br
         FillDeviceRect(snapped, brush);
         return;
     }
-    FillOrClip(RectangleGeometry(rect), brush);
+    auto shape = Scratch(scratchShape_);
+    shape->Rectangle(rect);
+    FillOrClip(shape, brush);
 }
 
 void RenderTarget::FillEllipse(const GXRect& rect, const std::shared_ptr<Brush>& brush) {
-    if (painting_ && brush && !HasNoArea(rect)) FillOrClip(EllipseGeometry(rect), brush);
+    if (!painting_ || !brush || HasNoArea(rect)) return;
+    auto shape = Scratch(scratchShape_);
+    shape->Ellipse(rect);
+    FillOrClip(shape, brush);
 }
 
 void RenderTarget::Stroke(const Geometry& geometry, const std::shared_ptr<Brush>& brush,
@@ -291,7 +301,7 @@ void RenderTarget::Stroke(const Geometry& geometry, const std::shared_ptr<Brush>
     if (geometry.IsEmpty() || std::isnan(width)) return;
     const StrokeStyle strokeStyle(style);
     const GXMatrix ctm = impl_->GetCTM();
-    auto outline = std::make_shared<Geometry>();
+    auto outline = Scratch(scratchOutline_);
     if (width != 0) {
         // Flatten to a quarter device pixel, measured in user units through the CTM's mean
         // scale; never thinner than two such tolerances, half a device pixel.
@@ -319,11 +329,11 @@ void RenderTarget::StrokeLine(const GXPoint& from, const GXPoint& to,
                               const std::shared_ptr<Brush>& brush, float width,
                               const GXStrokeStyle* style) {
     if (!painting_ || !brush) return;
-    Geometry line;
-    line.BeginFigure(from);
-    line.LineTo(to);
-    line.EndFigure();
-    Stroke(line, brush, width, style);
+    auto line = Scratch(scratchShape_);
+    line->BeginFigure(from);
+    line->LineTo(to);
+    line->EndFigure();
+    Stroke(*line, brush, width, style);
 }
 
 void RenderTarget::StrokeRect(const GXRect& rect, const std::shared_ptr<Brush>& brush, float width,
@@ -357,14 +367,17 @@ void RenderTarget::StrokeRect(const GXRect& rect, const std::shared_ptr<Brush>& 
             path = GXRect{topLeft.x, topLeft.y, bottomRight.x, bottomRight.y};
         }
     }
-    Geometry geometry;
-    geometry.Rectangle(path);
-    Stroke(geometry, brush, width, style);
+    auto geometry = Scratch(scratchShape_);
+    geometry->Rectangle(path);
+    Stroke(*geometry, brush, width, style);
 }
 
 void RenderTarget::StrokeEllipse(const GXRect& rect, const std::shared_ptr<Brush>& brush,
                                  float width, const GXStrokeStyle* style) {
-    if (painting_ && brush && !HasNoArea(rect)) Stroke(*EllipseGeometry(rect), brush, width, style);
+    if (!painting_ || !brush || HasNoArea(rect)) return;
+    auto ellipse = Scratch(scratchShape_);
+    ellipse->Ellipse(rect);
+    Stroke(*ellipse, brush, width, style);
 }
 
 void RenderTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {

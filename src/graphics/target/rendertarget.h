@@ -121,14 +121,22 @@ private:
     // restored afterwards.
     void FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush);
 
-    // The rectangle `r` as a geometry: the front end's own scratch geometry, refilled, when
-    // no renderer kept hold of it after its last draw; else a new one that becomes the
-    // scratch geometry. Device-space rectangles are drawn by the thousand.
+    // An empty geometry from `slot`: the front end's own scratch geometry, emptied, when no
+    // renderer kept hold of it after its last draw; else a new one that takes the slot.
+    // Rectangles, ellipses, lines and stroke outlines are drawn by the thousand, and
+    // refilling the same geometry reuses its storage: no heap call per draw.
+    static std::shared_ptr<Geometry> Scratch(std::shared_ptr<Geometry>& slot);
+    // The rectangle `r` in the device-rectangle slot.
     std::shared_ptr<Geometry> ScratchRectangle(const GXRect& r);
 
     bool painting_ = false;      // between a BeginPaint that succeeded and the next EndPaint
     std::vector<Level> levels_;  // levels pushed on the renderer, innermost last
-    std::shared_ptr<Geometry> scratchRectangle_;  // the last ScratchRectangle; may be null
+    // Scratch slots, each null until first used: snapped device rectangles; the shape a
+    // call draws (rectangle, ellipse, line); the outline a stroke widens into. Apart, since
+    // one draw can hold all three at once.
+    std::shared_ptr<Geometry> scratchRectangle_;
+    std::shared_ptr<Geometry> scratchShape_;
+    std::shared_ptr<Geometry> scratchOutline_;
 };
 
 }  // namespace Graphics
