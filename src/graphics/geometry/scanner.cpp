@@ -183,26 +183,37 @@ void Scanner::BuildChains(const Figure& figure) {
     }
 }
 
-void Scanner::PushEvent(int32_t vertex) {
-    events_.push_back(vertex);
+void Scanner::PushEvent(int32_t vertex, int32_t chain) {
+    const Vertex& v = vertices_[vertex];
+    events_.push_back({v.y, v.x, vertex, chain});
     std::push_heap(events_.begin(), events_.end(),
-                   [this](int32_t a, int32_t b) { return Compare(a, b) > 0; });
+                   [this](const Event& a, const Event& b) { return Later(a, b); });
+}
+
+// Positions more than twice the crossing slack apart in y are ordered by their doubles (two
+// input vertices at different y are at least one unit apart); closer ones by Compare.
+bool Scanner::Later(const Event& a, const Event& b) const {
+    if (std::fabs(a.y - b.y) > 2 * kCrossingSlack) return a.y > b.y;
+    return Compare(a.vertex, b.vertex) > 0;
 }
 
 void Scanner::Sweep() {
     PrepareChains();
-    auto later = [this](int32_t a, int32_t b) { return Compare(a, b) > 0; };
+    auto later = [this](const Event& a, const Event& b) { return Later(a, b); };
     std::vector<int32_t> starting;
     size_t nextStart = 0;
     while (nextStart < starts_.size() || !events_.empty()) {
         int32_t vertex;
         if (nextStart == starts_.size()) {
-            vertex = events_.front();
+            vertex = events_.front().vertex;
         } else {
             vertex = chainVertices_[chains_[starts_[nextStart]].begin];
-            if (!events_.empty() && Compare(events_.front(), vertex) < 0) vertex = events_.front();
+            if (!events_.empty() && Compare(events_.front().vertex, vertex) < 0)
+                vertex = events_.front().vertex;
         }
-        while (!events_.empty() && Compare(events_.front(), vertex) == 0) {
+        int32_t through = -1;
+        while (!events_.empty() && Compare(events_.front().vertex, vertex) == 0) {
+            if (events_.front().chain >= 0) through = events_.front().chain;
             std::pop_heap(events_.begin(), events_.end(), later);
             events_.pop_back();
         }
@@ -211,21 +222,34 @@ void Scanner::Sweep() {
                Compare(chainVertices_[chains_[starts_[nextStart]].begin], vertex) == 0) {
             starting.push_back(starts_[nextStart++]);
         }
-        ProcessEvent(vertex, starting);
+        ProcessEvent(vertex, through, starting);
         if (observer_) observer_(*this);
     }
 }
 
-void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
+// through: an active chain whose current segment runs through the vertex, or -1.
+void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int32_t> starting) {
     event_ = vertex;
     // Every chain through the event position, ending there or passing it, forms one run of
-    // the active list: left of it the event is right of every chain, right of it left.
-    const auto first = std::partition_point(
-        active_.begin(), active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) < 0; });
-    const auto last = std::partition_point(
-        first, active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) == 0; });
-    const auto lo = static_cast<int32_t>(first - active_.begin());
-    const auto hi = static_cast<int32_t>(last - active_.begin());
+    // the active list: left of it the event is right of every chain, right of it left. From
+    // a chain known to be in the run, the run is found by walking out to its ends.
+    int32_t lo, hi;
+    if (through >= 0) {
+        lo = chains_[through].slot;
+        hi = lo + 1;
+        while (lo > 0 && Orient(vertex, chains_[active_[lo - 1]]) == 0) --lo;
+        while (hi < static_cast<int32_t>(active_.size()) &&
+               Orient(vertex, chains_[active_[hi]]) == 0)
+            ++hi;
+    } else {
+        const auto first =
+            std::partition_point(active_.begin(), active_.end(),
+                                 [&](int32_t c) { return Orient(vertex, chains_[c]) < 0; });
+        const auto last = std::partition_point(
+            first, active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) == 0; });
+        lo = static_cast<int32_t>(first - active_.begin());
+        hi = static_cast<int32_t>(last - active_.begin());
+    }
 
     ending_.clear();
     leaving_.clear();
@@ -245,7 +269,7 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
         Chain& chain = chains_[c];
         chain.cur = chain.begin + 1;
         chain.bot = chainVertices_[chain.cur];
-        PushEvent(chain.bot);
+        PushEvent(chain.bot, c);
         leaving_.push_back(c);
     }
     // Pieces leaving one vertex are ordered by direction: cross(u, w) < 0 puts u left.
@@ -270,6 +294,8 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
         active_.erase(active_.begin() + lo + count, active_.begin() + hi);
     }
     std::copy(leaving_.begin(), leaving_.end(), active_.begin() + lo);
+    const auto renumbered = count == hi - lo ? lo + count : static_cast<int32_t>(active_.size());
+    for (int32_t i = lo; i < renumbered; ++i) chains_[active_[i]].slot = i;
 
     ProcessEdges(lo > 0 ? active_[lo - 1] : -1, leaving_);
     EmitEdges(vertex, ending_, leaving_);
@@ -292,7 +318,7 @@ bool Scanner::Advance(Chain& chain) {
         chain.bot = chainVertices_[chain.cur];
     } else if (chain.cur + 1 < chain.end) {
         chain.bot = chainVertices_[++chain.cur];
-        PushEvent(chain.bot);
+        PushEvent(chain.bot, static_cast<int32_t>(&chain - chains_.data()));
     } else {
         return false;
     }
@@ -323,7 +349,7 @@ void Scanner::TestPair(int32_t left, int32_t right) {
     const int32_t crossing = MakeCrossing(p, q);
     SplitAt(p, crossing);
     SplitAt(q, crossing);
-    PushEvent(crossing);
+    PushEvent(crossing, left);
 }
 
 // The crossing of segments a-b and c-d is a + (b - a) * t with t = tNum / l in (0, 1), l > 0.
@@ -412,6 +438,12 @@ int Scanner::Orient(int32_t vertex, const Chain& chain) const {
     if (v.crossing < 0) {
         return Sign(Int128(dx) * (v.fy - a.fy) - Int128(dy) * (v.fx - a.fx));
     }
+    // A crossing lies on both segments it was made from: the common case of a chain tested
+    // against its own crossing needs no arithmetic at all.
+    const Crossing& crossing = crossings_[v.crossing];
+    const int32_t upper = chainVertices_[chain.cur - 1], lower = chainVertices_[chain.cur];
+    if ((crossing.a == upper && crossing.b == lower) || (crossing.c == upper && crossing.d == lower))
+        return 0;
     const double p1 = static_cast<double>(dx) * (v.y - a.y);
     const double p2 = static_cast<double>(dy) * (v.x - a.x);
     // Position error times the direction, plus the rounding of the products and difference.
@@ -450,6 +482,7 @@ bool Scanner::Validate() const {
     }
     for (size_t i = 0; i < active_.size(); ++i) {
         const Chain& chain = chains_[active_[i]];
+        if (chain.slot != static_cast<int32_t>(i)) return false;
         if (Compare(chain.top, event_) > 0) return false;
         if (Compare(chain.bot, event_) <= 0) return false;
         if (Orient(chain.top, chain) != 0 || Orient(chain.bot, chain) != 0) return false;

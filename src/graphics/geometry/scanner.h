@@ -76,6 +76,7 @@ protected:
                              // +1 it ends there, 0 not on the result's boundary
         std::array<int32_t, 2> winding;  // winding of each operand just to its right
         int32_t piece;                   // output polygon holding its open end (emitting subclass)
+        int32_t slot;                    // its index in the active list while active
     };
     // An output edge that ended at an event, as it was before the event changed it.
     struct EndingEdge {
@@ -109,19 +110,28 @@ private:
         int32_t vertex;  // a split point on a chain's current supporting segment
         int32_t next;    // the next one further down, -1 at the end
     };
+    // A vertex still to reach, with its position copied so that most heap comparisons need
+    // no look-up, and a chain whose current segment runs through it (-1 when none is known):
+    // the event finds its place in the active list from that chain instead of searching.
+    struct Event {
+        double y, x;
+        int32_t vertex;
+        int32_t chain;
+    };
 
     void AddPoint(const GXPoint& point);
     void CloseFigure();
     void PrepareChains();
     void BuildChains(const Figure& figure);
     void Sweep();
-    void ProcessEvent(int32_t vertex, std::span<const int32_t> starting);
+    void ProcessEvent(int32_t vertex, int32_t through, std::span<const int32_t> starting);
     bool Advance(Chain& chain);
     void SplitAt(Chain& chain, int32_t vertex);
     void TestPair(int32_t left, int32_t right);
     int32_t MakeCrossing(const Chain& p, const Chain& q);
     void CrossingParameter(const Crossing& crossing, __int128& l, __int128& tNum) const;
-    void PushEvent(int32_t vertex);
+    void PushEvent(int32_t vertex, int32_t chain);
+    bool Later(const Event& a, const Event& b) const;
 
     // Sweep order of two vertices: negative when a comes first, 0 at the same position.
     int Compare(int32_t a, int32_t b) const;
@@ -148,7 +158,7 @@ private:
     std::vector<int32_t> chainVertices_;
     std::vector<Split> splits_;
     std::vector<int32_t> starts_;  // chains by first vertex, in sweep order
-    std::vector<int32_t> events_;  // heap of vertices still to reach, earliest on top
+    std::vector<Event> events_;    // heap of vertices still to reach, earliest on top
     std::vector<int32_t> active_;  // chains spanning the sweep position, left to right
     int32_t event_ = -1;           // vertex of the event being processed or last processed
     std::vector<int32_t> leaving_;
