@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "graphics/geometry/figureflattener.h"
+#include "graphics/geometry/productsumsign.h"
 
 namespace Graphics {
 
@@ -16,15 +17,16 @@ using Int128 = __int128;
 // differences fit 47 bits, products of two differences 95 bits (Int128) and every exact
 // crossing test stays within ExactInt (see the bound there).
 constexpr int kFixedBits = 46;
-// Bound on the error of a crossing's double position, in fixed-point units (measured
-// bound is 1/8; see MakeCrossing).
+// Bound on the error of a crossing's double position, in fixed-point units. With u = 2^-53:
+// t = fl(fl(tNum) / fl(l)) is within (1 + u)^3 - 1 < 3.01u of tNum / l; multiplied by the
+// exact segment extent |d| < 2^47 and rounded, the offset d·t is off by under
+// 2^47·4.02u < 2^-3.9; adding the exact start (|sum| <= 2^46, half an ulp 2^-7) gives a total
+// below 0.075. Every range test built on it also absorbs the rounding of one difference of
+// two positions (half an ulp of 2^47, 2^-6): twice the slack, 0.5, exceeds 2·0.075 + 2^-6.
 constexpr double kCrossingSlack = 0.25;
 
 int Sign(Int128 v) {
     return (v > 0) - (v < 0);
-}
-int Sign(const ExactInt& v) {
-    return v.sign();
 }
 
 ExactInt ToExact(Int128 v) {
@@ -377,8 +379,7 @@ int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     CrossingParameter(crossing, l, tNum);
     const Vertex& a = vertices_[crossing.a];
     const Vertex& b = vertices_[crossing.b];
-    // t carries three roundings (2^-51 relative); |dx1 * t| < 2^47 so the product is off by
-    // under 2^-4, the sum by one more half ulp of 2^46: well inside kCrossingSlack.
+    // Within kCrossingSlack of the exact position (the derivation is at kCrossingSlack).
     const double t = static_cast<double>(tNum) / static_cast<double>(l);
     Vertex v{};
     v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
@@ -409,6 +410,18 @@ void Scanner::ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, Exact
     ny = ExactInt(a.fy) * l + ExactInt(b.fy - a.fy) * t;
 }
 
+// With X = A + (B - A)·tNum / l and l > 0, X - V has the sign of
+// (A - V)·l + (B - A)·tNum, two products of integers below 2^96.
+int Scanner::CrossingMinusInput(const Vertex& crossingVertex, const Vertex& v, bool alongX) const {
+    const Crossing& crossing = crossings_[crossingVertex.crossing];
+    Int128 l, tNum;
+    CrossingParameter(crossing, l, tNum);
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
+    return alongX ? ProductSumSign::Of(a.fx - v.fx, l, b.fx - a.fx, tNum)
+                  : ProductSumSign::Of(a.fy - v.fy, l, b.fy - a.fy, tNum);
+}
+
 int Scanner::Compare(int32_t a, int32_t b) const {
     if (a == b) return 0;
     const Vertex& va = vertices_[a];
@@ -420,6 +433,17 @@ int Scanner::Compare(int32_t a, int32_t b) const {
     }
     // Range test first: the double positions are within kCrossingSlack of the truth.
     if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
+    if (va.crossing < 0 || vb.crossing < 0) {
+        // A crossing against an input vertex.
+        const int flip = va.crossing < 0 ? -1 : 1;
+        const Vertex& x = va.crossing < 0 ? vb : va;
+        const Vertex& v = va.crossing < 0 ? va : vb;
+        const int y = CrossingMinusInput(x, v, false);
+        if (y != 0) return flip * y;
+        if (std::fabs(va.x - vb.x) > 2 * kCrossingSlack) return va.x < vb.x ? -1 : 1;
+        return flip * CrossingMinusInput(x, v, true);
+    }
+    // Two crossings: cross-multiplied rationals of up to 238 bits.
     ExactInt ax, ay, al, bx, by, bl;
     ExactCoordinates(a, ax, ay, al);
     ExactCoordinates(b, bx, by, bl);
@@ -446,17 +470,24 @@ int Scanner::Orient(int32_t vertex, const Chain& chain) const {
         return 0;
     const double p1 = static_cast<double>(dx) * (v.y - a.y);
     const double p2 = static_cast<double>(dy) * (v.x - a.x);
-    // Position error times the direction, plus the rounding of the products and difference.
+    // The differences v - a are off by the position error plus their own rounding (0.075 +
+    // 2^-6 < kCrossingSlack, see there), which |dx| + |dy| scales; the two products and their
+    // difference add at most 2u(|p1| + |p2|) + O(u^2), well under the 8u = 2^-50 allowed.
     const double bound =
         (std::fabs(static_cast<double>(dx)) + std::fabs(static_cast<double>(dy))) * kCrossingSlack +
         (std::fabs(p1) + std::fabs(p2)) * 0x1p-50;
     const double approx = p1 - p2;
     if (approx > bound) return 1;
     if (approx < -bound) return -1;
-    ExactInt nx, ny, l;
-    ExactCoordinates(vertex, nx, ny, l);
-    return Sign(ExactInt(dx) * (ny - ExactInt(a.fy) * l) -
-                ExactInt(dy) * (nx - ExactInt(a.fx) * l));
+    // With X = C + (D - C)·tNum / l (l > 0, C-D the crossing's first segment), the side
+    // scaled by l is cross(b - a, C - a)·l + cross(b - a, D - C)·tNum.
+    Int128 l, tNum;
+    CrossingParameter(crossing, l, tNum);
+    const Vertex& c = vertices_[crossing.a];
+    const Vertex& d = vertices_[crossing.b];
+    const Int128 toStart = Int128(dx) * (c.fy - a.fy) - Int128(dy) * (c.fx - a.fx);
+    const Int128 along = Int128(dx) * (d.fy - c.fy) - Int128(dy) * (d.fx - c.fx);
+    return ProductSumSign::Of(toStart, l, along, tNum);
 }
 
 bool Scanner::SameDirection(int32_t a, int32_t b) const {

@@ -139,6 +139,8 @@ private:
     // positive left, 0 on its line.
     int Orient(int32_t vertex, const Chain& chain) const;
     void ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const;
+    // Sign of a crossing's coordinate minus an input vertex's, in x or in y.
+    int CrossingMinusInput(const Vertex& crossingVertex, const Vertex& v, bool alongX) const;
 
     float precision_;     // flattening tolerance, user units
     double reciprocal_;   // grid units per user unit, from the single-precision reciprocal;
