@@ -180,6 +180,7 @@ void Scanner::BuildChains(const Figure& figure) {
         chain.operand = figure.operand;
         chain.pending = -1;
         chain.piece = -1;
+        chain.top = -1;
         chains_.push_back(chain);
         i = j;
     }
@@ -284,8 +285,9 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
             Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) - Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
         return cross < 0;
     });
+    for (int32_t i = lo; i < hi; ++i) SetTop(chains_[active_[i]], -1);
     for (int32_t c : leaving_) {
-        chains_[c].top = vertex;
+        SetTop(chains_[c], vertex);
         chains_[c].out = 0;
     }
     // Most events pass one chain through: the run is overwritten in place then.
@@ -312,10 +314,24 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
     }
 }
 
+// A crossing is referenced by the event queue and the chains' split lists until the sweep
+// reaches it, and afterwards only as the top of the pieces leaving it; once the last of
+// those moves on, its records are free for the next crossing.
+void Scanner::SetTop(Chain& chain, int32_t vertex) {
+    if (chain.top >= 0) {
+        Vertex& old = vertices_[chain.top];
+        if (--old.tops == 0 && old.crossing >= 0) freeCrossings_.push_back(chain.top);
+    }
+    chain.top = vertex;
+    if (vertex >= 0) ++vertices_[vertex].tops;
+}
+
 bool Scanner::Advance(Chain& chain) {
     if (chain.pending >= 0) {
-        chain.bot = splits_[chain.pending].vertex;
-        chain.pending = splits_[chain.pending].next;
+        const int32_t split = chain.pending;
+        chain.bot = splits_[split].vertex;
+        chain.pending = splits_[split].next;
+        freeSplits_.push_back(split);
     } else if (chain.bot != chainVertices_[chain.cur]) {
         chain.bot = chainVertices_[chain.cur];
     } else if (chain.cur + 1 < chain.end) {
@@ -331,8 +347,16 @@ bool Scanner::Advance(Chain& chain) {
 // the nearest pending point below the new one.
 void Scanner::SplitAt(Chain& chain, int32_t vertex) {
     if (chain.bot != chainVertices_[chain.cur]) {
-        splits_.push_back({chain.bot, chain.pending});
-        chain.pending = static_cast<int32_t>(splits_.size() - 1);
+        int32_t split;
+        if (freeSplits_.empty()) {
+            split = static_cast<int32_t>(splits_.size());
+            splits_.emplace_back();
+        } else {
+            split = freeSplits_.back();
+            freeSplits_.pop_back();
+        }
+        splits_[split] = {chain.bot, chain.pending};
+        chain.pending = split;
     }
     chain.bot = vertex;
 }
@@ -374,7 +398,6 @@ int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     // a range test cannot decide.
     const Crossing crossing{chainVertices_[p.cur - 1], chainVertices_[p.cur],
                             chainVertices_[q.cur - 1], chainVertices_[q.cur]};
-    crossings_.push_back(crossing);
     Int128 l, tNum;
     CrossingParameter(crossing, l, tNum);
     const Vertex& a = vertices_[crossing.a];
@@ -384,11 +407,20 @@ int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     Vertex v{};
     v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
     v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
-    v.crossing = static_cast<int32_t>(crossings_.size() - 1);
     v.ux = static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_);
     v.uy = static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_);
-    vertices_.push_back(v);
-    return static_cast<int32_t>(vertices_.size() - 1);
+    if (freeCrossings_.empty()) {
+        v.crossing = static_cast<int32_t>(crossings_.size());
+        crossings_.push_back(crossing);
+        vertices_.push_back(v);
+        return static_cast<int32_t>(vertices_.size() - 1);
+    }
+    const int32_t vertex = freeCrossings_.back();
+    freeCrossings_.pop_back();
+    v.crossing = vertices_[vertex].crossing;
+    crossings_[v.crossing] = crossing;
+    vertices_[vertex] = v;
+    return vertex;
 }
 
 void Scanner::ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const {

@@ -55,6 +55,7 @@ protected:
         int64_t fx, fy;    // exact fixed-point position of an input vertex, |v| < 2^46
         int32_t crossing;  // index into crossings_, -1 for an input vertex
         float ux, uy;      // user-space position handed to the output
+        int32_t tops;      // chains whose current piece starts here
     };
     // A crossing: the input vertices of the two segments that cross (a-b and c-d). Its exact
     // position is the rational (nx / l, ny / l) rebuilt from them (ExactCoordinates).
@@ -65,7 +66,8 @@ protected:
     struct Chain {
         int32_t begin, end;  // its vertices in chainVertices_, in sweep order, end - begin >= 2
         int32_t cur;         // index of the lower end of the current supporting segment
-        int32_t top;         // vertex starting the current piece (an event vertex)
+        int32_t top;         // vertex starting the current piece (an event vertex), -1
+                             // before the chain starts
         int32_t bot;         // vertex ending the current piece: chainVertices_[cur] or a
                              // split point strictly above it on the supporting segment
         int32_t pending;     // split points between bot and chainVertices_[cur], nearest
@@ -129,6 +131,7 @@ private:
     void SplitAt(Chain& chain, int32_t vertex);
     void TestPair(int32_t left, int32_t right);
     int32_t MakeCrossing(const Chain& p, const Chain& q);
+    void SetTop(Chain& chain, int32_t vertex);
     void CrossingParameter(const Crossing& crossing, __int128& l, __int128& tNum) const;
     void PushEvent(int32_t vertex, int32_t chain);
     bool Later(const Event& a, const Event& b) const;
@@ -159,6 +162,10 @@ private:
     std::vector<Crossing> crossings_;
     std::vector<int32_t> chainVertices_;
     std::vector<Split> splits_;
+    // Records no longer referenced, reused before the arrays grow: the sweep then keeps
+    // only the crossings near the sweep position instead of every one it has passed.
+    std::vector<int32_t> freeCrossings_;  // crossing vertices no chain starts from any more
+    std::vector<int32_t> freeSplits_;
     std::vector<int32_t> starts_;  // chains by first vertex, in sweep order
     std::vector<Event> events_;    // heap of vertices still to reach, earliest on top
     std::vector<int32_t> active_;  // chains spanning the sweep position, left to right

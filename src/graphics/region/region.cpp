@@ -208,9 +208,11 @@ int32_t* MergeUnion(const int32_t* a, const int32_t* b, int32_t* out) {
 // ones lie in separated intervals of one list or the other.
 template <bool kFirstOnly>
 int32_t* MergeIntersect(const int32_t* a, const int32_t* b, int32_t* out) {
-    while (a[0] != S && b[0] != S) {
-        const int32_t aR = a[1], bR = b[1];
+    for (;;) {
+        // S is the largest value: the larger left end is S once either list has ended.
         const int32_t l = std::max(a[0], b[0]);
+        if (l == S) break;
+        const int32_t aR = a[1], bR = b[1];
         const int32_t r = std::min(aR, bR);
         out[0] = l;
         out[1] = r;
@@ -218,8 +220,10 @@ int32_t* MergeIntersect(const int32_t* a, const int32_t* b, int32_t* out) {
         if constexpr (kFirstOnly) {
             if (l < r) break;
         }
-        a += aR <= bR ? 2 : 0;
-        b += aR <= bR ? 0 : 2;
+        // Arithmetic rather than a condition, so that the compiler keeps it branch-free.
+        const int step = 2 * static_cast<int>(aR <= bR);
+        a += step;
+        b += 2 - step;
     }
     return out;
 }
