@@ -37,6 +37,15 @@ ExactInt ToExact(Int128 v) {
     return r;
 }
 
+// Correctly rounded conversion of |v| < 2^101 without the library's general 128-bit
+// routine: both halves are exact doubles (the upper one below 2^53, scaled by a power of
+// two), so their sum rounds once, like a direct conversion.
+double ToDouble(Int128 v) {
+    const auto high = static_cast<int64_t>(v >> 48);
+    const auto low = static_cast<int64_t>(v - (static_cast<Int128>(high) << 48));
+    return static_cast<double>(high) * 0x1p48 + static_cast<double>(low);
+}
+
 bool IsFinite(const GXPoint& p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
 }
@@ -403,7 +412,7 @@ int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     const Vertex& a = vertices_[crossing.a];
     const Vertex& b = vertices_[crossing.b];
     // Within kCrossingSlack of the exact position (the derivation is at kCrossingSlack).
-    const double t = static_cast<double>(tNum) / static_cast<double>(l);
+    const double t = ToDouble(tNum) / ToDouble(l);
     Vertex v{};
     v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
     v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
