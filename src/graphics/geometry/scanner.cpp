@@ -285,7 +285,7 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
         leaving_.push_back(c);
     }
     // Pieces leaving one vertex are ordered by direction: cross(u, w) < 0 puts u left.
-    std::sort(leaving_.begin(), leaving_.end(), [this](int32_t a, int32_t b) {
+    const auto leftOf = [this](int32_t a, int32_t b) {
         const Vertex& a0 = vertices_[chainVertices_[chains_[a].cur - 1]];
         const Vertex& a1 = vertices_[chainVertices_[chains_[a].cur]];
         const Vertex& b0 = vertices_[chainVertices_[chains_[b].cur - 1]];
@@ -293,7 +293,13 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
         const Int128 cross =
             Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) - Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
         return cross < 0;
-    });
+    };
+    // Crossings, the common event, have two: one test instead of a sort.
+    if (leaving_.size() == 2) {
+        if (leftOf(leaving_[1], leaving_[0])) std::swap(leaving_[0], leaving_[1]);
+    } else {
+        std::sort(leaving_.begin(), leaving_.end(), leftOf);
+    }
     for (int32_t i = lo; i < hi; ++i) SetTop(chains_[active_[i]], -1);
     for (int32_t c : leaving_) {
         SetTop(chains_[c], vertex);
