@@ -12,9 +12,10 @@
 
 namespace Graphics {
 
-// Signed 256-bit integer for the exact predicates on crossing vertices: a crossing's
+// Signed 256-bit integer for ordering two crossing vertices exactly: a crossing's
 // coordinates are quotients of 143-bit numerators by a 95-bit denominator, so a
-// cross-multiplied comparison needs 238 bits.
+// cross-multiplied comparison needs 238 bits. Tests of a crossing against an input vertex
+// or a segment reduce to two products of 96-bit integers (see ProductSumSign).
 using ExactInt = boost::multiprecision::number<boost::multiprecision::cpp_int_backend<
     256, 256, boost::multiprecision::signed_magnitude, boost::multiprecision::unchecked, void>>;
 
