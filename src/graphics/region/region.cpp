@@ -208,11 +208,9 @@ int32_t* MergeUnion(const int32_t* a, const int32_t* b, int32_t* out) {
 // ones lie in separated intervals of one list or the other.
 template <bool kFirstOnly>
 int32_t* MergeIntersect(const int32_t* a, const int32_t* b, int32_t* out) {
-    for (;;) {
-        // S is the largest value: the larger left end is S once either list has ended.
-        const int32_t l = std::max(a[0], b[0]);
-        if (l == S) break;
+    while (a[0] != S && b[0] != S) {
         const int32_t aR = a[1], bR = b[1];
+        const int32_t l = std::max(a[0], b[0]);
         const int32_t r = std::min(aR, bR);
         out[0] = l;
         out[1] = r;
@@ -220,10 +218,8 @@ int32_t* MergeIntersect(const int32_t* a, const int32_t* b, int32_t* out) {
         if constexpr (kFirstOnly) {
             if (l < r) break;
         }
-        // Arithmetic rather than a condition, so that the compiler keeps it branch-free.
-        const int step = 2 * static_cast<int>(aR <= bR);
-        a += step;
-        b += 2 - step;
+        a += aR <= bR ? 2 : 0;
+        b += aR <= bR ? 0 : 2;
     }
     return out;
 }
