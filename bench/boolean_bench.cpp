@@ -5,6 +5,7 @@
 #include <polyclipping/clipper.hpp>
 
 #include <cmath>
+#include <map>
 #include <memory>
 #include <random>
 #include <vector>
@@ -59,6 +60,15 @@ Operand GlyphRun(std::mt19937& rng, float dx, float dy) {
     return run;
 }
 
+// Polygon of random vertices over a 1000-unit square: every edge crosses a large share of
+// the others, so crossings grow with the square of the vertex count.
+Polygon RandomPolygon(std::mt19937& rng, int vertices) {
+    std::uniform_real_distribution<float> coordinate(0, 1000);
+    Polygon p;
+    for (int i = 0; i < vertices; ++i) p.push_back({coordinate(rng), coordinate(rng)});
+    return p;
+}
+
 struct Scene {
     Operand a, b;
 };
@@ -79,6 +89,19 @@ const Scene& GlyphRuns() {
         return Scene{a, b};
     }();
     return scene;
+}
+
+// Two random self-intersecting polygons of 250, 500, 1000 or 2000 vertices each.
+const Scene& SelfIntersecting(int vertices) {
+    static std::map<int, Scene> scenes;
+    auto found = scenes.find(vertices);
+    if (found == scenes.end()) {
+        std::mt19937 rng(3);
+        Polygon a = RandomPolygon(rng, vertices);
+        Polygon b = RandomPolygon(rng, vertices);
+        found = scenes.emplace(vertices, Scene{{a}, {b}}).first;
+    }
+    return found->second;
 }
 
 // Counts the output so that nothing is optimised away.
@@ -104,8 +127,7 @@ void Feed(Graphics::Boolean& boolean, const Operand& operand) {
     boolean.EndOperand();
 }
 
-void RunLibgx(benchmark::State& state, const Scene& scene) {
-    const auto op = static_cast<int32_t>(state.range(0));
+void RunLibgx(benchmark::State& state, const Scene& scene, int32_t op) {
     int64_t points = 0;
     for (auto _ : state) {
         auto sink = std::make_shared<CountingSink>();
@@ -131,10 +153,10 @@ ClipperLib::Paths ToClipper(const Operand& operand) {
     return paths;
 }
 
-void RunClipper(benchmark::State& state, const Scene& scene) {
+void RunClipper(benchmark::State& state, const Scene& scene, int32_t op) {
     static const ClipperLib::ClipType kTypes[] = {ClipperLib::ctIntersection, ClipperLib::ctUnion,
                                                   ClipperLib::ctXor, ClipperLib::ctDifference};
-    const ClipperLib::ClipType type = kTypes[state.range(0)];
+    const ClipperLib::ClipType type = kTypes[op];
     // Conversion to Clipper's integer paths is the caller's work, as feeding the sweep is.
     int64_t points = 0;
     for (auto _ : state) {
@@ -150,16 +172,24 @@ void RunClipper(benchmark::State& state, const Scene& scene) {
 }
 
 void LargeLibgx(benchmark::State& state) {
-    RunLibgx(state, LargePolygons());
+    RunLibgx(state, LargePolygons(), static_cast<int32_t>(state.range(0)));
 }
 void LargeClipper(benchmark::State& state) {
-    RunClipper(state, LargePolygons());
+    RunClipper(state, LargePolygons(), static_cast<int32_t>(state.range(0)));
 }
 void GlyphsLibgx(benchmark::State& state) {
-    RunLibgx(state, GlyphRuns());
+    RunLibgx(state, GlyphRuns(), static_cast<int32_t>(state.range(0)));
 }
 void GlyphsClipper(benchmark::State& state) {
-    RunClipper(state, GlyphRuns());
+    RunClipper(state, GlyphRuns(), static_cast<int32_t>(state.range(0)));
+}
+
+// Union of the self-intersecting pair: range(0) is the vertex count of each polygon.
+void TangleLibgx(benchmark::State& state) {
+    RunLibgx(state, SelfIntersecting(static_cast<int>(state.range(0))), 1);
+}
+void TangleClipper(benchmark::State& state) {
+    RunClipper(state, SelfIntersecting(static_cast<int>(state.range(0))), 1);
 }
 
 // Operation codes: 0 intersect, 1 union, 3 difference.
@@ -167,6 +197,8 @@ BENCHMARK(LargeLibgx)->Arg(1)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(LargeClipper)->Arg(1)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(GlyphsLibgx)->Arg(1)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(GlyphsClipper)->Arg(1)->Arg(0)->Arg(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(TangleLibgx)->Arg(250)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
+BENCHMARK(TangleClipper)->Arg(250)->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -2,32 +2,46 @@
 
 namespace Graphics {
 
+namespace {
+
+// Whether a point inside operand 1 (in1) and operand 2 (in2) as given is in the result.
+bool InResult(int32_t operation, bool in1, bool in2) {
+    switch (operation) {
+        case 0:
+            return in1 && in2;
+        case 1:
+            return in1 || in2;
+        case 2:
+            return in1 != in2;
+        case 3:
+            return in1 && !in2;
+        case 4:
+            return in2 && !in1;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
 Boolean::Boolean(float precision, int32_t operation, std::shared_ptr<GeometrySink> target)
-    : Scanner(precision), operation_(operation), target_(std::move(target)) {}
+    : Scanner(precision), target_(std::move(target)) {
+    for (int k = 0; k < 4; ++k) {
+        if (InResult(operation, (k & 1) != 0, (k & 2) != 0)) resultMask_ |= 1u << k;
+    }
+}
 
 void Boolean::EndOperand() {
     if (++operandsEnded_ == 2) Scanner::EndOperand();
 }
 
 bool Boolean::Inside(const std::array<int32_t, 2>& winding) const {
-    bool in[2];
-    for (int k = 0; k < 2; ++k) {
-        in[k] = FillRule(k + 1) == 1 ? (winding[k] & 1) != 0 : winding[k] != 0;
+    int k = 0;
+    for (int i = 0; i < 2; ++i) {
+        const bool in = FillRule(i + 1) == 1 ? (winding[i] & 1) != 0 : winding[i] != 0;
+        k |= static_cast<int>(in) << i;
     }
-    switch (operation_) {
-        case 0:
-            return in[0] && in[1];
-        case 1:
-            return in[0] || in[1];
-        case 2:
-            return in[0] != in[1];
-        case 3:
-            return in[0] && !in[1];
-        case 4:
-            return in[1] && !in[0];
-        default:
-            return false;
-    }
+    return (resultMask_ >> k) & 1;
 }
 
 void Boolean::ProcessEdges(int32_t left, std::span<const int32_t> leaving) {

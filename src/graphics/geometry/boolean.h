@@ -48,7 +48,7 @@ private:
     void Append(int32_t piece, bool back, const GXPoint& point);
     void Send(int32_t piece);
 
-    int32_t operation_;
+    uint32_t resultMask_ = 0;  // bit in1 + 2·in2 set where such a point is in the result
     std::shared_ptr<GeometrySink> target_;
     int32_t operandsEnded_ = 0;
     std::vector<Piece> pieces_;

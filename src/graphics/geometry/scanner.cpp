@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "graphics/geometry/figureflattener.h"
+#include "graphics/geometry/productsumsign.h"
 
 namespace Graphics {
 
@@ -16,15 +17,16 @@ using Int128 = __int128;
 // differences fit 47 bits, products of two differences 95 bits (Int128) and every exact
 // crossing test stays within ExactInt (see the bound there).
 constexpr int kFixedBits = 46;
-// Bound on the error of a crossing's double position, in fixed-point units (measured
-// bound is 1/8; see MakeCrossing).
+// Bound on the error of a crossing's double position, in fixed-point units. With u = 2^-53:
+// t = fl(fl(tNum) / fl(l)) is within (1 + u)^3 - 1 < 3.01u of tNum / l; multiplied by the
+// exact segment extent |d| < 2^47 and rounded, the offset d·t is off by under
+// 2^47·4.02u < 2^-3.9; adding the exact start (|sum| <= 2^46, half an ulp 2^-7) gives a total
+// below 0.075. Every range test built on it also absorbs the rounding of one difference of
+// two positions (half an ulp of 2^47, 2^-6): twice the slack, 0.5, exceeds 2·0.075 + 2^-6.
 constexpr double kCrossingSlack = 0.25;
 
 int Sign(Int128 v) {
     return (v > 0) - (v < 0);
-}
-int Sign(const ExactInt& v) {
-    return v.sign();
 }
 
 ExactInt ToExact(Int128 v) {
@@ -33,6 +35,15 @@ ExactInt ToExact(Int128 v) {
     r <<= 64;
     r += static_cast<uint64_t>(v);
     return r;
+}
+
+// Correctly rounded conversion of |v| < 2^101 without the library's general 128-bit
+// routine: both halves are exact doubles (the upper one below 2^53, scaled by a power of
+// two), so their sum rounds once, like a direct conversion.
+double ToDouble(Int128 v) {
+    const auto high = static_cast<int64_t>(v >> 48);
+    const auto low = static_cast<int64_t>(v - (static_cast<Int128>(high) << 48));
+    return static_cast<double>(high) * 0x1p48 + static_cast<double>(low);
 }
 
 bool IsFinite(const GXPoint& p) {
@@ -178,31 +189,43 @@ void Scanner::BuildChains(const Figure& figure) {
         chain.operand = figure.operand;
         chain.pending = -1;
         chain.piece = -1;
+        chain.top = -1;
         chains_.push_back(chain);
         i = j;
     }
 }
 
-void Scanner::PushEvent(int32_t vertex) {
-    events_.push_back(vertex);
+void Scanner::PushEvent(int32_t vertex, int32_t chain) {
+    const Vertex& v = vertices_[vertex];
+    events_.push_back({v.y, v.x, vertex, chain});
     std::push_heap(events_.begin(), events_.end(),
-                   [this](int32_t a, int32_t b) { return Compare(a, b) > 0; });
+                   [this](const Event& a, const Event& b) { return Later(a, b); });
+}
+
+// Positions more than twice the crossing slack apart in y are ordered by their doubles (two
+// input vertices at different y are at least one unit apart); closer ones by Compare.
+bool Scanner::Later(const Event& a, const Event& b) const {
+    if (std::fabs(a.y - b.y) > 2 * kCrossingSlack) return a.y > b.y;
+    return Compare(a.vertex, b.vertex) > 0;
 }
 
 void Scanner::Sweep() {
     PrepareChains();
-    auto later = [this](int32_t a, int32_t b) { return Compare(a, b) > 0; };
+    auto later = [this](const Event& a, const Event& b) { return Later(a, b); };
     std::vector<int32_t> starting;
     size_t nextStart = 0;
     while (nextStart < starts_.size() || !events_.empty()) {
         int32_t vertex;
         if (nextStart == starts_.size()) {
-            vertex = events_.front();
+            vertex = events_.front().vertex;
         } else {
             vertex = chainVertices_[chains_[starts_[nextStart]].begin];
-            if (!events_.empty() && Compare(events_.front(), vertex) < 0) vertex = events_.front();
+            if (!events_.empty() && Compare(events_.front().vertex, vertex) < 0)
+                vertex = events_.front().vertex;
         }
-        while (!events_.empty() && Compare(events_.front(), vertex) == 0) {
+        int32_t through = -1;
+        while (!events_.empty() && Compare(events_.front().vertex, vertex) == 0) {
+            if (events_.front().chain >= 0) through = events_.front().chain;
             std::pop_heap(events_.begin(), events_.end(), later);
             events_.pop_back();
         }
@@ -211,21 +234,34 @@ void Scanner::Sweep() {
                Compare(chainVertices_[chains_[starts_[nextStart]].begin], vertex) == 0) {
             starting.push_back(starts_[nextStart++]);
         }
-        ProcessEvent(vertex, starting);
+        ProcessEvent(vertex, through, starting);
         if (observer_) observer_(*this);
     }
 }
 
-void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
+// through: an active chain whose current segment runs through the vertex, or -1.
+void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int32_t> starting) {
     event_ = vertex;
     // Every chain through the event position, ending there or passing it, forms one run of
-    // the active list: left of it the event is right of every chain, right of it left.
-    const auto first = std::partition_point(
-        active_.begin(), active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) < 0; });
-    const auto last = std::partition_point(
-        first, active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) == 0; });
-    const auto lo = static_cast<int32_t>(first - active_.begin());
-    const auto hi = static_cast<int32_t>(last - active_.begin());
+    // the active list: left of it the event is right of every chain, right of it left. From
+    // a chain known to be in the run, the run is found by walking out to its ends.
+    int32_t lo, hi;
+    if (through >= 0) {
+        lo = chains_[through].slot;
+        hi = lo + 1;
+        while (lo > 0 && Orient(vertex, chains_[active_[lo - 1]]) == 0) --lo;
+        while (hi < static_cast<int32_t>(active_.size()) &&
+               Orient(vertex, chains_[active_[hi]]) == 0)
+            ++hi;
+    } else {
+        const auto first =
+            std::partition_point(active_.begin(), active_.end(),
+                                 [&](int32_t c) { return Orient(vertex, chains_[c]) < 0; });
+        const auto last = std::partition_point(
+            first, active_.end(), [&](int32_t c) { return Orient(vertex, chains_[c]) == 0; });
+        lo = static_cast<int32_t>(first - active_.begin());
+        hi = static_cast<int32_t>(last - active_.begin());
+    }
 
     ending_.clear();
     leaving_.clear();
@@ -245,11 +281,11 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
         Chain& chain = chains_[c];
         chain.cur = chain.begin + 1;
         chain.bot = chainVertices_[chain.cur];
-        PushEvent(chain.bot);
+        PushEvent(chain.bot, c);
         leaving_.push_back(c);
     }
     // Pieces leaving one vertex are ordered by direction: cross(u, w) < 0 puts u left.
-    std::sort(leaving_.begin(), leaving_.end(), [this](int32_t a, int32_t b) {
+    const auto leftOf = [this](int32_t a, int32_t b) {
         const Vertex& a0 = vertices_[chainVertices_[chains_[a].cur - 1]];
         const Vertex& a1 = vertices_[chainVertices_[chains_[a].cur]];
         const Vertex& b0 = vertices_[chainVertices_[chains_[b].cur - 1]];
@@ -257,9 +293,16 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
         const Int128 cross =
             Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) - Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
         return cross < 0;
-    });
+    };
+    // Crossings, the common event, have two: one test instead of a sort.
+    if (leaving_.size() == 2) {
+        if (leftOf(leaving_[1], leaving_[0])) std::swap(leaving_[0], leaving_[1]);
+    } else {
+        std::sort(leaving_.begin(), leaving_.end(), leftOf);
+    }
+    for (int32_t i = lo; i < hi; ++i) SetTop(chains_[active_[i]], -1);
     for (int32_t c : leaving_) {
-        chains_[c].top = vertex;
+        SetTop(chains_[c], vertex);
         chains_[c].out = 0;
     }
     // Most events pass one chain through: the run is overwritten in place then.
@@ -270,6 +313,8 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
         active_.erase(active_.begin() + lo + count, active_.begin() + hi);
     }
     std::copy(leaving_.begin(), leaving_.end(), active_.begin() + lo);
+    const auto renumbered = count == hi - lo ? lo + count : static_cast<int32_t>(active_.size());
+    for (int32_t i = lo; i < renumbered; ++i) chains_[active_[i]].slot = i;
 
     ProcessEdges(lo > 0 ? active_[lo - 1] : -1, leaving_);
     EmitEdges(vertex, ending_, leaving_);
@@ -284,15 +329,29 @@ void Scanner::ProcessEvent(int32_t vertex, std::span<const int32_t> starting) {
     }
 }
 
+// A crossing is referenced by the event queue and the chains' split lists until the sweep
+// reaches it, and afterwards only as the top of the pieces leaving it; once the last of
+// those moves on, its records are free for the next crossing.
+void Scanner::SetTop(Chain& chain, int32_t vertex) {
+    if (chain.top >= 0) {
+        Vertex& old = vertices_[chain.top];
+        if (--old.tops == 0 && old.crossing >= 0) freeCrossings_.push_back(chain.top);
+    }
+    chain.top = vertex;
+    if (vertex >= 0) ++vertices_[vertex].tops;
+}
+
 bool Scanner::Advance(Chain& chain) {
     if (chain.pending >= 0) {
-        chain.bot = splits_[chain.pending].vertex;
-        chain.pending = splits_[chain.pending].next;
+        const int32_t split = chain.pending;
+        chain.bot = splits_[split].vertex;
+        chain.pending = splits_[split].next;
+        freeSplits_.push_back(split);
     } else if (chain.bot != chainVertices_[chain.cur]) {
         chain.bot = chainVertices_[chain.cur];
     } else if (chain.cur + 1 < chain.end) {
         chain.bot = chainVertices_[++chain.cur];
-        PushEvent(chain.bot);
+        PushEvent(chain.bot, static_cast<int32_t>(&chain - chains_.data()));
     } else {
         return false;
     }
@@ -303,8 +362,16 @@ bool Scanner::Advance(Chain& chain) {
 // the nearest pending point below the new one.
 void Scanner::SplitAt(Chain& chain, int32_t vertex) {
     if (chain.bot != chainVertices_[chain.cur]) {
-        splits_.push_back({chain.bot, chain.pending});
-        chain.pending = static_cast<int32_t>(splits_.size() - 1);
+        int32_t split;
+        if (freeSplits_.empty()) {
+            split = static_cast<int32_t>(splits_.size());
+            splits_.emplace_back();
+        } else {
+            split = freeSplits_.back();
+            freeSplits_.pop_back();
+        }
+        splits_[split] = {chain.bot, chain.pending};
+        chain.pending = split;
     }
     chain.bot = vertex;
 }
@@ -323,7 +390,7 @@ void Scanner::TestPair(int32_t left, int32_t right) {
     const int32_t crossing = MakeCrossing(p, q);
     SplitAt(p, crossing);
     SplitAt(q, crossing);
-    PushEvent(crossing);
+    PushEvent(crossing, left);
 }
 
 // The crossing of segments a-b and c-d is a + (b - a) * t with t = tNum / l in (0, 1), l > 0.
@@ -346,22 +413,29 @@ int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     // a range test cannot decide.
     const Crossing crossing{chainVertices_[p.cur - 1], chainVertices_[p.cur],
                             chainVertices_[q.cur - 1], chainVertices_[q.cur]};
-    crossings_.push_back(crossing);
     Int128 l, tNum;
     CrossingParameter(crossing, l, tNum);
     const Vertex& a = vertices_[crossing.a];
     const Vertex& b = vertices_[crossing.b];
-    // t carries three roundings (2^-51 relative); |dx1 * t| < 2^47 so the product is off by
-    // under 2^-4, the sum by one more half ulp of 2^46: well inside kCrossingSlack.
-    const double t = static_cast<double>(tNum) / static_cast<double>(l);
+    // Within kCrossingSlack of the exact position (the derivation is at kCrossingSlack).
+    const double t = ToDouble(tNum) / ToDouble(l);
     Vertex v{};
     v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
     v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
-    v.crossing = static_cast<int32_t>(crossings_.size() - 1);
     v.ux = static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_);
     v.uy = static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_);
-    vertices_.push_back(v);
-    return static_cast<int32_t>(vertices_.size() - 1);
+    if (freeCrossings_.empty()) {
+        v.crossing = static_cast<int32_t>(crossings_.size());
+        crossings_.push_back(crossing);
+        vertices_.push_back(v);
+        return static_cast<int32_t>(vertices_.size() - 1);
+    }
+    const int32_t vertex = freeCrossings_.back();
+    freeCrossings_.pop_back();
+    v.crossing = vertices_[vertex].crossing;
+    crossings_[v.crossing] = crossing;
+    vertices_[vertex] = v;
+    return vertex;
 }
 
 void Scanner::ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const {
@@ -383,6 +457,18 @@ void Scanner::ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, Exact
     ny = ExactInt(a.fy) * l + ExactInt(b.fy - a.fy) * t;
 }
 
+// With X = A + (B - A)·tNum / l and l > 0, X - V has the sign of
+// (A - V)·l + (B - A)·tNum, two products of integers below 2^96.
+int Scanner::CrossingMinusInput(const Vertex& crossingVertex, const Vertex& v, bool alongX) const {
+    const Crossing& crossing = crossings_[crossingVertex.crossing];
+    Int128 l, tNum;
+    CrossingParameter(crossing, l, tNum);
+    const Vertex& a = vertices_[crossing.a];
+    const Vertex& b = vertices_[crossing.b];
+    return alongX ? ProductSumSign::Of(a.fx - v.fx, l, b.fx - a.fx, tNum)
+                  : ProductSumSign::Of(a.fy - v.fy, l, b.fy - a.fy, tNum);
+}
+
 int Scanner::Compare(int32_t a, int32_t b) const {
     if (a == b) return 0;
     const Vertex& va = vertices_[a];
@@ -394,6 +480,17 @@ int Scanner::Compare(int32_t a, int32_t b) const {
     }
     // Range test first: the double positions are within kCrossingSlack of the truth.
     if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
+    if (va.crossing < 0 || vb.crossing < 0) {
+        // A crossing against an input vertex.
+        const int flip = va.crossing < 0 ? -1 : 1;
+        const Vertex& x = va.crossing < 0 ? vb : va;
+        const Vertex& v = va.crossing < 0 ? va : vb;
+        const int y = CrossingMinusInput(x, v, false);
+        if (y != 0) return flip * y;
+        if (std::fabs(va.x - vb.x) > 2 * kCrossingSlack) return va.x < vb.x ? -1 : 1;
+        return flip * CrossingMinusInput(x, v, true);
+    }
+    // Two crossings: cross-multiplied rationals of up to 238 bits.
     ExactInt ax, ay, al, bx, by, bl;
     ExactCoordinates(a, ax, ay, al);
     ExactCoordinates(b, bx, by, bl);
@@ -412,19 +509,32 @@ int Scanner::Orient(int32_t vertex, const Chain& chain) const {
     if (v.crossing < 0) {
         return Sign(Int128(dx) * (v.fy - a.fy) - Int128(dy) * (v.fx - a.fx));
     }
+    // A crossing lies on both segments it was made from: the common case of a chain tested
+    // against its own crossing needs no arithmetic at all.
+    const Crossing& crossing = crossings_[v.crossing];
+    const int32_t upper = chainVertices_[chain.cur - 1], lower = chainVertices_[chain.cur];
+    if ((crossing.a == upper && crossing.b == lower) || (crossing.c == upper && crossing.d == lower))
+        return 0;
     const double p1 = static_cast<double>(dx) * (v.y - a.y);
     const double p2 = static_cast<double>(dy) * (v.x - a.x);
-    // Position error times the direction, plus the rounding of the products and difference.
+    // The differences v - a are off by the position error plus their own rounding (0.075 +
+    // 2^-6 < kCrossingSlack, see there), which |dx| + |dy| scales; the two products and their
+    // difference add at most 2u(|p1| + |p2|) + O(u^2), well under the 8u = 2^-50 allowed.
     const double bound =
         (std::fabs(static_cast<double>(dx)) + std::fabs(static_cast<double>(dy))) * kCrossingSlack +
         (std::fabs(p1) + std::fabs(p2)) * 0x1p-50;
     const double approx = p1 - p2;
     if (approx > bound) return 1;
     if (approx < -bound) return -1;
-    ExactInt nx, ny, l;
-    ExactCoordinates(vertex, nx, ny, l);
-    return Sign(ExactInt(dx) * (ny - ExactInt(a.fy) * l) -
-                ExactInt(dy) * (nx - ExactInt(a.fx) * l));
+    // With X = C + (D - C)·tNum / l (l > 0, C-D the crossing's first segment), the side
+    // scaled by l is cross(b - a, C - a)·l + cross(b - a, D - C)·tNum.
+    Int128 l, tNum;
+    CrossingParameter(crossing, l, tNum);
+    const Vertex& c = vertices_[crossing.a];
+    const Vertex& d = vertices_[crossing.b];
+    const Int128 toStart = Int128(dx) * (c.fy - a.fy) - Int128(dy) * (c.fx - a.fx);
+    const Int128 along = Int128(dx) * (d.fy - c.fy) - Int128(dy) * (d.fx - c.fx);
+    return ProductSumSign::Of(toStart, l, along, tNum);
 }
 
 bool Scanner::SameDirection(int32_t a, int32_t b) const {
@@ -450,6 +560,7 @@ bool Scanner::Validate() const {
     }
     for (size_t i = 0; i < active_.size(); ++i) {
         const Chain& chain = chains_[active_[i]];
+        if (chain.slot != static_cast<int32_t>(i)) return false;
         if (Compare(chain.top, event_) > 0) return false;
         if (Compare(chain.bot, event_) <= 0) return false;
         if (Orient(chain.top, chain) != 0 || Orient(chain.bot, chain) != 0) return false;

@@ -12,9 +12,10 @@
 
 namespace Graphics {
 
-// Signed 256-bit integer for the exact predicates on crossing vertices: a crossing's
+// Signed 256-bit integer for ordering two crossing vertices exactly: a crossing's
 // coordinates are quotients of 143-bit numerators by a 95-bit denominator, so a
-// cross-multiplied comparison needs 238 bits.
+// cross-multiplied comparison needs 238 bits. Tests of a crossing against an input vertex
+// or a segment reduce to two products of 96-bit integers (see ProductSumSign).
 using ExactInt = boost::multiprecision::number<boost::multiprecision::cpp_int_backend<
     256, 256, boost::multiprecision::signed_magnitude, boost::multiprecision::unchecked, void>>;
 
@@ -55,6 +56,7 @@ protected:
         int64_t fx, fy;    // exact fixed-point position of an input vertex, |v| < 2^46
         int32_t crossing;  // index into crossings_, -1 for an input vertex
         float ux, uy;      // user-space position handed to the output
+        int32_t tops;      // chains whose current piece starts here
     };
     // A crossing: the input vertices of the two segments that cross (a-b and c-d). Its exact
     // position is the rational (nx / l, ny / l) rebuilt from them (ExactCoordinates).
@@ -65,7 +67,8 @@ protected:
     struct Chain {
         int32_t begin, end;  // its vertices in chainVertices_, in sweep order, end - begin >= 2
         int32_t cur;         // index of the lower end of the current supporting segment
-        int32_t top;         // vertex starting the current piece (an event vertex)
+        int32_t top;         // vertex starting the current piece (an event vertex), -1
+                             // before the chain starts
         int32_t bot;         // vertex ending the current piece: chainVertices_[cur] or a
                              // split point strictly above it on the supporting segment
         int32_t pending;     // split points between bot and chainVertices_[cur], nearest
@@ -76,6 +79,7 @@ protected:
                              // +1 it ends there, 0 not on the result's boundary
         std::array<int32_t, 2> winding;  // winding of each operand just to its right
         int32_t piece;                   // output polygon holding its open end (emitting subclass)
+        int32_t slot;                    // its index in the active list while active
     };
     // An output edge that ended at an event, as it was before the event changed it.
     struct EndingEdge {
@@ -109,19 +113,29 @@ private:
         int32_t vertex;  // a split point on a chain's current supporting segment
         int32_t next;    // the next one further down, -1 at the end
     };
+    // A vertex still to reach, with its position copied so that most heap comparisons need
+    // no look-up, and a chain whose current segment runs through it (-1 when none is known):
+    // the event finds its place in the active list from that chain instead of searching.
+    struct Event {
+        double y, x;
+        int32_t vertex;
+        int32_t chain;
+    };
 
     void AddPoint(const GXPoint& point);
     void CloseFigure();
     void PrepareChains();
     void BuildChains(const Figure& figure);
     void Sweep();
-    void ProcessEvent(int32_t vertex, std::span<const int32_t> starting);
+    void ProcessEvent(int32_t vertex, int32_t through, std::span<const int32_t> starting);
     bool Advance(Chain& chain);
     void SplitAt(Chain& chain, int32_t vertex);
     void TestPair(int32_t left, int32_t right);
     int32_t MakeCrossing(const Chain& p, const Chain& q);
+    void SetTop(Chain& chain, int32_t vertex);
     void CrossingParameter(const Crossing& crossing, __int128& l, __int128& tNum) const;
-    void PushEvent(int32_t vertex);
+    void PushEvent(int32_t vertex, int32_t chain);
+    bool Later(const Event& a, const Event& b) const;
 
     // Sweep order of two vertices: negative when a comes first, 0 at the same position.
     int Compare(int32_t a, int32_t b) const;
@@ -129,6 +143,8 @@ private:
     // positive left, 0 on its line.
     int Orient(int32_t vertex, const Chain& chain) const;
     void ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const;
+    // Sign of a crossing's coordinate minus an input vertex's, in x or in y.
+    int CrossingMinusInput(const Vertex& crossingVertex, const Vertex& v, bool alongX) const;
 
     float precision_;     // flattening tolerance, user units
     double reciprocal_;   // grid units per user unit, from the single-precision reciprocal;
@@ -147,8 +163,12 @@ private:
     std::vector<Crossing> crossings_;
     std::vector<int32_t> chainVertices_;
     std::vector<Split> splits_;
+    // Records no longer referenced, reused before the arrays grow: the sweep then keeps
+    // only the crossings near the sweep position instead of every one it has passed.
+    std::vector<int32_t> freeCrossings_;  // crossing vertices no chain starts from any more
+    std::vector<int32_t> freeSplits_;
     std::vector<int32_t> starts_;  // chains by first vertex, in sweep order
-    std::vector<int32_t> events_;  // heap of vertices still to reach, earliest on top
+    std::vector<Event> events_;    // heap of vertices still to reach, earliest on top
     std::vector<int32_t> active_;  // chains spanning the sweep position, left to right
     int32_t event_ = -1;           // vertex of the event being processed or last processed
     std::vector<int32_t> leaving_;

@@ -249,8 +249,10 @@ bool SameIntervals(const int32_t* a, const int32_t* b, int64_t count) {
 
 // Sweeps the bands of two run arrays from the top, handing each slice (a stretch of rows
 // where neither operand changes) to the sink with the two interval lists; an operand with
-// no band there gives an empty list. Stops when the sink returns false or when nothing
-// further can enter the result.
+// no band there gives an empty list. Slices of one operand alone are skipped when the
+// operation keeps nothing of that operand alone (B for difference, either for
+// intersection): the sink sees the rows they span as a gap. Stops when the sink returns
+// false or when nothing further can enter the result.
 template <int kMin, int kMax, class Sink>
 void SweepBands(const int32_t* aRuns, const int32_t* bRuns, Sink& sink) {
     BandCursor a(aRuns), b(bRuns);
@@ -266,7 +268,8 @@ void SweepBands(const int32_t* aRuns, const int32_t* bRuns, Sink& sink) {
             // A alone down to its bottom or to B's top, whichever comes first.
             const int32_t top = a.Top();
             const int32_t bottom = std::min(a.Bottom(), b.Top());
-            more = sink.Slice(top, bottom, a.Intervals(), a.IntervalCount(), kNoIntervals, 0);
+            more = kMin > 1 ||
+                   sink.Slice(top, bottom, a.Intervals(), a.IntervalCount(), kNoIntervals, 0);
             if (a.Bottom() == bottom)
                 a.Next();
             else
@@ -274,7 +277,8 @@ void SweepBands(const int32_t* aRuns, const int32_t* bRuns, Sink& sink) {
         } else if (b.Top() < a.Top()) {
             const int32_t top = b.Top();
             const int32_t bottom = std::min(b.Bottom(), a.Top());
-            more = sink.Slice(top, bottom, kNoIntervals, 0, b.Intervals(), b.IntervalCount());
+            more = kMin > 2 || kMax < 2 ||
+                   sink.Slice(top, bottom, kNoIntervals, 0, b.Intervals(), b.IntervalCount());
             if (b.Bottom() == bottom)
                 b.Next();
             else
