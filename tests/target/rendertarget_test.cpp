@@ -200,16 +200,21 @@ TEST_F(RenderTargetFill, NonFiniteRectanglesAreDrawnUnsnapped) {
     EXPECT_EQ(Figures(*drawn[2].geometry)[0].size(), 13u);  // start + four cubics
 }
 
+// Empty rectangles are ignored, as documented; an empty geometry's fill covers nothing, so
+// clipping to it leaves nothing visible.
 TEST_F(RenderTargetFill, ClipsAsItFillsAndIgnoresEmptyRectangles) {
     target.ClipRect({1, 1, 1, 5});
     target.ClipEllipse({1, 1, 5, 1});
-    target.ClipGeometry(std::make_shared<Geometry>());
     EXPECT_TRUE(renderer->Drawn().empty());
     target.ClipRect({0.3f, 0.3f, 10.6f, 10.2f});
+    target.ClipGeometry(std::make_shared<Geometry>());
     const auto drawn = renderer->Drawn();
-    ASSERT_EQ(drawn.size(), 1u);
+    ASSERT_EQ(drawn.size(), 2u);
     EXPECT_EQ(drawn[0].op, "ClipGeometry");
     ExpectRectGeometry(*drawn[0].geometry, 0, 0, 11, 10);
+    EXPECT_EQ(drawn[1].op, "ClipGeometry");
+    const GXRect nothing = TransformBounds(drawn[1].ctm, drawn[1].geometry->Bound().Box());
+    EXPECT_FALSE(nothing.left < nothing.right && nothing.top < nothing.bottom);
 }
 
 using RenderTargetStroke = Fixture;
