@@ -15,6 +15,7 @@ class BitmapBase;
 class Geometry;
 class SwClipping;
 class SwColorSource;
+struct SwPlacedMask;
 struct SwSoftMask;
 
 // One software draw: fills a geometry through an ordered list of per-span operations
@@ -63,6 +64,10 @@ public:
     // and writing throughout. Nothing without a geometry or with an empty clip box. Raises
     // std::bad_weak_ptr when the pipeline is not shared-owned.
     void Execute();
+    // Composites the coverage of `masks` instead of a geometry's, one mask after another
+    // as if each were filled by a pipeline of its own, through the same operations and
+    // clip box. Needs no geometry; the same shared ownership as Execute.
+    void ExecuteMasks(const SwPlacedMask* masks, size_t count);
 
     // Clip box in pipeline pixels, [x0, x1) x [y0, y1); empty when x0 >= x1 or y0 >= y1.
     GXIntRect ClipBox() const { return GXIntRect{clipX0_, clipY0_, clipX1_, clipY1_}; }
@@ -83,6 +88,9 @@ private:
     // Runs every operation on [x0, x1) of `row` (pipeline pixels, x0 < x1, inside the
     // clip box).
     void RunSpan(int32_t row, int32_t x0, int32_t x1, uint8_t coverage);
+    // Runs `produce` with the target locked, keeping the pipeline alive throughout.
+    template <class Produce>
+    void WithTargetLocked(Produce&& produce);
 
     SwSpanState state_;                          // the record the operations share
     int32_t clipX0_, clipY0_, clipX1_, clipY1_;  // clip box, pipeline pixels, half-open

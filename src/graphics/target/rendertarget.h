@@ -6,6 +6,7 @@
 
 #include "graphics/core/graphicsbase.h"
 #include "graphics/core/implementationholder.h"
+#include "graphics/paint/glyphoutlinecache.h"
 #include "graphics/target/rendertargetbase.h"
 #include "gx.h"
 
@@ -129,6 +130,10 @@ private:
     bool painting_ = false;      // between a BeginPaint that succeeded and the next EndPaint
     std::vector<Level> levels_;  // levels pushed on the renderer, innermost last
     std::shared_ptr<Geometry> scratchRectangle_;  // the last ScratchRectangle; may be null
+    // FillText's working lists, kept so that drawing text allocates nothing once they have
+    // grown to the longest text drawn.
+    std::vector<const GlyphOutlineCache::Glyph*> glyphEntries_;
+    std::vector<RenderTargetBase::PlacedGlyph> placedGlyphs_;
 };
 
 }  // namespace Graphics
