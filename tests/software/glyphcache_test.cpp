@@ -191,4 +191,141 @@ TEST(GlyphCache, TextMatchesOutlineFillsUpToQuarterPixelPlacement) {
     EXPECT_GT(offGrid.Psnr(), 40.0);
 }
 
+// A random polygon with corners on the 1/8-pixel grid: its positions are exact in floats
+// however it is placed, so cached and outline fills must agree pixel for pixel.
+void AddPolygon(std::mt19937& random, GXGeometryRec_* geometry) {
+    auto point = [&] { return GXPoint{float(random() % 160) / 8 - 2, float(random() % 160) / 8 - 14}; };
+    const GXPoint start = point();
+    Ok(GXGeometryBeginFigure(geometry, &start));
+    for (int i = 3 + int(random() % 5); i > 0; --i) {
+        const GXPoint p = point();
+        Ok(GXGeometryLineTo(geometry, &p));
+    }
+    Ok(GXGeometryEndFigureClose(geometry));
+}
+
+// Composited as outline fills are, bit for bit: overlapping glyphs each over the ones before,
+// in every blend mode, through clips, opacity masks and (knockout) groups. A geometry drawn
+// again after a change is drawn as it now is, and a new geometry never meets the masks of
+// a released one.
+TEST(GlyphCache, MasksCompositeExactlyAsOutlineFillsAndFollowTheirGeometry) {
+    std::mt19937 random(17);
+    Page cached, outlines;
+    Handle<GXBrushRec_> brush(MakeSolid(0xC0207040u));
+    for (int c = 0; c < PropertyCases(40); ++c) {
+        Handle<GXGeometryRec_> glyph;
+        Ok(GXCreateGeometry(&glyph.handle));
+        Ok(GXGeometrySetFillRule(glyph.handle, int32_t(random() % 2)));
+        AddPolygon(random, glyph.handle);
+        const int32_t blend = int32_t(random() % 16);
+        const bool clip = random() % 2, group = random() % 3 == 0, knockout = random() % 2;
+        const bool mask = random() % 3 == 0;
+        Handle<GXBrushRec_> opacity(mask ? MakeSolid(0x90FFFFFFu) : nullptr);
+        for (int draw = 0; draw < 2; ++draw) {
+            if (draw == 1) AddPolygon(random, glyph.handle);  // changed between draws
+            auto paint = [&](bool asText) {
+                return [&, asText](GXRenderTargetRec_* target) {
+                    Ok(GXRenderTargetSetBlendMode(target, blend));
+                    Ok(GXRenderTargetSetStrokeAdjustment(target, 0));
+                    if (clip) {
+                        const GXRect band{10, 20, 120, 90};
+                        Ok(GXRenderTargetClipEllipse(target, &band));
+                    }
+                    if (mask) Ok(GXRenderTargetSetOpacityMask(target, 0, opacity.handle));
+                    if (group) {
+                        const GXLayerParams params{{0, 0, kSize, kSize}, 0.8f, 0, knockout};
+                        Ok(GXRenderTargetBeginLayer(target, &params));
+                    }
+                    for (int i = 0; i < 12; ++i) {  // overlapping copies
+                        const GXMatrix place{1, 0, 0, 1, 20 + 3.25f * float(i), 50 + 2.5f * float(i % 3)};
+                        Ok(GXRenderTargetSetCTM(target, &place));
+                        if (asText)
+                            Ok(GXRenderTargetFillTextGeometry(target, glyph.handle, brush.handle));
+                        else
+                            Ok(GXRenderTargetFillGeometry(target, glyph.handle, brush.handle));
+                    }
+                    if (group) Ok(GXRenderTargetEndLayer(target));
+                };
+            };
+            ASSERT_EQ(cached.Paint(0xFF8090A0u, paint(true)), outlines.Paint(0xFF8090A0u, paint(false)))
+                << "case " << c << " draw " << draw;
+        }
+    }
+}
+
+// Masks stay within the budget, least recently drawn going first, and a face takes its
+// glyphs' masks along when it is released.
+TEST(GlyphCache, BudgetBoundsTheMasksAndFacesTakeTheirsAlong) {
+    SwGlyphCache& cache = SwGlyphCache::Instance();
+    cache.Clear();
+    const size_t budget = cache.Budget();
+    Page page;
+    Handle<GXBrushRec_> black(MakeSolid(0xFF000000u));
+    const std::vector<uint16_t> text{'W', 'a', 'g', 'o', 'n', '&', 'Q', 0};
+    cache.SetBudget(64 << 10);
+    for (int size = 8; size < 40; ++size) {
+        Handle<GXFontFaceRec_> face(MakeFace(float(size)));
+        page.Paint(0xFFFFFFFFu, [&](GXRenderTargetRec_* target) {
+            const GXMatrix place{1, 0, 0, 1, 3.5f, 60};
+            Ok(GXRenderTargetSetCTM(target, &place));
+            Ok(GXRenderTargetFillText(target, face.handle, text.data(), black.handle));
+        });
+        EXPECT_LE(cache.MemoryInUse(), size_t(64 << 10));
+    }
+    EXPECT_EQ(cache.MemoryInUse(), 0u);  // every face released, its masks with it
+    cache.SetBudget(budget);
+
+    Handle<GXFontFaceRec_> face(MakeFace(12));
+    auto draw = [&] {
+        return page.Paint(0xFFFFFFFFu, [&](GXRenderTargetRec_* target) {
+            const GXMatrix place{1, 0, 0, 1, 3, 60};
+            Ok(GXRenderTargetSetCTM(target, &place));
+            Ok(GXRenderTargetFillText(target, face.handle, text.data(), black.handle));
+        });
+    };
+    const std::vector<uint32_t> first = draw();
+    const size_t used = cache.MemoryInUse();
+    EXPECT_GT(used, 0u);
+    EXPECT_EQ(draw(), first);
+    EXPECT_EQ(cache.MemoryInUse(), used);  // drawn again from the same masks
+    cache.SetBudget(0);                    // nothing kept: drawn from fresh masks
+    EXPECT_EQ(cache.MemoryInUse(), 0u);
+    EXPECT_EQ(draw(), first);
+    cache.SetBudget(budget);
+}
+
+// Threads drawing with one face on targets of their own share its outlines and the masks,
+// and draw what one thread alone draws.
+TEST(GlyphCache, ThreadsShareFacesAndMasks) {
+    SwGlyphCache::Instance().Clear();
+    Handle<GXFontFaceRec_> face(MakeFace(11));
+    Handle<GXBrushRec_> black(MakeSolid(0xFF000000u));
+    const std::vector<uint16_t> text{'T', 'h', 'r', 'e', 'a', 'd', 's', ' ', 'o', 'k', '!', 0};
+    auto paint = [&](Page& page, int round) {
+        return page.Paint(0xFFFFFFFFu, [&](GXRenderTargetRec_* target) {
+            for (int line = 0; line < 8; ++line) {
+                const GXMatrix place{1, 0, 0, 1, 2 + 0.3f * float(line + round), 12 + 17.6f * float(line)};
+                Ok(GXRenderTargetSetCTM(target, &place));
+                Ok(GXRenderTargetFillText(target, face.handle, text.data(), black.handle));
+            }
+        });
+    };
+    std::vector<std::vector<uint32_t>> expected;
+    {
+        Page page;
+        for (int round = 0; round < 6; ++round) expected.push_back(paint(page, round));
+    }
+    SwGlyphCache::Instance().Clear();
+    std::vector<int> mismatches(3, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&, t] {
+            Page page;
+            for (int round = 0; round < 6; ++round)
+                if (paint(page, round) != expected[size_t(round)]) ++mismatches[size_t(t)];
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(3, 0));
+}
+
 }  // namespace
