@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "graphics/core/processheap.h"
@@ -103,6 +104,9 @@ private:
     std::vector<std::shared_ptr<SwOperation>> operations_;
     std::shared_ptr<BitmapBase> targetBitmap_;  // PARGB32 locked by Execute; may be null
     std::shared_ptr<SwColorSource> source_;     // the source colour's; null until added
+    // Set when the operations are the target's and a solid Normal compositor of this
+    // premultiplied colour alone: masks then composite without running the operations.
+    std::optional<uint32_t> solidNormalPixel_;
     // The source colour row (one pixel per pipeline column), then at a 16-byte boundary
     // the source shape row (one byte per column); state_ points into it.
     HeapBlock<uint32_t> rowBuffers_;
