@@ -152,7 +152,7 @@ BENCHMARK(BM_CairoTextExtents);
 constexpr int kPageSize = 1024;
 constexpr int kPageLines = 30;
 constexpr int kLineGlyphs = 100;
-constexpr float kPagePoints = 10;     // 13 px em at 96 dpi
+constexpr float kPagePoints = 10;      // 13 px em at 96 dpi
 constexpr float kLineSpacing = 14.3f;  // px; not whole, so baselines fall at every phase
 
 void Check(GXResult result, const char* what) {
@@ -172,10 +172,12 @@ struct Page {
         size_t at = 0;
         for (int line = 0; line < kPageLines; ++line) {
             std::vector<uint16_t> units;
-            for (int i = 0; i < kLineGlyphs; ++i) units.push_back(uint16_t(words[at++ % words.size()]));
+            for (int i = 0; i < kLineGlyphs; ++i)
+                units.push_back(uint16_t(words[at++ % words.size()]));
             units.push_back(0);
             lines.push_back(std::move(units));
-            origins.push_back(GXPoint{10.25f + float(line % 4) * 0.3f, 20 + kLineSpacing * float(line)});
+            origins.push_back(
+                GXPoint{10.25f + float(line % 4) * 0.3f, 20 + kLineSpacing * float(line)});
         }
     }
     std::vector<std::vector<uint16_t>> lines;  // null-terminated UTF-16
@@ -191,7 +193,8 @@ struct GxPage {
         CHECK(GXCreateBrushSolidARGB(0xFF000000u, &black));
     }
     ~GxPage() {
-        for (GXOBase* handle : {GX_HANDLE(black), GX_HANDLE(face), GX_HANDLE(target), GX_HANDLE(bitmap)})
+        for (GXOBase* handle :
+             {GX_HANDLE(black), GX_HANDLE(face), GX_HANDLE(target), GX_HANDLE(bitmap)})
             GXObjectRelease(handle);
     }
     template <class DrawLine>
@@ -261,7 +264,8 @@ void BM_CairoShowGlyphsPage(benchmark::State& state) {
             x += font->GetGlyphOutline(glyph, nullptr).x;
         }
     }
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kPageSize, kPageSize);
+    cairo_surface_t* surface =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kPageSize, kPageSize);
     cairo_t* cr = cairo_create(surface);
     cairo_font_options_t* options = cairo_font_options_create();
     cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);

@@ -140,8 +140,10 @@ TEST(GlyphCache, TextMatchesOutlineFillsUpToQuarterPixelPlacement) {
         for (bool grid : {true, false}) {
             // Advances are whole pixels: unscaled, every glyph of a run on the grid is.
             const float sx = grid ? 1.0f : scaleX, sy = grid ? std::copysign(1.0f, scaleY) : scaleY;
-            float x = float(random() % 40) + (grid ? float(random() % 4) / 4 : float(random() % 1000) / 1000);
-            const float y = 40 + float(random() % 60) + (grid ? float(random() % 4) / 4 : float(random() % 1000) / 1000);
+            float x = float(random() % 40) +
+                      (grid ? float(random() % 4) / 4 : float(random() % 1000) / 1000);
+            const float y = 40 + float(random() % 60) +
+                            (grid ? float(random() % 4) / 4 : float(random() % 1000) / 1000);
             auto draw = [&](bool asOutlines) {
                 return [&, asOutlines](GXRenderTargetRec_* target) {
                     Ok(GXRenderTargetSetBlendMode(target, blend));
@@ -194,7 +196,9 @@ TEST(GlyphCache, TextMatchesOutlineFillsUpToQuarterPixelPlacement) {
 // A random polygon with corners on the 1/8-pixel grid: its positions are exact in floats
 // however it is placed, so cached and outline fills must agree pixel for pixel.
 void AddPolygon(std::mt19937& random, GXGeometryRec_* geometry) {
-    auto point = [&] { return GXPoint{float(random() % 160) / 8 - 2, float(random() % 160) / 8 - 14}; };
+    auto point = [&] {
+        return GXPoint{float(random() % 160) / 8 - 2, float(random() % 160) / 8 - 14};
+    };
     const GXPoint start = point();
     Ok(GXGeometryBeginFigure(geometry, &start));
     for (int i = 3 + int(random() % 5); i > 0; --i) {
@@ -237,7 +241,8 @@ TEST(GlyphCache, MasksCompositeExactlyAsOutlineFillsAndFollowTheirGeometry) {
                         Ok(GXRenderTargetBeginLayer(target, &params));
                     }
                     for (int i = 0; i < 12; ++i) {  // overlapping copies
-                        const GXMatrix place{1, 0, 0, 1, 20 + 3.25f * float(i), 50 + 2.5f * float(i % 3)};
+                        const GXMatrix place{
+                            1, 0, 0, 1, 20 + 3.25f * float(i), 50 + 2.5f * float(i % 3)};
                         Ok(GXRenderTargetSetCTM(target, &place));
                         if (asText)
                             Ok(GXRenderTargetFillTextGeometry(target, glyph.handle, brush.handle));
@@ -247,7 +252,8 @@ TEST(GlyphCache, MasksCompositeExactlyAsOutlineFillsAndFollowTheirGeometry) {
                     if (group) Ok(GXRenderTargetEndLayer(target));
                 };
             };
-            ASSERT_EQ(cached.Paint(0xFF8090A0u, paint(true)), outlines.Paint(0xFF8090A0u, paint(false)))
+            ASSERT_EQ(cached.Paint(0xFF8090A0u, paint(true)),
+                      outlines.Paint(0xFF8090A0u, paint(false)))
                 << "case " << c << " draw " << draw;
         }
     }
@@ -304,7 +310,8 @@ TEST(GlyphCache, ThreadsShareFacesAndMasks) {
     auto paint = [&](Page& page, int round) {
         return page.Paint(0xFFFFFFFFu, [&](GXRenderTargetRec_* target) {
             for (int line = 0; line < 8; ++line) {
-                const GXMatrix place{1, 0, 0, 1, 2 + 0.3f * float(line + round), 12 + 17.6f * float(line)};
+                const GXMatrix place{
+                    1, 0, 0, 1, 2 + 0.3f * float(line + round), 12 + 17.6f * float(line)};
                 Ok(GXRenderTargetSetCTM(target, &place));
                 Ok(GXRenderTargetFillText(target, face.handle, text.data(), black.handle));
             }

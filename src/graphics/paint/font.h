@@ -60,8 +60,8 @@ public:
     GXTextBound CalculateTextBound(const uint16_t* text) const;
 
 private:
-    std::shared_ptr<FontBase> base_;        // never null
-    mutable GlyphOutlineCache outlines_;    // filled as glyphs are drawn
+    std::shared_ptr<FontBase> base_;      // never null
+    mutable GlyphOutlineCache outlines_;  // filled as glyphs are drawn
 };
 
 }  // namespace Graphics

@@ -28,8 +28,7 @@ public:
 
     // out[i] = the entry of glyphs[i], fetched first where missing; one lock for the whole
     // run. Entries stay where they are for the cache's lifetime.
-    void Lookup(Host::GlyphSource* source, const uint16_t* glyphs, size_t count,
-                const Glyph** out);
+    void Lookup(Host::GlyphSource* source, const uint16_t* glyphs, size_t count, const Glyph** out);
 
 private:
     static constexpr size_t kPageSize = 256;

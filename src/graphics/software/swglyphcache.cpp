@@ -45,9 +45,9 @@ private:
         if (mask.spans.empty()) {
             box = GXIntRect{span.x0, span.y, span.x1, span.y + 1};
         } else {
-            box = GXIntRect{std::min<int32_t>(box.left, span.x0), std::min<int32_t>(box.top, span.y),
-                            std::max<int32_t>(box.right, span.x1),
-                            std::max<int32_t>(box.bottom, span.y + 1)};
+            box = GXIntRect{
+                std::min<int32_t>(box.left, span.x0), std::min<int32_t>(box.top, span.y),
+                std::max<int32_t>(box.right, span.x1), std::max<int32_t>(box.bottom, span.y + 1)};
         }
         mask.spans.push_back(span);
     }
@@ -184,7 +184,11 @@ std::shared_ptr<const SwCoverageMask> SwGlyphCache::Build(const Geometry& outlin
     const float x1 = std::max(box.left * scaleX, box.right * scaleX);
     const float y1 = std::max(box.top * scaleY, box.bottom * scaleY);
     const int32_t originX = 1 - int32_t(std::floor(x0)), originY = 1 - int32_t(std::floor(y0));
-    const GXMatrix placement{scaleX, 0, 0, scaleY, float(originX) + float(phaseX) / kPhases,
+    const GXMatrix placement{scaleX,
+                             0,
+                             0,
+                             scaleY,
+                             float(originX) + float(phaseX) / kPhases,
                              float(originY) + float(phaseY) / kPhases};
     const GXRect clip{0, 0, float(originX) + std::ceil(x1) + 2, float(originY) + std::ceil(y1) + 2};
     auto collector = std::make_shared<MaskCollector>(originX, originY);

@@ -22,9 +22,9 @@ constexpr float kMaxOffset = 8192.0f;
 bool Quantise(float v, int32_t& pixel, int32_t& phase) {
     if (!(std::fabs(v) < kMaxOrigin)) return false;
     const int64_t quarters = int64_t(std::floor(double(v) * SwGlyphCache::kPhases + 0.5));
-    const int64_t whole = quarters >= 0 ? quarters / SwGlyphCache::kPhases
-                                        : -((-quarters + SwGlyphCache::kPhases - 1) /
-                                            SwGlyphCache::kPhases);
+    const int64_t whole = quarters >= 0
+                              ? quarters / SwGlyphCache::kPhases
+                              : -((-quarters + SwGlyphCache::kPhases - 1) / SwGlyphCache::kPhases);
     pixel = int32_t(whole);
     phase = int32_t(quarters - whole * SwGlyphCache::kPhases);
     return true;
@@ -33,8 +33,7 @@ bool Quantise(float v, int32_t& pixel, int32_t& phase) {
 // Whether the outline under `m` may be drawn from a mask: scaled, mirrored or not, but not
 // rotated or skewed, and small enough for a mask to pay.
 bool Maskable(const Geometry& outline, const GXMatrix& m) {
-    if (m.b != 0 || m.c != 0 || !std::isfinite(m.a) || !std::isfinite(m.d) || m.a == 0 ||
-        m.d == 0)
+    if (m.b != 0 || m.c != 0 || !std::isfinite(m.a) || !std::isfinite(m.d) || m.a == 0 || m.d == 0)
         return false;
     const GXRect box = outline.Bound().Box();
     const float x0 = box.left * m.a, x1 = box.right * m.a;
@@ -102,21 +101,20 @@ void SwGlyphRenderer::FillRun(SwSubTarget& target, const RenderTargetBase::Place
         if (!mask) mask = cache.Find(key);  // an earlier glyph of this run may have built it
         if (!mask) {
             const Geometry& outline = **glyphs[i].outline;
-            mask = cache.Insert(outline, key, SwGlyphCache::Build(outline,
-                                                         std::bit_cast<float>(key.scaleX),
-                                                         std::bit_cast<float>(key.scaleY),
-                                                         int32_t(key.phase % SwGlyphCache::kPhases),
-                                                         int32_t(key.phase / SwGlyphCache::kPhases)));
+            mask = cache.Insert(outline, key,
+                                SwGlyphCache::Build(outline, std::bit_cast<float>(key.scaleX),
+                                                    std::bit_cast<float>(key.scaleY),
+                                                    int32_t(key.phase % SwGlyphCache::kPhases),
+                                                    int32_t(key.phase / SwGlyphCache::kPhases)));
         }
         if (mask->spans.empty()) continue;
         const GXIntRect box{slot.x + mask->box.left, slot.y + mask->box.top,
                             slot.x + mask->box.right, slot.y + mask->box.bottom};
-        placedBox_ = placed_.empty()
-                         ? box
-                         : GXIntRect{std::min(placedBox_.left, box.left),
-                                     std::min(placedBox_.top, box.top),
-                                     std::max(placedBox_.right, box.right),
-                                     std::max(placedBox_.bottom, box.bottom)};
+        placedBox_ = placed_.empty() ? box
+                                     : GXIntRect{std::min(placedBox_.left, box.left),
+                                                 std::min(placedBox_.top, box.top),
+                                                 std::max(placedBox_.right, box.right),
+                                                 std::max(placedBox_.bottom, box.bottom)};
         placed_.push_back(SwPlacedMask{mask.get(), slot.x, slot.y});
     }
     Flush(target, brush);

@@ -36,7 +36,7 @@ private:
     // Where glyph i of the run goes: a cache key and the whole pixel its outline's origin
     // falls in, or no mask at all.
     struct Slot {
-        bool cached;  // drawn from a mask
+        bool cached;   // drawn from a mask
         int32_t x, y;  // the origin pixel, the sub-target's own pixels
     };
 
@@ -44,10 +44,10 @@ private:
     void Flush(SwSubTarget& target, const Brush& brush);
 
     std::vector<Slot> slots_;
-    std::vector<SwGlyphCache::Key> keys_;  // one per cached slot, in order
+    std::vector<SwGlyphCache::Key> keys_;                       // one per cached slot, in order
     std::vector<std::shared_ptr<const SwCoverageMask>> masks_;  // one per key
-    std::vector<SwPlacedMask> placed_;  // masks waiting for Flush
-    GXIntRect placedBox_;                // the pixels of placed_
+    std::vector<SwPlacedMask> placed_;                          // masks waiting for Flush
+    GXIntRect placedBox_;                                       // the pixels of placed_
 };
 
 }  // namespace Graphics
