@@ -1,5 +1,6 @@
 #include "graphics/geometry/geometry.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "graphics/geometry/boolean.h"
@@ -15,7 +16,23 @@ namespace {
 constexpr float kCircle = 0.5522848f;
 }  // namespace
 
-Geometry::Geometry() : shape_(std::make_shared<Shape>()) {}
+namespace {
+std::atomic<uint64_t> nextIdentity{1};
+std::atomic<Geometry::ReleaseHook> releaseHook{nullptr};
+}  // namespace
+
+Geometry::Geometry()
+    : shape_(std::make_shared<Shape>()),
+      identity_(nextIdentity.fetch_add(1, std::memory_order_relaxed)) {}
+
+Geometry::~Geometry() {
+    if (!renderingsKept_.load(std::memory_order_relaxed)) return;
+    if (ReleaseHook hook = releaseHook.load(std::memory_order_acquire)) hook(identity_);
+}
+
+void Geometry::SetReleaseHook(ReleaseHook hook) {
+    releaseHook.store(hook, std::memory_order_release);
+}
 
 bool Geometry::FourCorners(GXPoint (&corners)[4]) const {
     const std::vector<Figure>& figures = shape_->Figures();
@@ -57,12 +74,14 @@ void Geometry::LineTo(const GXPoint& point) {
     GXPoint p = point;
     EnsureFigure();
     shape_->LineTo(p);
+    ++revision_;
 }
 
 void Geometry::CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) {
     GXPoint a = c1, b = c2, e = end;
     EnsureFigure();
     shape_->CubicCurveTo(a, b, e);
+    ++revision_;
 }
 
 void Geometry::ConicCurveTo(const GXPoint& control, const GXPoint& end) {
@@ -107,6 +126,7 @@ void Geometry::AddFigure(Build&& build) {
     Shape figure;
     build(figure);
     shape_->Append(std::move(figure));
+    ++revision_;
 }
 
 void Geometry::Rectangle(const GXRect& r) {

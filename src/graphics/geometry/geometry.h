@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "graphics/core/graphicsbase.h"
@@ -16,11 +18,28 @@ struct StrokeStyle;
 class Geometry : public GraphicsBase, public GeometrySink {
 public:
     Geometry();
+    // Tells the release hook when renderings of this geometry are kept.
+    ~Geometry() override;
+    // A copy would share the identity that renderers key their caches by.
+    Geometry(const Geometry&) = delete;
+    Geometry& operator=(const Geometry&) = delete;
 
-    void SetFillRule(int32_t rule) override { shape_->SetFillRule(rule); }
-    void BeginFigure(const GXPoint& start) override { shape_->BeginFigure(start); }
-    void EndFigure() override { shape_->EndFigure(); }
-    void EndFigureClose() override { shape_->EndFigureClose(); }
+    void SetFillRule(int32_t rule) override {
+        shape_->SetFillRule(rule);
+        ++revision_;
+    }
+    void BeginFigure(const GXPoint& start) override {
+        shape_->BeginFigure(start);
+        ++revision_;
+    }
+    void EndFigure() override {
+        shape_->EndFigure();
+        ++revision_;
+    }
+    void EndFigureClose() override {
+        shape_->EndFigureClose();
+        ++revision_;
+    }
     // Both begin a figure at the current point (or (0, 0)) when none is open.
     void LineTo(const GXPoint& point) override;
     void CubicCurveTo(const GXPoint& c1, const GXPoint& c2, const GXPoint& end) override;
@@ -47,7 +66,22 @@ public:
 
     // Empties the geometry as if it were new, keeping a figure's block. Only for a geometry
     // no one else holds: everywhere else a stored figure is never changed.
-    void Reset() { shape_->Clear(); }
+    void Reset() {
+        shape_->Clear();
+        ++revision_;
+    }
+
+    // What renderers key cached renderings of this geometry by: an identity no other
+    // geometry of the process ever has (addresses are reused, identities are not), and a
+    // revision that every change of figures or fill rule advances.
+    uint64_t Identity() const { return identity_; }
+    uint64_t Revision() const { return revision_; }
+    // A renderer that keeps renderings of this geometry past a draw marks it; when a marked
+    // geometry dies, the hook (one per process, set by that renderer's cache) is called
+    // with its identity, so that what was kept for it goes with it.
+    void MarkRenderingsKept() const { renderingsKept_.store(true, std::memory_order_relaxed); }
+    using ReleaseHook = void (*)(uint64_t identity);
+    static void SetReleaseHook(ReleaseHook hook);
 
     // Construction sequences, issued through this geometry's own operations.
     void Rectangle(const GXRect& r);
@@ -82,6 +116,9 @@ private:
     void AddFigure(Build&& build);
 
     std::shared_ptr<Shape> shape_;  // never null
+    uint64_t identity_;             // unique in the process, from a counter
+    uint64_t revision_ = 0;         // advanced by every change
+    mutable std::atomic<bool> renderingsKept_{false};  // see MarkRenderingsKept
 };
 
 }  // namespace Graphics

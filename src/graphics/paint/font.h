@@ -8,13 +8,15 @@
 #include "graphics/core/graphicsbase.h"
 #include "graphics/geometry/geometrysink.h"
 #include "graphics/paint/fontbase.h"
+#include "graphics/paint/glyphoutlinecache.h"
 #include "gx.h"
 
 namespace Graphics {
 
 // A font face: the glyphs of one family, style and size. Glyph coordinates are pixels of a
-// 96-dpi device at the font's size, y down, origin at the glyph's baseline origin. Nothing
-// is cached here; every query goes to the face's glyph source.
+// 96-dpi device at the font's size, y down, origin at the glyph's baseline origin. Drawing
+// takes outlines from the face's outline cache; the single queries below go to the glyph
+// source.
 class Font : public GraphicsBase {
 public:
     // Sizes in points a face accepts: below 0.75 pt the em would be under one pixel, and
@@ -46,12 +48,20 @@ public:
     // source cannot give contributes no figures and a zero advance.
     GXPoint GetGlyphOutline(uint16_t glyph, GeometrySink* sink) const;
 
+    // The cached outline and advance of each of `glyphs` into `out`, fetched from the source
+    // the first time a glyph is asked for. The entries live as long as the face.
+    void LookupGlyphs(const uint16_t* glyphs, size_t count,
+                      const GlyphOutlineCache::Glyph** out) const {
+        outlines_.Lookup(base_->GetSource(), glyphs, count, out);
+    }
+
     // Width: the sum of the advances of the glyphs of the null-terminated `text`; height:
     // the face's size.
     GXTextBound CalculateTextBound(const uint16_t* text) const;
 
 private:
-    std::shared_ptr<FontBase> base_;  // never null
+    std::shared_ptr<FontBase> base_;      // never null
+    mutable GlyphOutlineCache outlines_;  // filled as glyphs are drawn
 };
 
 }  // namespace Graphics

@@ -14,6 +14,7 @@
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swclipping.h"
 #include "graphics/software/swcoveragecompositenormalop.h"
+#include "graphics/software/swcoveragemask.h"
 #include "graphics/software/swgetbackdropcolorop.h"
 #include "graphics/software/swlayercompositeop.h"
 #include "graphics/software/swrecordpool.h"
@@ -161,6 +162,7 @@ void SwPipeLine::AddBasicComposite() {
         uint32_t pixel = 0;
         if (source_->GetSolidPixel(pixel)) {
             operations_.back() = MakePooled<SwSolidCompositeNormalOp>(pixel);
+            solidNormalPixel_ = pixel;
         } else {
             Insert(MakePooled<SwCoverageCompositeNormalOp>());
         }
@@ -187,17 +189,54 @@ void SwPipeLine::AddShapeFiller() {
     Insert(MakePooled<ShapeFillerOp>());
 }
 
-void SwPipeLine::Execute() {
+template <class Produce>
+void SwPipeLine::WithTargetLocked(Produce&& produce) {
     std::shared_ptr<SwPipeLine> self = shared_from_this();
-    if (!geometry_ || clipX0_ >= clipX1_ || clipY0_ >= clipY1_) return;
+    if (clipX0_ >= clipX1_ || clipY0_ >= clipY1_) return;
     std::optional<BitmapLock> lock;
     if (targetBitmap_) {
         lock.emplace(*targetBitmap_, nullptr, LockMode::ReadWrite);
         state_.targetLock = lock->Data();
     }
-    const GXRect clip{float(clipX0_), float(clipY0_), float(clipX1_), float(clipY1_)};
-    RasterizeGeometry(*geometry_, ctm_, clip, snapRectangles_, std::move(self));
+    produce(std::move(self));
     state_.targetLock = GXBitmapData{};
+}
+
+void SwPipeLine::Execute() {
+    if (!geometry_) return;
+    WithTargetLocked([this](std::shared_ptr<SwPipeLine> self) {
+        const GXRect clip{float(clipX0_), float(clipY0_), float(clipX1_), float(clipY1_)};
+        RasterizeGeometry(*geometry_, ctm_, clip, snapRectangles_, std::move(self));
+    });
+}
+
+void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
+    WithTargetLocked([&](std::shared_ptr<SwPipeLine>) {
+        for (size_t i = 0; i < count; ++i) {
+            const SwCoverageMask& mask = *masks[i].mask;
+            const int32_t x = masks[i].x, y = masks[i].y;
+            if (x + mask.box.right <= clipX0_ || x + mask.box.left >= clipX1_ ||
+                y + mask.box.bottom <= clipY0_ || y + mask.box.top >= clipY1_)
+                continue;
+            for (const SwCoverageSpan& span : mask.spans) {
+                const int32_t row = y + span.y;
+                if (row < clipY0_ || row >= clipY1_) continue;
+                const int32_t x0 = std::max(x + span.x0, clipX0_);
+                const int32_t x1 = std::min(x + span.x1, clipX1_);
+                if (x0 >= x1) continue;
+                if (solidNormalPixel_) {
+                    // What the target's operation and the compositor do, without the calls.
+                    auto* pixels = reinterpret_cast<uint32_t*>(
+                        static_cast<uint8_t*>(state_.targetLock.data) +
+                        ptrdiff_t(row) * state_.targetLock.stride);
+                    SwSolidCompositeNormalOp::CompositeRow(pixels + x0, *solidNormalPixel_,
+                                                           span.coverage, x1 - x0);
+                } else {
+                    RunSpan(row, x0, x1, span.coverage);
+                }
+            }
+        }
+    });
 }
 
 void SwPipeLine::RunSpan(int32_t row, int32_t x0, int32_t x1, uint8_t coverage) {

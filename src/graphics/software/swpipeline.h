@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+
 #include <boost/container/small_vector.hpp>
 
 #include "graphics/raster/rasterizationsink.h"
@@ -15,6 +17,7 @@ class BitmapBase;
 class Geometry;
 class SwClipping;
 class SwColorSource;
+struct SwPlacedMask;
 struct SwSoftMask;
 
 // One software draw: fills a geometry through an ordered list of per-span operations
@@ -63,6 +66,10 @@ public:
     // and writing throughout. Nothing without a geometry or with an empty clip box. Raises
     // std::bad_weak_ptr when the pipeline is not shared-owned.
     void Execute();
+    // Composites the coverage of `masks` instead of a geometry's, one mask after another
+    // as if each were filled by a pipeline of its own, through the same operations and
+    // clip box. Needs no geometry; the same shared ownership as Execute.
+    void ExecuteMasks(const SwPlacedMask* masks, size_t count);
 
     // Clip box in pipeline pixels, [x0, x1) x [y0, y1); empty when x0 >= x1 or y0 >= y1.
     GXIntRect ClipBox() const { return GXIntRect{clipX0_, clipY0_, clipX1_, clipY1_}; }
@@ -83,6 +90,9 @@ private:
     // Runs every operation on [x0, x1) of `row` (pipeline pixels, x0 < x1, inside the
     // clip box).
     void RunSpan(int32_t row, int32_t x0, int32_t x1, uint8_t coverage);
+    // Runs `produce` with the target locked, keeping the pipeline alive throughout.
+    template <class Produce>
+    void WithTargetLocked(Produce&& produce);
 
     SwSpanState state_;                          // the record the operations share
     int32_t clipX0_, clipY0_, clipX1_, clipY1_;  // clip box, pipeline pixels, half-open
@@ -97,6 +107,9 @@ private:
     boost::container::small_vector<std::shared_ptr<SwOperation>, 12> operations_;
     std::shared_ptr<BitmapBase> targetBitmap_;  // PARGB32 locked by Execute; may be null
     std::shared_ptr<SwColorSource> source_;     // the source colour's; null until added
+    // Set when the operations are the target's and a solid Normal compositor of this
+    // premultiplied colour alone: masks then composite without running the operations.
+    std::optional<uint32_t> solidNormalPixel_;
     // The source colour row (one pixel per pipeline column), then at a 16-byte boundary
     // the source shape row (one byte per column); state_ points into it. A block the
     // thread kept from an earlier draw, as a rule.

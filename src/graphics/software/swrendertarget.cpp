@@ -189,17 +189,16 @@ void SwRenderTarget::FillGeometry(std::shared_ptr<Geometry> geometry,
 
 void SwRenderTarget::FillTextGeometry(std::shared_ptr<Geometry> geometry,
                                       std::shared_ptr<Brush> brush) {
-    if (!subTarget_) return;
-    SwSubTarget::State& state = Innermost()->Current();
-    const int32_t saved = state.strokeAdjustment;
-    state.strokeAdjustment = 0;
-    try {
-        FillGeometry(std::move(geometry), std::move(brush));
-    } catch (...) {
-        state.strokeAdjustment = saved;
-        throw;
-    }
-    state.strokeAdjustment = saved;
+    if (!subTarget_ || !geometry || !brush) return;
+    const PlacedGlyph glyph{&geometry, GetCTM()};
+    glyphs_.FillRun(*Innermost(), &glyph, 1, *brush);
+}
+
+void SwRenderTarget::FillGlyphRun(const PlacedGlyph* glyphs, size_t count,
+                                  const std::shared_ptr<Brush>& brush) {
+    if (count == 0) return;
+    if (subTarget_ && brush) glyphs_.FillRun(*Innermost(), glyphs, count, *brush);
+    SetCTM(glyphs[count - 1].ctm);
 }
 
 }  // namespace Graphics

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "graphics/software/swglyphrenderer.h"
 #include "graphics/target/rendertargetbase.h"
 
 namespace Graphics {
@@ -58,6 +59,9 @@ public:
     // FillGeometry with stroke adjustment off: glyph outlines are never snapped.
     void FillTextGeometry(std::shared_ptr<Geometry> geometry,
                           std::shared_ptr<Brush> brush) override;
+    // Glyphs from the process's glyph cache where their CTM allows (SwGlyphRenderer).
+    void FillGlyphRun(const PlacedGlyph* glyphs, size_t count,
+                      const std::shared_ptr<Brush>& brush) override;
 
 private:
     void ResetCopies();
@@ -73,6 +77,7 @@ private:
     std::shared_ptr<SwBasicSubTarget> subTarget_;  // present only during a paint
     std::shared_ptr<SwSurface> surface_;           // never empty
     std::shared_ptr<BitmapBase> paintBitmap_;      // the surface's drawable during a paint
+    SwGlyphRenderer glyphs_;                       // draws text; keeps its working lists
 };
 
 }  // namespace Graphics

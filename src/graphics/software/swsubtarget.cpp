@@ -93,6 +93,26 @@ void SwSubTarget::FillWithin(const std::shared_ptr<Geometry>& geometry,
                              const GXRect& bound) {
     SwClipping& clip = SyncClip();
     if (!nonEmpty_ || geometry->IsEmpty()) return;
+    AddDirty(bound);
+    if (FillWithoutPipeline(*geometry, *source, matrix, clip)) return;
+    auto pipeline = MakePipeline(geometry, source, clip);
+    pipeline->SetCTM(matrix);
+    pipeline->Execute();
+}
+
+void SwSubTarget::FillMasks(const SwPlacedMask* masks, size_t count, const GXIntRect& box,
+                            const Brush& brush) {
+    if (!nonEmpty_) return;
+    const GXRect bound{float(box.left), float(box.top), float(box.right), float(box.bottom)};
+    const GXIntRect covered = PixelCover(bound);
+    if (IsEmpty(covered)) return;
+    auto source = SwColorSource::CreateFromBrush(brush, covered, DeviceToOwnPixels(deviceRect_));
+    SwClipping& clip = SyncClip();
+    AddDirty(bound);
+    MakePipeline(nullptr, source, clip)->ExecuteMasks(masks, count);
+}
+
+void SwSubTarget::AddDirty(const GXRect& bound) {
     const GXRect cut{std::max(bound.left, 0.0f), std::max(bound.top, 0.0f),
                      std::min(bound.right, float(Width())),
                      std::min(bound.bottom, float(Height()))};
@@ -102,10 +122,13 @@ void SwSubTarget::FillWithin(const std::shared_ptr<Geometry>& geometry,
               : GXRect{std::min(dirtyRect_.left, cut.left), std::min(dirtyRect_.top, cut.top),
                        std::max(dirtyRect_.right, cut.right),
                        std::max(dirtyRect_.bottom, cut.bottom)};
-    if (FillWithoutPipeline(*geometry, *source, matrix, clip)) return;
+}
+
+std::shared_ptr<SwPipeLine> SwSubTarget::MakePipeline(const std::shared_ptr<Geometry>& geometry,
+                                                      const std::shared_ptr<SwColorSource>& source,
+                                                      SwClipping& clip) {
     const State& state = Current();
     auto pipeline = MakePooled<SwPipeLine>(geometry, deviceRect_);
-    pipeline->SetCTM(matrix);
     pipeline->SetBlendMode(state.blendMode);
     pipeline->SetSnapRectangles(state.strokeAdjustment != 0);
     pipeline->AddShapeMask(state.shapeMask);
@@ -114,7 +137,7 @@ void SwSubTarget::FillWithin(const std::shared_ptr<Geometry>& geometry,
     pipeline->AddClipMask(clip);
     pipeline->AddSourceColor(source);
     AddTargetAndCompositor(*pipeline);
-    pipeline->Execute();
+    return pipeline;
 }
 
 SwSubTarget& SwSubTarget::Innermost() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -16,6 +17,7 @@ class Geometry;
 class SwClipping;
 class SwColorSource;
 class SwPipeLine;
+struct SwPlacedMask;
 struct SwSoftMask;
 
 // One drawing destination of a software paint, with its own stack of drawing states: the
@@ -88,6 +90,11 @@ public:
     void ResetClip();
     // Culls, builds the colour source and calls Fill.
     void FillGeometry(const std::shared_ptr<Geometry>& geometry, const Brush& brush);
+    // Composites coverage masks (the sub-target's own pixels) with the brush, in order, as
+    // fills of their outlines would be composited: one pipeline through the current state,
+    // the pending group shape mask and the active clip. `box` covers every mask's pixels.
+    void FillMasks(const SwPlacedMask* masks, size_t count, const GXIntRect& box,
+                   const Brush& brush);
 
     // The pixels filled so far, rounded out to whole pixels.
     GXIntRect DirtyPixels() const { return PixelCover(dirtyRect_); }
@@ -120,6 +127,12 @@ protected:
     void FillWithin(const std::shared_ptr<Geometry>& geometry,
                     const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix,
                     const GXRect& bound);
+    // Extends the dirty rectangle by `bound` cut to the sub-target.
+    void AddDirty(const GXRect& bound);
+    // The pipeline of the current state, the group shape mask and `clip`, ready to run.
+    std::shared_ptr<SwPipeLine> MakePipeline(const std::shared_ptr<Geometry>& geometry,
+                                             const std::shared_ptr<SwColorSource>& source,
+                                             SwClipping& clip);
     // The clipping the next pipeline uses: the current state's, unless the one already
     // active equals it (its coverage mask is then reused).
     SwClipping& SyncClip();

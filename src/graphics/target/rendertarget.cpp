@@ -490,17 +490,20 @@ void RenderTarget::FillText(const std::shared_ptr<Font>& face, const uint16_t* t
     size_t length = 0;
     while (text[length] != 0) ++length;
     const std::vector<uint16_t> glyphs = face->GetGlyphIndices(text, length);
+    glyphEntries_.resize(glyphs.size());
+    face->LookupGlyphs(glyphs.data(), glyphs.size(), glyphEntries_.data());
+    // Each glyph is placed under the CTM moved by the advances before it, composed exactly
+    // as ConcatCTM composes it; glyphs without figures (spaces) only advance the pen.
     const GXMatrix ctm = impl_->GetCTM();
-    WithRestore(
-        [&] {
-            for (const uint16_t glyph : glyphs) {
-                auto outline = std::make_shared<Geometry>();
-                const GXPoint advance = face->GetGlyphOutline(glyph, outline.get());
-                FillTextGeometry(outline, brush);
-                ConcatCTM(GXMatrix{1, 0, 0, 1, advance.x, advance.y});
-            }
-        },
-        [&] { impl_->SetCTM(ctm); });
+    GXMatrix pen = ctm;
+    placedGlyphs_.clear();
+    for (const GlyphOutlineCache::Glyph* glyph : glyphEntries_) {
+        if (glyph->outline) placedGlyphs_.push_back({&glyph->outline, pen});
+        pen = MultiplyMatrix(GXMatrix{1, 0, 0, 1, glyph->advance.x, glyph->advance.y}, pen);
+    }
+    if (placedGlyphs_.empty()) return;
+    WithRestore([&] { impl_->FillGlyphRun(placedGlyphs_.data(), placedGlyphs_.size(), brush); },
+                [&] { impl_->SetCTM(ctm); });
 }
 
 }  // namespace Graphics

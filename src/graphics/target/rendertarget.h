@@ -6,6 +6,7 @@
 
 #include "graphics/core/graphicsbase.h"
 #include "graphics/core/implementationholder.h"
+#include "graphics/paint/glyphoutlinecache.h"
 #include "graphics/target/rendertargetbase.h"
 #include "gx.h"
 
@@ -137,6 +138,10 @@ private:
     std::shared_ptr<Geometry> scratchRectangle_;
     std::shared_ptr<Geometry> scratchShape_;
     std::shared_ptr<Geometry> scratchOutline_;
+    // FillText's working lists, kept so that drawing text allocates nothing once they have
+    // grown to the longest text drawn.
+    std::vector<const GlyphOutlineCache::Glyph*> glyphEntries_;
+    std::vector<RenderTargetBase::PlacedGlyph> placedGlyphs_;
 };
 
 }  // namespace Graphics

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -63,6 +64,22 @@ public:
     // Glyph outlines; a renderer may treat them as FillGeometry does.
     virtual void FillTextGeometry(std::shared_ptr<Geometry> geometry,
                                   std::shared_ptr<Brush> brush) = 0;
+
+    // One glyph of a run: its outline (not empty) and the CTM it is filled under.
+    struct PlacedGlyph {
+        const std::shared_ptr<Geometry>* outline;  // valid for the call
+        GXMatrix ctm;
+    };
+    // Fills the glyphs in order, each as FillTextGeometry fills it under its own CTM, and
+    // leaves the CTM at the last one's. A renderer that caches glyph renderings draws the
+    // run at once.
+    virtual void FillGlyphRun(const PlacedGlyph* glyphs, size_t count,
+                              const std::shared_ptr<Brush>& brush) {
+        for (size_t i = 0; i < count; ++i) {
+            SetCTM(glyphs[i].ctm);
+            FillTextGeometry(*glyphs[i].outline, brush);
+        }
+    }
 };
 
 }  // namespace Graphics
