@@ -411,7 +411,7 @@ const SimdKernel<SwBitmapSampler::BilinearRowProc> SwBitmapSampler::kMixBilinear
 const SimdKernel<SwBitmapSampler::MixRowProc> SwBitmapSampler::kMixRowForms{
     &MixRowScalar, GX_SSE2_FORM(MixRowSSE2), GX_AVX2_FORM(MixRowAVX2)};
 const SimdKernel<SwBitmapSampler::GatherBilinearProc> SwBitmapSampler::kGatherBilinearForms{
-    &GatherBilinearScalar, GX_SSE2_FORM(GatherBilinearSSE2), GX_AVX2_FORM(GatherBilinearAVX2)};
+    &GatherBilinearScalar, GX_SSE2_FORM(GatherBilinearSSE2), nullptr};
 
 void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                      const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
