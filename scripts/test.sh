@@ -24,7 +24,7 @@ bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/release -j "$jobs" --output-on-failure
 # The scalar twins of the vector loops as the library runs them: the programs that draw and
 # convert pixels once more with the vector forms switched off at run time.
-for suite in software bitmap; do
+for suite in software bitmap api; do
   GX_SIMD=scalar "build/release/tests/gx_${suite}_tests" --gtest_brief=1
 done
 
