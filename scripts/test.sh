@@ -22,6 +22,11 @@ fi
 jobs="$(nproc)"
 bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=RelWithDebInfo
 ctest --test-dir build/release -j "$jobs" --output-on-failure
+# The scalar twins of the vector loops as the library runs them: the programs that draw and
+# convert pixels once more with the vector forms switched off at run time.
+for suite in software bitmap api; do
+  GX_SIMD=scalar "build/release/tests/gx_${suite}_tests" --gtest_brief=1
+done
 
 bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DGX_SANITIZE=ON \
   -DGX_BUILD_BENCH=OFF -DGX_BUILD_TOOLS=OFF

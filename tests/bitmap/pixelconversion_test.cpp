@@ -8,8 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformat.h"
+#include "graphics/core/exception.h"
+#include "simdlevels.h"
 
 namespace Graphics {
 namespace {
@@ -204,17 +205,17 @@ using Routine = void (*)(const uint8_t*, uint8_t*, int32_t);
 
 struct Twin {
     const char* name;
-    Routine simd, scalar;
+    const SimdKernel<Routine>& forms;
     int dstBytesPerPixel;
 };
 
 const Twin kTwins[] = {
-    {"premultiply", PixelConversion::PremultiplySse2, PixelConversion::PremultiplyScalar, 4},
-    {"extract alpha", PixelConversion::ExtractAlphaSse2, PixelConversion::ExtractAlphaScalar, 1},
-    {"force alpha", PixelConversion::ForceAlphaSse2, PixelConversion::ForceAlphaScalar, 4},
+    {"premultiply", PixelConversion::kPremultiplyForms, 4},
+    {"extract alpha", PixelConversion::kExtractAlphaForms, 1},
+    {"force alpha", PixelConversion::kForceAlphaForms, 4},
 };
 
-TEST(PixelConversionSse2, EqualsScalarOnRandomUnalignedRows) {
+TEST(PixelConversionVector, EqualsScalarOnRandomUnalignedRows) {
     std::mt19937 random(1234);
     for (const Twin& twin : kTwins) {
         SCOPED_TRACE(twin.name);
@@ -226,18 +227,21 @@ TEST(PixelConversionSse2, EqualsScalarOnRandomUnalignedRows) {
                 // Extreme alphas are where rounding slips show.
                 if (count > 0) src[srcOffset + 3] = 255;
                 if (count > 1) src[srcOffset + 7] = 0;
-                Bytes simd(count * twin.dstBytesPerPixel + 8, 0xAB), scalar = simd;
-                twin.simd(src.data() + srcOffset, simd.data() + dstOffset, count);
-                twin.scalar(src.data() + srcOffset, scalar.data() + dstOffset, count);
-                // Equal everywhere, guard bytes around the row included.
-                ASSERT_EQ(simd, scalar) << "count " << count << " offset " << srcOffset;
-                for (int i = 0; i < dstOffset; ++i) ASSERT_EQ(simd[i], 0xAB);
+                Bytes scalar(count * twin.dstBytesPerPixel + 8, 0xAB);
+                twin.forms.scalar(src.data() + srcOffset, scalar.data() + dstOffset, count);
+                ForEachVectorLevel([&](SimdLevel level) {
+                    Bytes simd(scalar.size(), 0xAB);
+                    twin.forms.For(level)(src.data() + srcOffset, simd.data() + dstOffset, count);
+                    // Equal everywhere, guard bytes around the row included.
+                    ASSERT_EQ(simd, scalar) << "count " << count << " offset " << srcOffset;
+                    for (int i = 0; i < dstOffset; ++i) ASSERT_EQ(simd[i], 0xAB);
+                });
             }
         }
     }
 }
 
-TEST(PixelConversionSse2, InPlaceRowsTakeTheScalarPathAndStayCorrect) {
+TEST(PixelConversionVector, InPlaceRowsTakeTheScalarPathAndStayCorrect) {
     std::mt19937 random(99);
     Bytes row(37 * 4);
     for (auto& b : row) b = uint8_t(random());

@@ -12,6 +12,7 @@
 #include "graphics/software/swgradientcolorsource.h"
 #include "graphics/software/swlineargradientcolorsource.h"
 #include "graphics/software/swradialgradientcolorsource.h"
+#include "simdlevels.h"
 
 using namespace Graphics;
 
@@ -263,7 +264,7 @@ TEST(ColorSourceRadial, HugeCoordinatesStayDefined) {
         EXPECT_TRUE(pixel == 0 || pixel == 0xFFFFFFFF);
 }
 
-TEST(ColorSourceRadial, FourLaneSolveMatchesTheScalarTwin) {
+TEST(ColorSourceRadial, VectorSolvesMatchTheScalarTwin) {
     std::mt19937 random(17);
     std::uniform_int_distribution<int> coordinate(-40, 80), radius(-5, 40), offset(0, 7);
     std::uniform_real_distribution<float> scale(-2.0f, 2.0f);
@@ -279,10 +280,14 @@ TEST(ColorSourceRadial, FourLaneSolveMatchesTheScalarTwin) {
                                     256);
         const int32_t first = offset(random), count = 61;
         const float px = scale(random) * 30, py = scale(random) * 30;
-        std::vector<float> lanes(count), scalar(count);
-        filler.SolveSpan(px, py, first, count, lanes.data());
+        std::vector<float> scalar(count);
         filler.SolveSpanScalar(px, py, first, count, scalar.data());
-        for (int32_t i = 0; i < count; ++i)
-            ASSERT_EQ(lanes[i], scalar[i]) << "case " << n << " pixel " << i;
+        ForEachVectorLevel([&](SimdLevel level) {
+            std::vector<float> lanes(count);
+            (filler.*RadialGradientFiller::kSolveSpanForms.For(level))(px, py, first, count,
+                                                                       lanes.data());
+            for (int32_t i = 0; i < count; ++i)
+                ASSERT_EQ(lanes[i], scalar[i]) << "case " << n << " pixel " << i;
+        });
     }
 }

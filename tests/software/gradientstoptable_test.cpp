@@ -8,6 +8,7 @@
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swgradientcolorsource.h"
 #include "graphics/software/swgradientstoptable.h"
+#include "simdlevels.h"
 
 using namespace Graphics;
 
@@ -78,14 +79,18 @@ TEST(GradientStopTable, FourLaneSpanMatchesTheScalarTwin) {
         const float start = uniform(random), step = (uniform(random) - 0.5f) * 0.05f;
         for (size_t i = 0; i < t.size(); ++i)
             t[i] = random() % 16 == 0 ? specials[random() % 5] : start + float(i) * step;
-        SwGradientStopTable lanes(stops.data(), stops.size(), 200),
-            scalar(stops.data(), stops.size(), 200);
-        SwGradientStopTable::Cursor laneCursor = SwGradientStopTable::EmptyCursor();
+        SwGradientStopTable scalar(stops.data(), stops.size(), 200);
         SwGradientStopTable::Cursor scalarCursor = SwGradientStopTable::EmptyCursor();
-        std::vector<uint32_t> a(t.size()), b(t.size());
-        lanes.ColorSpan(t.data(), int32_t(t.size()), 1, 2, 3, a.data(), laneCursor);
+        std::vector<uint32_t> b(t.size());
         scalar.ColorSpanScalar(t.data(), int32_t(t.size()), 1, 2, 3, b.data(), scalarCursor);
-        ASSERT_EQ(a, b) << "case " << n;
+        ForEachVectorLevel([&](SimdLevel level) {
+            SwGradientStopTable lanes(stops.data(), stops.size(), 200);
+            SwGradientStopTable::Cursor laneCursor = SwGradientStopTable::EmptyCursor();
+            std::vector<uint32_t> a(t.size());
+            (lanes.*SwGradientStopTable::kColorSpanForms.For(level))(t.data(), int32_t(t.size()), 1,
+                                                                     2, 3, a.data(), laneCursor);
+            ASSERT_EQ(a, b) << "case " << n;
+        });
     }
 }
 

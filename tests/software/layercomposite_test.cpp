@@ -6,6 +6,7 @@
 
 #include "graphics/software/swlayercompositeop.h"
 #include "graphics/software/swspanstate.h"
+#include "simdlevels.h"
 
 using namespace Graphics;
 
@@ -44,7 +45,7 @@ struct GroupRow {
 
 }  // namespace
 
-TEST(LayerCompositeNormal, FourWidePathMatchesThePixelForm) {
+TEST(LayerCompositeNormal, VectorFormsMatchThePixelForm) {
     std::mt19937 random(17);
     for (int trial = 0; trial < 400; ++trial) {
         const bool knockout = trial % 2 == 1, isolated = trial % 4 >= 2;
@@ -58,12 +59,15 @@ TEST(LayerCompositeNormal, FourWidePathMatchesThePixelForm) {
             row.alpha.push_back(uint8_t(random()));
             row.sourceShape.push_back(RandomShape(random, int(i / 5)));
         }
-        GroupRow wide = row;
-        SwSpanState wideState = wide.State(isolated);
-        SwLayerCompositeNormalOp(knockout, isolated).Process(wideState);
+        const GroupRow original = row;
         SwLayerCompositeNormalOp::CompositeRowScalar(row.State(isolated), knockout, isolated);
-        EXPECT_EQ(wide.color, row.color) << "trial " << trial;
-        EXPECT_EQ(wide.shape, row.shape) << "trial " << trial;
-        EXPECT_EQ(wide.alpha, row.alpha) << "trial " << trial;
+        ForEachVectorLevel([&](SimdLevel level) {
+            GroupRow wide = original;
+            SwLayerCompositeNormalOp::kCompositeRowForms.For(level)(wide.State(isolated), knockout,
+                                                                    isolated);
+            EXPECT_EQ(wide.color, row.color) << "trial " << trial;
+            EXPECT_EQ(wide.shape, row.shape) << "trial " << trial;
+            EXPECT_EQ(wide.alpha, row.alpha) << "trial " << trial;
+        });
     }
 }

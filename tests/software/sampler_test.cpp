@@ -8,14 +8,15 @@
 #include <random>
 #include <vector>
 
-#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformatconverter.h"
 #include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/paint/bitmapbrush.h"
 #include "graphics/software/swbitmapcolorsource.h"
 #include "graphics/software/swbitmapsampler.h"
 #include "graphics/software/swpixel.h"
+#include "simdlevels.h"
 
 using namespace Graphics;
 
@@ -339,7 +340,7 @@ TEST(SamplerColorSource, LayerSourceIsNearestAndClamped) {
               (Pixels{0xFF0000AA, 0xFF0000AA, 0xFF0000AA, 0xFF0000BB, 0xFF0000BB, 0xFF0000BB}));
 }
 
-TEST(SamplerBilinear, FourWideRowMixMatchesTheScalarTwin) {
+TEST(SamplerBilinear, VectorRowMixesMatchTheScalarTwin) {
     std::mt19937 random(8);
     for (int32_t count = 0; count <= 37; ++count)
         for (int32_t offset = 0; offset < 3; ++offset) {
@@ -350,16 +351,20 @@ TEST(SamplerBilinear, FourWideRowMixMatchesTheScalarTwin) {
                 c.push_back(random() % 3 ? uint32_t(random()) : 0u);
                 w.push_back(uint16_t(1 + random() % 256));
             }
-            Pixels wide(size_t(count + offset), 0), scalar(size_t(count + offset), 0);
-            SwBitmapSampler::MixRow(b.data() + offset, c.data() + offset, w.data() + offset, count,
-                                    wide.data() + offset);
+            Pixels scalar(size_t(count + offset), 0);
             SwBitmapSampler::MixRowScalar(b.data() + offset, c.data() + offset, w.data() + offset,
                                           count, scalar.data() + offset);
-            EXPECT_EQ(wide, scalar) << count << " at " << offset;
+            ForEachVectorLevel([&](SimdLevel level) {
+                Pixels wide(size_t(count + offset), 0);
+                SwBitmapSampler::kMixRowForms.For(level)(b.data() + offset, c.data() + offset,
+                                                         w.data() + offset, count,
+                                                         wide.data() + offset);
+                EXPECT_EQ(wide, scalar) << count << " at " << offset;
+            });
         }
 }
 
-TEST(SamplerBilinear, FourWideMixMatchesTheScalarTwin) {
+TEST(SamplerBilinear, VectorMixesMatchTheScalarTwin) {
     std::mt19937 random(7);
     auto pixel = [&] {
         const uint32_t pick = random() % 4;
@@ -381,15 +386,48 @@ TEST(SamplerBilinear, FourWideMixMatchesTheScalarTwin) {
                 wx.push_back(weight());
                 wy.push_back(weight());
             }
-            Pixels wide(size_t(count + offset), 0), scalar(size_t(count + offset), 0);
-            SwBitmapSampler::MixBilinearRow(
-                tl.data() + offset, tr.data() + offset, bl.data() + offset, br.data() + offset,
-                wx.data() + offset, wy.data() + offset, count, wide.data() + offset);
+            Pixels scalar(size_t(count + offset), 0);
             SwBitmapSampler::MixBilinearRowScalar(
                 tl.data() + offset, tr.data() + offset, bl.data() + offset, br.data() + offset,
                 wx.data() + offset, wy.data() + offset, count, scalar.data() + offset);
-            EXPECT_EQ(wide, scalar) << count << " at " << offset;
+            ForEachVectorLevel([&](SimdLevel level) {
+                Pixels wide(size_t(count + offset), 0);
+                SwBitmapSampler::kMixBilinearRowForms.For(level)(
+                    tl.data() + offset, tr.data() + offset, bl.data() + offset, br.data() + offset,
+                    wx.data() + offset, wy.data() + offset, count, wide.data() + offset);
+                EXPECT_EQ(wide, scalar) << count << " at " << offset;
+            });
         }
+}
+
+// The in-place gather of 32-bit neighbours against the mix of the same pixels read one at a
+// time, at random positions of a bitmap whose rows have room past their ends.
+TEST(SamplerBilinear, VectorGathersMatchTheScalarTwin) {
+    std::mt19937 random(11);
+    constexpr int32_t kWidth = 19, kHeight = 7, kStride = 4 * kWidth + 12;
+    std::vector<uint8_t> pixels(size_t(kStride) * kHeight);
+    for (auto& byte : pixels) byte = uint8_t(random());
+    for (int32_t count = 0; count <= 37; ++count) {
+        const size_t n = static_cast<size_t>(count);
+        std::vector<int32_t> ix(n), iy(n);
+        std::vector<uint16_t> wx(n), wy(n);
+        for (int32_t i = 0; i < count; ++i) {
+            ix[size_t(i)] = int32_t(random() % (kWidth - 1));
+            iy[size_t(i)] = int32_t(random() % (kHeight - 1));
+            wx[size_t(i)] = uint16_t(1 + random() % 256);
+            wy[size_t(i)] = uint16_t(1 + random() % 256);
+        }
+        Pixels scalar(n);
+        SwBitmapSampler::GatherBilinearScalar(pixels.data(), kStride, ix.data(), iy.data(),
+                                              wx.data(), wy.data(), count, scalar.data());
+        ForEachVectorLevel([&](SimdLevel level) {
+            Pixels wide(n);
+            SwBitmapSampler::kGatherBilinearForms.For(level)(pixels.data(), kStride, ix.data(),
+                                                             iy.data(), wx.data(), wy.data(), count,
+                                                             wide.data());
+            EXPECT_EQ(wide, scalar) << count;
+        });
+    }
 }
 
 // The fast paths (neighbours read without extending, pairs of 32-bit pixels in one load)

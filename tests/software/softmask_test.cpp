@@ -12,6 +12,7 @@
 #include "graphics/software/swsoftshapemaskop.h"
 #include "graphics/software/swsolidcolorsource.h"
 #include "pipelinetesthelpers.h"
+#include "simdlevels.h"
 
 using namespace Graphics;
 using namespace Graphics::Testing;
@@ -144,7 +145,7 @@ TEST(SwSoftMask, MasksApplyInsideThePipeline) {
                  Exception);
 }
 
-TEST(SwSoftMask, SSE2RowsMatchTheirScalarTwins) {
+TEST(SwSoftMask, VectorRowsMatchTheirScalarTwins) {
     std::mt19937 random(7);
     std::vector<uint8_t> shape(64), mask(64), expectedShape(64);
     std::vector<uint32_t> color(64), expectedColor(64);
@@ -163,12 +164,18 @@ TEST(SwSoftMask, SSE2RowsMatchTheirScalarTwins) {
             expectedColor = color;
             SwSoftShapeMaskOp::MultiplyRowScalar(expectedShape.data() + start, mask.data() + start,
                                                  count);
-            SwSoftShapeMaskOp::MultiplyRow(shape.data() + start, mask.data() + start, count);
-            ASSERT_EQ(shape, expectedShape) << count << " from " << start;
             SwSoftOpacityMaskOp::ScaleRowScalar(expectedColor.data() + start, mask.data() + start,
                                                 count);
-            SwSoftOpacityMaskOp::ScaleRow(color.data() + start, mask.data() + start, count);
-            ASSERT_EQ(color, expectedColor) << count << " from " << start;
+            ForEachVectorLevel([&](SimdLevel level) {
+                std::vector<uint8_t> wideShape = shape;
+                std::vector<uint32_t> wideColor = color;
+                SwSoftShapeMaskOp::kMultiplyRowForms.For(level)(wideShape.data() + start,
+                                                                mask.data() + start, count);
+                ASSERT_EQ(wideShape, expectedShape) << count << " from " << start;
+                SwSoftOpacityMaskOp::kScaleRowForms.For(level)(wideColor.data() + start,
+                                                               mask.data() + start, count);
+                ASSERT_EQ(wideColor, expectedColor) << count << " from " << start;
+            });
         }
     }
     uint8_t one = 200;

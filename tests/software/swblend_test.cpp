@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <random>
+#include <vector>
+
+#include "simdlevels.h"
 
 using namespace Graphics;
 
@@ -157,4 +161,44 @@ TEST(SwBlend, NonSeparableModesStayInRangeOnExtremes) {
             }
         }
     }
+}
+
+// The vector forms against the scalar functions on random colours, greys and the extreme
+// corners included (where the ties of SetSat's decision order and both ClipColor branches
+// are decided), with row lengths that leave remainders for every narrower form.
+TEST(SwBlend, NonSeparableVectorRowsMatchTheScalarFunctions) {
+    std::mt19937 random(12);
+    auto colour = [&]() -> uint32_t {
+        switch (random() % 4) {
+            case 0: {  // grey or two equal channels
+                const uint32_t v = random() & 0xFF, w = random() & 0xFF;
+                return random() % 2 ? v * 0x010101u : (v << 16) | (v << 8) | w;
+            }
+            case 1:  // channels 0 or 255 only
+                return uint32_t(random() & 0x010101u) * 0xFF;
+            default:
+                return uint32_t(random()) & 0xFFFFFFu;
+        }
+    };
+    for (int32_t mode = kSwBlendHue; mode <= kSwBlendLuminosity; ++mode)
+        for (int32_t count = 0; count <= 45; ++count) {
+            const size_t n = static_cast<size_t>(count);
+            std::vector<uint32_t> backdrop(n + 1), source(n + 1);
+            for (size_t i = 0; i < backdrop.size(); ++i) {
+                backdrop[i] = colour();
+                source[i] = colour();
+            }
+            std::vector<uint32_t> scalar(n);
+            SwBlendNonSeparableRowScalar(mode, backdrop.data() + 1, source.data() + 1, count,
+                                         scalar.data());
+            for (int32_t i = 0; i < count; ++i)
+                ASSERT_EQ(scalar[size_t(i)],
+                          SwBlendColors(mode, backdrop[size_t(i) + 1], source[size_t(i) + 1]));
+            ForEachVectorLevel([&](SimdLevel level) {
+                std::vector<uint32_t> wide(n);
+                kSwBlendNonSeparableRowForms.For(level)(mode, backdrop.data() + 1,
+                                                        source.data() + 1, count, wide.data());
+                ASSERT_EQ(wide, scalar) << "mode " << mode << " count " << count;
+            });
+        }
 }

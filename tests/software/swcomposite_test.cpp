@@ -16,6 +16,7 @@
 #include "graphics/software/swsolidcompositenormalop.h"
 #include "graphics/software/swsourceshapeop.h"
 #include "graphics/software/swtargetcolorop.h"
+#include "simdlevels.h"
 
 using namespace Graphics;
 
@@ -62,6 +63,12 @@ TEST(SwBasicCompositeNormalSSE2Op, FourWideEqualsOnePixelFormOnRandomRows) {
         std::vector<uint32_t> scalar = target;
         SwBasicCompositeNormalSSE2Op::CompositeRowScalar(
             scalar.data() + start, source.data() + start, shape.data() + start, count);
+        ForEachVectorLevel([&](SimdLevel level) {
+            std::vector<uint32_t> wide = target;
+            SwBasicCompositeNormalSSE2Op::kCompositeRowForms.For(level)(
+                wide.data() + start, source.data() + start, shape.data() + start, count);
+            ASSERT_EQ(wide, scalar) << "trial " << trial << " count " << count;
+        });
         SwBasicCompositeNormalSSE2Op op;
         SwSpanState state =
             StateFor(target.data() + start, source.data() + start, shape.data() + start, count, 0);
@@ -88,9 +95,12 @@ TEST(SwBasicCompositeNormalSSE2Op, OpaqueStretchesEqualOnePixelForm) {
         std::vector<uint32_t> scalar = target;
         SwBasicCompositeNormalSSE2Op::CompositeRowScalar(
             scalar.data() + start, source.data() + start, shape.data() + start, count);
-        SwBasicCompositeNormalSSE2Op::CompositeRow(target.data() + start, source.data() + start,
-                                                   shape.data() + start, count);
-        ASSERT_EQ(target, scalar) << "trial " << trial << " count " << count;
+        ForEachVectorLevel([&](SimdLevel level) {
+            std::vector<uint32_t> wide = target;
+            SwBasicCompositeNormalSSE2Op::kCompositeRowForms.For(level)(
+                wide.data() + start, source.data() + start, shape.data() + start, count);
+            ASSERT_EQ(wide, scalar) << "trial " << trial << " count " << count;
+        });
     }
 }
 
@@ -308,6 +318,7 @@ TEST(SwSolidCompositeNormalOp, FourWideEqualsOnePixelFormAndTheGeneralCompositor
         std::vector<uint32_t> source(count + start, pixel);
         std::vector<uint8_t> shape(count + start, coverage);
 
+        const std::vector<uint32_t> original = target;
         std::vector<uint32_t> scalar = target, generalScalar = target, general = target;
         SwSolidCompositeNormalOp::CompositeRowScalar(scalar.data() + start, pixel, coverage, count);
         SwBasicCompositeNormalSSE2Op::CompositeRowScalar(
@@ -321,10 +332,22 @@ TEST(SwSolidCompositeNormalOp, FourWideEqualsOnePixelFormAndTheGeneralCompositor
         state.span.coverage = coverage;
         op.Process(state);
         ASSERT_EQ(target, general) << "trial " << trial << " count " << count;
-        // Four-wide and one-pixel forms differ on malformed pixels only.
+        // Four-wide and one-pixel forms differ on malformed pixels only; the vector forms
+        // split a span alike, so they agree with each other on any bits.
         if (!anyBits) {
             ASSERT_EQ(target, scalar) << "trial " << trial << " count " << count;
         }
+        ForEachVectorLevel([&](SimdLevel level) {
+            std::vector<uint32_t> solid = original, basic = original;
+            SwSolidCompositeNormalOp::kCompositeRowForms.For(level)(solid.data() + start, pixel,
+                                                                    coverage, count);
+            SwBasicCompositeNormalSSE2Op::kCompositeRowForms.For(level)(
+                basic.data() + start, source.data() + start, shape.data() + start, count);
+            ASSERT_EQ(solid, basic) << "trial " << trial << " count " << count;
+            if (!anyBits) {
+                ASSERT_EQ(solid, scalar) << "trial " << trial << " count " << count;
+            }
+        });
     }
 }
 
@@ -356,6 +379,14 @@ TEST(SwCoverageCompositeNormalOp, EqualsTheGeneralCompositorWithAShapeRowOfTheCo
             source[start + i] = anyBits ? uint32_t(random()) : RandomPremultiplied(random);
         }
         std::vector<uint8_t> shape(count + start, coverage);
+        ForEachVectorLevel([&](SimdLevel level) {
+            std::vector<uint32_t> coverageForm = target, basic = target;
+            SwCoverageCompositeNormalOp::kCompositeRowForms.For(level)(
+                coverageForm.data() + start, source.data() + start, coverage, count);
+            SwBasicCompositeNormalSSE2Op::kCompositeRowForms.For(level)(
+                basic.data() + start, source.data() + start, shape.data() + start, count);
+            ASSERT_EQ(coverageForm, basic) << "trial " << trial << " count " << count;
+        });
         std::vector<uint32_t> general = target;
         SwBasicCompositeNormalSSE2Op::CompositeRow(general.data() + start, source.data() + start,
                                                    shape.data() + start, count);

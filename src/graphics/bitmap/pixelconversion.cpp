@@ -1,13 +1,11 @@
 #include "graphics/bitmap/pixelconversion.h"
 
-#include <emmintrin.h>
-
 #include <array>
 #include <cmath>
 #include <cstring>
 
-#include "graphics/core/exception.h"
 #include "graphics/bitmap/pixelformat.h"
+#include "graphics/core/exception.h"
 
 namespace Graphics {
 
@@ -225,27 +223,30 @@ void RGB24ToGray8(const uint8_t* src, uint8_t* dst, int32_t count) {
     }
 }
 
-// The table's entry points for the SSE2 routines: the vector loop reads ahead of what it
+// The table's entry points for the vector routines: the vector loop reads ahead of what it
 // writes, which is only safe when the rows are apart.
 void Premultiply32(const uint8_t* src, uint8_t* dst, int32_t count) {
+    static const RowConverter row = PixelConversion::kPremultiplyForms.Active();
     if (count > 0 && Overlap(src, size_t(count) * 4, dst, size_t(count) * 4))
         PixelConversion::PremultiplyScalar(src, dst, count);
     else
-        PixelConversion::PremultiplySse2(src, dst, count);
+        row(src, dst, count);
 }
 
 void ExtractAlpha32(const uint8_t* src, uint8_t* dst, int32_t count) {
+    static const RowConverter row = PixelConversion::kExtractAlphaForms.Active();
     if (count > 0 && Overlap(src, size_t(count) * 4, dst, size_t(count)))
         PixelConversion::ExtractAlphaScalar(src, dst, count);
     else
-        PixelConversion::ExtractAlphaSse2(src, dst, count);
+        row(src, dst, count);
 }
 
 void ForceAlpha32(const uint8_t* src, uint8_t* dst, int32_t count) {
+    static const RowConverter row = PixelConversion::kForceAlphaForms.Active();
     if (count > 0 && Overlap(src, size_t(count) * 4, dst, size_t(count) * 4))
         PixelConversion::ForceAlphaScalar(src, dst, count);
     else
-        PixelConversion::ForceAlphaSse2(src, dst, count);
+        row(src, dst, count);
 }
 
 // ---- The table ---------------------------------------------------------------------------
@@ -305,80 +306,25 @@ const uint8_t* PixelConversion::GrayGammaTable() {
     return table.data();
 }
 
-// ---- SSE2 rows and their scalar twins ----------------------------------------------------
+// ---- Scalar twins of the vector rows ----------------------------------------------------
+
+const SimdKernel<RowConverter> PixelConversion::kPremultiplyForms{
+    &PremultiplyScalar, GX_SSE2_FORM(PremultiplySse2), nullptr};
+const SimdKernel<RowConverter> PixelConversion::kExtractAlphaForms{
+    &ExtractAlphaScalar, GX_SSE2_FORM(ExtractAlphaSse2), nullptr};
+const SimdKernel<RowConverter> PixelConversion::kForceAlphaForms{
+    &ForceAlphaScalar, GX_SSE2_FORM(ForceAlphaSse2), nullptr};
 
 void PixelConversion::PremultiplyScalar(const uint8_t* src, uint8_t* dst, int32_t count) {
     Row32To32<Premultiply>(src, dst, count);
-}
-
-void PixelConversion::PremultiplySse2(const uint8_t* src, uint8_t* dst, int32_t count) {
-    const __m128i one = _mm_set1_epi16(1);
-    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
-    const __m128i greenMask = _mm_set1_epi32(0x0000FF00);
-    const __m128i alphaMask = _mm_set1_epi32(int32_t(kAlphaMask));
-    // Each pixel's 32-bit lane splits into 16-bit lanes (b, r) and (g, a), each channel
-    // multiplied by the pixel's (A + 1) in place: 255 * 256 still fits an unsigned 16-bit
-    // lane. A = 255 needs no test, its (A + 1) = 256 leaves every channel unchanged; the
-    // alpha byte is taken back from the source.
-    auto four = [&](int32_t at) {
-        __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * at));
-        __m128i blueRed = _mm_and_si128(pixels, lowBytes);
-        __m128i greenAlpha = _mm_srli_epi16(pixels, 8);
-        __m128i alpha = _mm_shufflehi_epi16(
-            _mm_shufflelo_epi16(greenAlpha, _MM_SHUFFLE(3, 3, 1, 1)), _MM_SHUFFLE(3, 3, 1, 1));
-        __m128i scale = _mm_add_epi16(alpha, one);
-        // (b * s) >> 8 lands in the low byte; (g * s) keeps its result in the high byte of
-        // its lane, which is where green belongs.
-        __m128i scaledBlueRed = _mm_srli_epi16(_mm_mullo_epi16(blueRed, scale), 8);
-        __m128i scaledGreen = _mm_and_si128(_mm_mullo_epi16(greenAlpha, scale), greenMask);
-        __m128i result = _mm_or_si128(_mm_or_si128(scaledBlueRed, scaledGreen),
-                                      _mm_and_si128(pixels, alphaMask));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * at), result);
-    };
-    int32_t i = 0;
-    // Eight pixels per step give the multiplier two independent chains to overlap.
-    for (; i + 8 <= count; i += 8) {
-        four(i);
-        four(i + 4);
-    }
-    if (i + 4 <= count) {
-        four(i);
-        i += 4;
-    }
-    PremultiplyScalar(src + 4 * i, dst + 4 * i, count - i);
 }
 
 void PixelConversion::ExtractAlphaScalar(const uint8_t* src, uint8_t* dst, int32_t count) {
     Row32To8<AlphaByte>(src, dst, count);
 }
 
-void PixelConversion::ExtractAlphaSse2(const uint8_t* src, uint8_t* dst, int32_t count) {
-    auto alphas = [src](int32_t at) {
-        __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * at));
-        return _mm_srli_epi32(pixels, 24);
-    };
-    int32_t i = 0;
-    for (; i + 16 <= count; i += 16) {
-        // Alphas are 0..255, so the signed 32->16 pack and the unsigned 16->8 pack are exact.
-        __m128i first = _mm_packs_epi32(alphas(i), alphas(i + 4));
-        __m128i second = _mm_packs_epi32(alphas(i + 8), alphas(i + 12));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_packus_epi16(first, second));
-    }
-    ExtractAlphaScalar(src + 4 * i, dst + i, count - i);
-}
-
 void PixelConversion::ForceAlphaScalar(const uint8_t* src, uint8_t* dst, int32_t count) {
     Row32To32<ForceAlpha>(src, dst, count);
-}
-
-void PixelConversion::ForceAlphaSse2(const uint8_t* src, uint8_t* dst, int32_t count) {
-    const __m128i alphaMask = _mm_set1_epi32(int32_t(kAlphaMask));
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + 4 * i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + 4 * i), _mm_or_si128(pixels, alphaMask));
-    }
-    ForceAlphaScalar(src + 4 * i, dst + 4 * i, count - i);
 }
 
 }  // namespace Graphics

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "graphics/core/simdlevel.h"
 #include "gx.h"
 
 namespace Graphics {
@@ -31,8 +32,8 @@ public:
     }
 
     // The three hot 32-bit routines, each as an SSE2 row (4 to 16 pixels per step, the rest
-    // one at a time) and as its scalar twin; the table uses the SSE2 row unless the two
-    // rows overlap. Both are public so that the tests can hold them equal.
+    // one at a time) and as its scalar twin; the table uses the process's form unless the
+    // two rows overlap. All are public so that the tests can hold them equal.
     // ARGB32 -> PARGB32: c * (A + 1) / 256 per colour channel, A kept.
     static void PremultiplySse2(const uint8_t* src, uint8_t* dst, int32_t count);
     static void PremultiplyScalar(const uint8_t* src, uint8_t* dst, int32_t count);
@@ -42,6 +43,9 @@ public:
     // 32-bit -> 32-bit with alpha 255, colour bytes unchanged.
     static void ForceAlphaSse2(const uint8_t* src, uint8_t* dst, int32_t count);
     static void ForceAlphaScalar(const uint8_t* src, uint8_t* dst, int32_t count);
+    static const SimdKernel<RowConverter> kPremultiplyForms;
+    static const SimdKernel<RowConverter> kExtractAlphaForms;
+    static const SimdKernel<RowConverter> kForceAlphaForms;
 };
 
 }  // namespace Graphics

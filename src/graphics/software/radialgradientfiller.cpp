@@ -9,6 +9,10 @@
 
 namespace Graphics {
 
+const SimdKernel<RadialGradientFiller::SolveProc> RadialGradientFiller::kSolveSpanForms{
+    &RadialGradientFiller::SolveSpanScalar, GX_SSE2_FORM(RadialGradientFiller::SolveSpanSSE2),
+    GX_AVX2_FORM(RadialGradientFiller::SolveSpanAVX2)};
+
 RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradient,
                                            const GXMatrix& gradientToDevice, uint32_t opacityWeight)
     : gradient_(std::move(gradient)),

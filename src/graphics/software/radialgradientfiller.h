@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "graphics/core/simdlevel.h"
 #include "graphics/paint/radialgradient.h"
 #include "graphics/software/swgradientstoptable.h"
 
@@ -32,11 +33,20 @@ public:
 
     // The s of the circle that paints pixels first .. first + count - 1 of a span whose
     // pixel 0 sits at (px, py) of the normalised space, pixel i at
-    // (px + i inverse.a, py + i inverse.b); -inf where none does. Four pixels at a time in
-    // SSE2 lanes.
-    void SolveSpan(float px, float py, int32_t first, int32_t count, float* s) const;
-    // The same one pixel at a time: the scalar twin SolveSpan is tested against.
+    // (px + i inverse.a, py + i inverse.b); -inf where none does. Several pixels at a time
+    // in vector lanes.
+    void SolveSpan(float px, float py, int32_t first, int32_t count, float* s) const {
+        static const SolveProc solve = kSolveSpanForms.Active();
+        (this->*solve)(px, py, first, count, s);
+    }
+    // The same one pixel at a time: the scalar twin the vector forms are tested against.
     void SolveSpanScalar(float px, float py, int32_t first, int32_t count, float* s) const;
+    // Four and eight pixels per step, operation for operation the scalar arithmetic.
+    void SolveSpanSSE2(float px, float py, int32_t first, int32_t count, float* s) const;
+    void SolveSpanAVX2(float px, float py, int32_t first, int32_t count, float* s) const;
+    using SolveProc = void (RadialGradientFiller::*)(float px, float py, int32_t first,
+                                                     int32_t count, float* s) const;
+    static const SimdKernel<SolveProc> kSolveSpanForms;
 
 private:
     // The s of the circle that paints the point (px, py) of the normalised space; -inf

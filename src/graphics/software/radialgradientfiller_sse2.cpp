@@ -8,8 +8,8 @@ namespace Graphics {
 
 // SolveAt four pixels at a time, operation for operation, so the lanes round exactly as
 // the scalar twin does; both branches of each choice are computed and merged by masks.
-void RadialGradientFiller::SolveSpan(float px, float py, int32_t first, int32_t count,
-                                     float* s) const {
+void RadialGradientFiller::SolveSpanSSE2(float px, float py, int32_t first, int32_t count,
+                                         float* s) const {
     const __m128 zero = _mm_setzero_ps();
     const __m128 none = _mm_set1_ps(-HUGE_VALF);
     const __m128 signBit = _mm_set1_ps(-0.0f);

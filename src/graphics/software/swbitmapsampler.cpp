@@ -1,20 +1,17 @@
 #include "graphics/software/swbitmapsampler.h"
 
-#include <emmintrin.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <type_traits>
 
-#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmap.h"
 #include "graphics/bitmap/pixelformat.h"
 #include "graphics/bitmap/sysmembitmap.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/paint/bitmapbrush.h"
 #include "graphics/software/swpixel.h"
-#include "graphics/software/swpixelsse2.h"
 #include "graphics/software/swreducedbitmapcache.h"
 
 namespace Graphics {
@@ -392,24 +389,16 @@ void SwBitmapSampler::SampleNearest(SwBitmapSampler& s, float x, float y, int32_
             const uint8_t* rowBytes = pixels + int64_t(s.data_.stride) * row;
             if constexpr (Format::kPlain32 && !Format::kStraight) {
                 std::memcpy(out, rowBytes + 4 * int64_t(first), 4 * size_t(count));
-                if (s.opacityWeight_ != 256) SwScaleRow(out, s.opacityWeight_, count);
+                if (s.opacityWeight_ != 256)
+                    for (int32_t i = 0; i < count; ++i) out[i] = SwScale(out[i], s.opacityWeight_);
                 return;
             } else if constexpr (std::is_same_v<Format, FormatA8>) {
-                // Group shapes and clip masks: each byte spread over a pixel, 16 at a time.
-                int32_t i = 0;
-                for (; i + 16 <= count; i += 16) {
-                    const __m128i bytes =
-                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(rowBytes + first + i));
-                    const __m128i pairsLo = _mm_unpacklo_epi8(bytes, bytes);
-                    const __m128i pairsHi = _mm_unpackhi_epi8(bytes, bytes);
-                    auto* at = reinterpret_cast<__m128i*>(out + i);
-                    _mm_storeu_si128(at, _mm_unpacklo_epi16(pairsLo, pairsLo));
-                    _mm_storeu_si128(at + 1, _mm_unpackhi_epi16(pairsLo, pairsLo));
-                    _mm_storeu_si128(at + 2, _mm_unpacklo_epi16(pairsHi, pairsHi));
-                    _mm_storeu_si128(at + 3, _mm_unpackhi_epi16(pairsHi, pairsHi));
-                }
-                for (; i < count; ++i) out[i] = FormatA8::Fetch(rowBytes, first + i, 1, nullptr);
-                if (s.opacityWeight_ != 256) SwScaleRow(out, s.opacityWeight_, count);
+                // Group shapes and clip masks: each byte spread over a pixel (a loop the
+                // compiler widens by itself).
+                const uint8_t* bytes = rowBytes + first;
+                for (int32_t i = 0; i < count; ++i) out[i] = bytes[i] * 0x01010101u;
+                if (s.opacityWeight_ != 256)
+                    for (int32_t i = 0; i < count; ++i) out[i] = SwScale(out[i], s.opacityWeight_);
                 return;
             }
             for (int32_t i = 0; i < count; ++i)
@@ -436,74 +425,18 @@ void SwBitmapSampler::MixBilinearRowScalar(const uint32_t* tl, const uint32_t* t
         out[i] = SwMix(SwMix(tl[i], tr[i], wx[i]), SwMix(bl[i], br[i], wx[i]), wy[i]);
 }
 
-namespace {
-
-// mix(b, c, w) on 16-bit lanes: b x (257 - w) >> 8 plus c x w >> 8; each product stays
-// below 2^16 and the sum below 256.
-inline __m128i MixLanes(__m128i b, __m128i c, __m128i w) {
-    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(257), w);
-    return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(b, inverse), 8),
-                         _mm_srli_epi16(_mm_mullo_epi16(c, w), 8));
-}
-
-// mix(p, q, w) on four packed pixels, pixels 0 and 1 weighed by wLo, 2 and 3 by wHi.
-inline __m128i MixFour(__m128i p, __m128i q, __m128i wLo, __m128i wHi) {
-    const __m128i zero = _mm_setzero_si128();
-    return _mm_packus_epi16(MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), wLo),
-                            MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), wHi));
-}
-
-// Four 16-bit weights spread over the lanes of their pixels: pixels 0, 1 in `lo`, 2, 3 in `hi`.
-inline void SpreadWeights(const uint16_t* w, __m128i& lo, __m128i& hi) {
-    const __m128i four = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(w));
-    const __m128i pairs = _mm_unpacklo_epi16(four, four);
-    lo = _mm_unpacklo_epi32(pairs, pairs);
-    hi = _mm_unpackhi_epi32(pairs, pairs);
-}
-
-inline __m128i Load4(const uint32_t* p) {
-    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
-
-// Four bilinear pixels from their neighbours (four pixels in each argument) and weights.
-inline __m128i MixBilinearFour(__m128i tl, __m128i tr, __m128i bl, __m128i br, const uint16_t* wx,
-                               const uint16_t* wy) {
-    const __m128i zero = _mm_setzero_si128();
-    __m128i wxLo, wxHi, wyLo, wyHi;
-    SpreadWeights(wx, wxLo, wxHi);
-    SpreadWeights(wy, wyLo, wyHi);
-    const __m128i lo =
-        MixLanes(MixLanes(_mm_unpacklo_epi8(tl, zero), _mm_unpacklo_epi8(tr, zero), wxLo),
-                 MixLanes(_mm_unpacklo_epi8(bl, zero), _mm_unpacklo_epi8(br, zero), wxLo), wyLo);
-    const __m128i hi =
-        MixLanes(MixLanes(_mm_unpackhi_epi8(tl, zero), _mm_unpackhi_epi8(tr, zero), wxHi),
-                 MixLanes(_mm_unpackhi_epi8(bl, zero), _mm_unpackhi_epi8(br, zero), wxHi), wyHi);
-    return _mm_packus_epi16(lo, hi);
-}
-
-// The 32-bit pixels at `at[0..3]` and their right neighbours, regrouped from four 8-byte
-// loads into the four left pixels and the four right ones.
-inline void LoadPairs(const uint8_t* const at[4], __m128i& left, __m128i& right) {
-    const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[0]));
-    const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[1]));
-    const __m128i p2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[2]));
-    const __m128i p3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[3]));
-    const __m128i p01 = _mm_unpacklo_epi32(p0, p1), p23 = _mm_unpacklo_epi32(p2, p3);
-    left = _mm_unpacklo_epi64(p01, p23);
-    right = _mm_unpackhi_epi64(p01, p23);
-}
-
-}  // namespace
+const SimdKernel<SwBitmapSampler::BilinearRowProc> SwBitmapSampler::kMixBilinearRowForms{
+    &MixBilinearRowScalar, GX_SSE2_FORM(MixBilinearRowSSE2), GX_AVX2_FORM(MixBilinearRowAVX2)};
+const SimdKernel<SwBitmapSampler::MixRowProc> SwBitmapSampler::kMixRowForms{
+    &MixRowScalar, GX_SSE2_FORM(MixRowSSE2), GX_AVX2_FORM(MixRowAVX2)};
+const SimdKernel<SwBitmapSampler::GatherBilinearProc> SwBitmapSampler::kGatherBilinearForms{
+    &GatherBilinearScalar, GX_SSE2_FORM(GatherBilinearSSE2), nullptr};
 
 void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                      const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
                                      int32_t count, uint32_t* out) {
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         MixBilinearFour(Load4(tl + i), Load4(tr + i), Load4(bl + i), Load4(br + i),
-                                         wx + i, wy + i));
-    MixBilinearRowScalar(tl + i, tr + i, bl + i, br + i, wx + i, wy + i, count - i, out + i);
+    static const BilinearRowProc row = kMixBilinearRowForms.Active();
+    row(tl, tr, bl, br, wx, wy, count, out);
 }
 
 void SwBitmapSampler::MixRowScalar(const uint32_t* b, const uint32_t* c, const uint16_t* w,
@@ -513,14 +446,31 @@ void SwBitmapSampler::MixRowScalar(const uint32_t* b, const uint32_t* c, const u
 
 void SwBitmapSampler::MixRow(const uint32_t* b, const uint32_t* c, const uint16_t* w, int32_t count,
                              uint32_t* out) {
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        __m128i wLo, wHi;
-        SpreadWeights(w + i, wLo, wHi);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         MixFour(Load4(b + i), Load4(c + i), wLo, wHi));
+    static const MixRowProc row = kMixRowForms.Active();
+    row(b, c, w, count, out);
+}
+
+void SwBitmapSampler::GatherBilinearScalar(const uint8_t* pixels, ptrdiff_t stride,
+                                           const int32_t* ix, const int32_t* iy, const uint16_t* wx,
+                                           const uint16_t* wy, int32_t count, uint32_t* out) {
+    auto at = [](const uint8_t* p) {
+        uint32_t v;
+        std::memcpy(&v, p, 4);
+        return v;
+    };
+    for (int32_t i = 0; i < count; ++i) {
+        const uint8_t* top = pixels + stride * iy[i] + 4 * ptrdiff_t(ix[i]);
+        const uint8_t* bottom = top + stride;
+        out[i] = SwMix(SwMix(at(top), at(top + 4), wx[i]), SwMix(at(bottom), at(bottom + 4), wx[i]),
+                       wy[i]);
     }
-    MixRowScalar(b + i, c + i, w + i, count - i, out + i);
+}
+
+void SwBitmapSampler::GatherBilinear(const uint8_t* pixels, ptrdiff_t stride, const int32_t* ix,
+                                     const int32_t* iy, const uint16_t* wx, const uint16_t* wy,
+                                     int32_t count, uint32_t* out) {
+    static const GatherBilinearProc gather = kGatherBilinearForms.Active();
+    gather(pixels, stride, ix, iy, wx, wy, count, out);
 }
 
 template <class Format, bool kInteriorPath>
@@ -559,20 +509,9 @@ void SwBitmapSampler::SampleBilinear(SwBitmapSampler& s, float x, float y, int32
         uint32_t* chunk = out + done;
         int32_t mixed = 0;  // pixels of the chunk already finished here
         if (interior && Format::kPlain32) {
-            // Each neighbour pair comes in one load, straight into the four-wide mix.
-            for (; mixed + 4 <= n; mixed += 4) {
-                const uint8_t* top[4];
-                const uint8_t* bottom[4];
-                for (int k = 0; k < 4; ++k) {
-                    top[k] = pixels + stride * iy[mixed + k] + 4 * int64_t(ix[mixed + k]);
-                    bottom[k] = top[k] + stride;
-                }
-                __m128i a, b, c, d;
-                LoadPairs(top, a, b);
-                LoadPairs(bottom, c, d);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(chunk + mixed),
-                                 MixBilinearFour(a, b, c, d, wx + mixed, wy + mixed));
-            }
+            // Each neighbour pair comes in one load, straight into the vector mix.
+            GatherBilinear(pixels, stride, ix, iy, wx, wy, n, chunk);
+            mixed = n;
         }
         if (interior) {
             for (int32_t i = mixed; i < n; ++i) {
@@ -652,30 +591,6 @@ const uint32_t* SwBitmapSampler::Mixed(ColumnTaps& taps, int32_t row, int32_t ke
     const uint8_t* pixels = static_cast<const uint8_t*>(data_.data) + int64_t(data_.stride) * row;
     // Every tap held, so that a longer run later finds the row complete.
     const int32_t length = int32_t(taps.left.size());
-    if constexpr (Format::kPlain32) {
-        // 32-bit pixels go straight from the row into the four-wide mix, with no gathered
-        // copies in between: the same arithmetic as MixRow.
-        const int32_t* left = taps.left.data();
-        const int32_t* right = taps.right.data();
-        const uint16_t* weight = taps.weight.data();
-        uint32_t* out = mixed.pixels.data();
-        auto at = [&](int32_t column) {
-            return Format::Fetch(pixels, column, bytesPerPixel_, paletteColors_);
-        };
-        int32_t i = 0;
-        for (; i + 4 <= length; i += 4) {
-            const __m128i p = _mm_setr_epi32(int32_t(at(left[i])), int32_t(at(left[i + 1])),
-                                             int32_t(at(left[i + 2])), int32_t(at(left[i + 3])));
-            const __m128i q = _mm_setr_epi32(int32_t(at(right[i])), int32_t(at(right[i + 1])),
-                                             int32_t(at(right[i + 2])), int32_t(at(right[i + 3])));
-            __m128i wLo, wHi;
-            SpreadWeights(weight + i, wLo, wHi);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), MixFour(p, q, wLo, wHi));
-        }
-        for (; i < length; ++i) out[i] = SwMix(at(left[i]), at(right[i]), weight[i]);
-        mixed.row = row;
-        return mixed.pixels.data();
-    }
     constexpr int32_t kChunk = 64;
     uint32_t leftPixels[kChunk], rightPixels[kChunk];
     for (int32_t done = 0; done < length; done += kChunk) {
@@ -706,16 +621,14 @@ void SwBitmapSampler::SampleBilinearRows(SwBitmapSampler& s, float x, float y, i
     // mix(mix(tl, tr, wx), mix(bl, br, wx), wy): both inner mixes are row mixes along x.
     const uint32_t* upper = s.Mixed<Format>(taps, top, bottom, count);
     const uint32_t* lower = bottom == top ? upper : s.Mixed<Format>(taps, bottom, top, count);
-    // One weight for the whole run: MixRow's arithmetic with the weights in registers.
-    const uint32_t wy = fy + 1;
-    const __m128i weight = _mm_set1_epi16(int16_t(wy));
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         MixFour(Load4(upper + i), Load4(lower + i), weight, weight));
-    for (; i < count; ++i) out[i] = SwMix(upper[i], lower[i], wy);
+    // One weight for the whole run.
+    constexpr int32_t kChunk = 64;
+    uint16_t weights[kChunk];
+    std::fill(weights, weights + kChunk, uint16_t(fy + 1));
+    for (int32_t done = 0; done < count; done += kChunk)
+        MixRow(upper + done, lower + done, weights, std::min(kChunk, count - done), out + done);
     if (Format::kStraight || s.opacityWeight_ != 256)
-        for (i = 0; i < count; ++i) out[i] = Finish<Format>(out[i], s.opacityWeight_);
+        for (int32_t i = 0; i < count; ++i) out[i] = Finish<Format>(out[i], s.opacityWeight_);
 }
 
 void SwBitmapSampler::Sample(SampleProc proc, int32_t x0, int32_t x1, int32_t y, uint32_t* out) {

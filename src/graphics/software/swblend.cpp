@@ -140,6 +140,25 @@ uint32_t SwBlendLuminosity(uint32_t backdrop, uint32_t source) {
     return FromRgb(SetLum(ToRgb(backdrop), Lum(ToRgb(source))));
 }
 
+const SimdKernel<SwBlendRowProc> kSwBlendNonSeparableRowForms{
+    &SwBlendNonSeparableRowScalar, GX_SSE2_FORM(SwBlendNonSeparableRowSSE2),
+    GX_AVX2_FORM(SwBlendNonSeparableRowAVX2)};
+
+void SwBlendNonSeparableRowScalar(int32_t mode, const uint32_t* backdrop, const uint32_t* source,
+                                  int32_t count, uint32_t* out) {
+    uint32_t (*blend)(uint32_t, uint32_t) = mode == kSwBlendHue          ? SwBlendHue
+                                            : mode == kSwBlendSaturation ? SwBlendSaturation
+                                            : mode == kSwBlendColor      ? SwBlendColor
+                                                                         : SwBlendLuminosity;
+    for (int32_t i = 0; i < count; ++i) out[i] = blend(backdrop[i], source[i]);
+}
+
+void SwBlendNonSeparableRow(int32_t mode, const uint32_t* backdrop, const uint32_t* source,
+                            int32_t count, uint32_t* out) {
+    static const SwBlendRowProc row = kSwBlendNonSeparableRowForms.Active();
+    row(mode, backdrop, source, count, out);
+}
+
 uint32_t SwBlendColors(int32_t mode, uint32_t backdrop, uint32_t source) {
     return VisitBlendMode(mode, [&]<int32_t Mode>() { return SwBlend<Mode>(backdrop, source); });
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "graphics/core/simdlevel.h"
 #include "graphics/software/swoperation.h"
 
 namespace Graphics {
@@ -17,9 +18,20 @@ public:
     SwCoverageCompositeNormalOp() : SwOperation(kSwOrderComposite) {}
     void Process(SwSpanState& state) override;
 
-    // The four-wide loop with the one-pixel form for the remainder.
+    using RowProc = void (*)(uint32_t* target, const uint32_t* source, uint8_t coverage,
+                             int32_t count);
+    // The row in the process's instruction set.
     static void CompositeRow(uint32_t* target, const uint32_t* source, uint8_t coverage,
                              int32_t count);
+    // One pixel at a time: the scalar twin the vector loops are tested against.
+    static void CompositeRowScalar(uint32_t* target, const uint32_t* source, uint8_t coverage,
+                                   int32_t count);
+    // Four and eight pixels per step, the narrower forms taking the remainder.
+    static void CompositeRowSSE2(uint32_t* target, const uint32_t* source, uint8_t coverage,
+                                 int32_t count);
+    static void CompositeRowAVX2(uint32_t* target, const uint32_t* source, uint8_t coverage,
+                                 int32_t count);
+    static const SimdKernel<RowProc> kCompositeRowForms;
 };
 
 }  // namespace Graphics

@@ -21,6 +21,20 @@ SwGradientStopTable::SwGradientStopTable(const GradientStop* stops, size_t count
                        : 0),
       intervals_(count) {}
 
+const SimdKernel<SwGradientStopTable::SpanProc> SwGradientStopTable::kColorSpanForms{
+    &SwGradientStopTable::ColorSpanScalar, GX_SSE2_FORM(SwGradientStopTable::ColorSpanSSE2),
+    GX_AVX2_FORM(SwGradientStopTable::ColorSpanAVX2)};
+
+void SwGradientStopTable::ColorSpanScalar(const float* t, int32_t count, uint32_t none,
+                                          uint32_t below, uint32_t above, uint32_t* out,
+                                          Cursor& cursor) {
+    for (int32_t i = 0; i < count; ++i)
+        out[i] = t[i] == -kInfinity ? none
+                 : !(t[i] >= 0.0f)  ? below
+                 : t[i] > 1.0f      ? above
+                                    : Color(t[i], cursor);
+}
+
 SwGradientStopTable::Cursor SwGradientStopTable::Locate(float t) {
     constexpr float kInfinity = std::numeric_limits<float>::infinity();
     const GradientStop* end = stops_ + count_;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "graphics/core/simdlevel.h"
 #include "graphics/paint/gradientstopcollection.h"
 
 namespace Graphics {
@@ -47,19 +48,25 @@ public:
     }
 
     // The pixels for a span of parameters: `none` where t is -inf (nothing paints there),
-    // `below` where t < 0 or NaN, `above` where t > 1, Color(t) otherwise. Four pixels at
-    // a time in SSE2 lanes while they share the cursor's interval.
+    // `below` where t < 0 or NaN, `above` where t > 1, Color(t) otherwise. Several pixels
+    // at a time in vector lanes while they share the cursor's interval.
     void ColorSpan(const float* t, int32_t count, uint32_t none, uint32_t below, uint32_t above,
-                   uint32_t* out, Cursor& cursor);
-    // The same one pixel at a time: the scalar twin ColorSpan is tested against.
-    void ColorSpanScalar(const float* t, int32_t count, uint32_t none, uint32_t below,
-                         uint32_t above, uint32_t* out, Cursor& cursor) {
-        for (int32_t i = 0; i < count; ++i)
-            out[i] = t[i] == -kInfinity ? none
-                     : !(t[i] >= 0.0f)  ? below
-                     : t[i] > 1.0f      ? above
-                                        : Color(t[i], cursor);
+                   uint32_t* out, Cursor& cursor) {
+        static const SpanProc span = kColorSpanForms.Active();
+        (this->*span)(t, count, none, below, above, out, cursor);
     }
+    // The same one pixel at a time: the scalar twin the vector forms are tested against.
+    void ColorSpanScalar(const float* t, int32_t count, uint32_t none, uint32_t below,
+                         uint32_t above, uint32_t* out, Cursor& cursor);
+    // Four and eight pixels per step.
+    void ColorSpanSSE2(const float* t, int32_t count, uint32_t none, uint32_t below,
+                       uint32_t above, uint32_t* out, Cursor& cursor);
+    void ColorSpanAVX2(const float* t, int32_t count, uint32_t none, uint32_t below,
+                       uint32_t above, uint32_t* out, Cursor& cursor);
+    using SpanProc = void (SwGradientStopTable::*)(const float* t, int32_t count, uint32_t none,
+                                                   uint32_t below, uint32_t above, uint32_t* out,
+                                                   Cursor& cursor);
+    static const SimdKernel<SpanProc> kColorSpanForms;
 
 private:
     static constexpr float kInfinity = std::numeric_limits<float>::infinity();

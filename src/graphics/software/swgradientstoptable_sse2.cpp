@@ -7,8 +7,9 @@ namespace Graphics {
 // Four parameters inside the cursor's interval (and inside 0..1) take their weights in one
 // step: the same division, product and truncation as Color, lane by lane, then four loads.
 // Any other group goes through the scalar twin, which moves the cursor.
-void SwGradientStopTable::ColorSpan(const float* t, int32_t count, uint32_t none, uint32_t below,
-                                    uint32_t above, uint32_t* out, Cursor& cursor) {
+void SwGradientStopTable::ColorSpanSSE2(const float* t, int32_t count, uint32_t none,
+                                        uint32_t below, uint32_t above, uint32_t* out,
+                                        Cursor& cursor) {
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), scale = _mm_set1_ps(255.0f);
     int32_t i = 0;
     while (i + 4 <= count) {

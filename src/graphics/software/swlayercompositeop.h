@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/core/simdlevel.h"
 #include "graphics/software/swoperation.h"
 
 namespace Graphics {
@@ -25,14 +26,20 @@ protected:
 };
 
 // The same for blend mode Normal, without the blend function; four pixels at a time in
-// SSE2 where the shape is whole and the source visible.
+// SSE2 lanes where the shape is whole and the source visible.
 class SwLayerCompositeNormalOp : public SwLayerCompositeOp {
 public:
     using SwLayerCompositeOp::SwLayerCompositeOp;
     void Process(SwSpanState& state) override;
 
+    using RowProc = void (*)(const SwSpanState& state, bool knockout, bool isolated);
     // The one-pixel-at-a-time form of Process: the twin the SSE2 path is tested against.
     static void CompositeRowScalar(const SwSpanState& state, bool knockout, bool isolated);
+    static void CompositeRowSSE2(const SwSpanState& state, bool knockout, bool isolated);
+    static const SimdKernel<RowProc> kCompositeRowForms;
+    // Pixels first .. end - 1 of the span one at a time.
+    static void CompositePixelsScalar(const SwSpanState& state, bool knockout, bool isolated,
+                                      int32_t first, int32_t end);
 };
 
 }  // namespace Graphics

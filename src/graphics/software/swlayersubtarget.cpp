@@ -8,7 +8,6 @@
 #include "graphics/software/swbitmapwindow.h"
 #include "graphics/software/swpipeline.h"
 #include "graphics/software/swpixel.h"
-#include "graphics/software/swpixelsse2.h"
 
 namespace Graphics {
 
@@ -56,8 +55,8 @@ std::shared_ptr<BitmapBase> NewZeroedBitmap(GXIntSize size, GXPixelFormat format
 }  // namespace
 
 SwLayerSubTarget::SwLayerSubTarget(const GXIntRect& deviceRect, const GXIntPoint& placement,
-                                   const GXMatrix& ctm, float dpiX, float dpiY,
-                                   float opacity, bool isolated, bool knockout)
+                                   const GXMatrix& ctm, float dpiX, float dpiY, float opacity,
+                                   bool isolated, bool knockout)
     : SwSubTarget(deviceRect, ctm, dpiX, dpiY),
       opacity_(opacity),
       isolated_(isolated),
@@ -142,8 +141,7 @@ std::shared_ptr<BitmapBase> SwLayerSubTarget::GetResultBitmap() {
             if (four == 0xFFFFFFFFu && !backdropRow) {
                 // An isolated group's alpha byte is its group alpha already (the backdrop
                 // alpha is 0): with full shape only the clamp is left.
-                auto* p = reinterpret_cast<__m128i*>(colorRow + x);
-                _mm_storeu_si128(p, SwClampToAlpha(_mm_loadu_si128(p)));
+                for (int32_t k = 0; k < 4; ++k) colorRow[x + k] = ClampToAlpha(colorRow[x + k]);
                 continue;
             }
             for (int32_t k = 0; k < 4; ++k) finish(x + k);

@@ -39,30 +39,4 @@ inline void SwByteWeights(const uint8_t* bytes, __m128i& low, __m128i& high) {
     high = _mm_unpackhi_epi32(pairs, pairs);
 }
 
-// Every pixel of `pixels` times w / 256 on all four channels (w in 1..256), in place.
-inline void SwScaleRow(uint32_t* pixels, uint32_t w, int32_t count) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i weights = _mm_set1_epi16(int16_t(w));
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + i));
-        const __m128i lo = SwScaleLanes(_mm_unpacklo_epi8(c, zero), weights);
-        const __m128i hi = SwScaleLanes(_mm_unpackhi_epi8(c, zero), weights);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels + i), _mm_packus_epi16(lo, hi));
-    }
-    for (; i < count; ++i) {
-        const uint32_t c = pixels[i];
-        pixels[i] = ((((c & 0x00FF00FFu) * w) >> 8) & 0x00FF00FFu) |
-                    ((((c >> 8) & 0x00FF00FFu) * w) & 0xFF00FF00u);
-    }
-}
-
-// Four premultiplied pixels with each colour channel cut to its pixel's alpha.
-inline __m128i SwClampToAlpha(__m128i c) {
-    __m128i a = _mm_srli_epi32(c, 24);
-    a = _mm_or_si128(a, _mm_slli_epi32(a, 8));
-    a = _mm_or_si128(a, _mm_slli_epi32(a, 16));
-    return _mm_min_epu8(c, a);
-}
-
 }  // namespace Graphics

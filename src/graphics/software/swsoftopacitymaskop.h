@@ -1,5 +1,6 @@
 #pragma once
 
+#include "graphics/core/simdlevel.h"
 #include "graphics/software/swsoftmaskop.h"
 
 namespace Graphics {
@@ -11,11 +12,14 @@ public:
     explicit SwSoftOpacityMaskOp(const SwSoftMask& mask)
         : SwSoftMaskOp(kSwOrderOpacityMask, mask) {}
 
-    // color[i] = scale(color[i], mask[i] + 1) on all four channels for count pixels, four
-    // pixels per SSE2 step.
+    // color[i] = scale(color[i], mask[i] + 1) on all four channels for count pixels, in the
+    // process's instruction set.
     static void ScaleRow(uint32_t* color, const uint8_t* mask, int32_t count);
     // The one-pixel form: the scalar twin the SSE2 loop is tested against.
     static void ScaleRowScalar(uint32_t* color, const uint8_t* mask, int32_t count);
+    static void ScaleRowSSE2(uint32_t* color, const uint8_t* mask, int32_t count);
+    using RowProc = void (*)(uint32_t* color, const uint8_t* mask, int32_t count);
+    static const SimdKernel<RowProc> kScaleRowForms;
 
 protected:
     void ApplyChunk(SwSpanState& state, int32_t offset, const uint8_t* mask,

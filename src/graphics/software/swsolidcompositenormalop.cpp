@@ -3,9 +3,11 @@
 #include <algorithm>
 
 #include "graphics/software/swpixel.h"
-#include "graphics/software/swpixelsse2.h"
 
 namespace Graphics {
+
+const SimdKernel<SwSolidCompositeNormalOp::RowProc> SwSolidCompositeNormalOp::kCompositeRowForms{
+    &CompositeRowScalar, GX_SSE2_FORM(CompositeRowSSE2), GX_AVX2_FORM(CompositeRowAVX2)};
 
 void SwSolidCompositeNormalOp::CompositeRowScalar(uint32_t* target, uint32_t pixel,
                                                   uint8_t coverage, int32_t count) {
@@ -23,33 +25,8 @@ void SwSolidCompositeNormalOp::CompositeRowScalar(uint32_t* target, uint32_t pix
 
 void SwSolidCompositeNormalOp::CompositeRow(uint32_t* target, uint32_t pixel, uint8_t coverage,
                                             int32_t count) {
-    const int32_t wide = count & ~3;
-    if (wide > 0) {
-        const __m128i zero = _mm_setzero_si128();
-        // The colour scaled by coverage + 1 in 16-bit lanes, twice (two pixels per register),
-        // exactly as the general compositor scales each source pixel.
-        const __m128i one = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int32_t(pixel)), zero);
-        const __m128i scaled = SwScaleLanes(one, _mm_set1_epi16(int16_t(coverage + 1)));
-        const __m128i cs = _mm_unpacklo_epi64(scaled, scaled);
-        const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(256), SwBroadcastAlpha(cs));
-        const uint32_t packed = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(cs, cs)));
-        if ((packed >> 24) == 255) {
-            // Weight 1 leaves (cb x 1) >> 8 = 0 of the target: the result is the colour.
-            std::fill(target, target + wide, packed);
-        } else {
-            for (int32_t i = 0; i < wide; i += 4) {
-                __m128i* at = reinterpret_cast<__m128i*>(target + i);
-                const __m128i dst = _mm_loadu_si128(at);
-                // The colour's terms are the same for every pixel: only the target is scaled.
-                const __m128i lo =
-                    _mm_add_epi16(cs, SwScaleLanes(_mm_unpacklo_epi8(dst, zero), inverse));
-                const __m128i hi =
-                    _mm_add_epi16(cs, SwScaleLanes(_mm_unpackhi_epi8(dst, zero), inverse));
-                _mm_storeu_si128(at, _mm_packus_epi16(lo, hi));
-            }
-        }
-    }
-    CompositeRowScalar(target + wide, pixel, coverage, count - wide);
+    static const RowProc row = kCompositeRowForms.Active();
+    row(target, pixel, coverage, count);
 }
 
 void SwSolidCompositeNormalOp::CompositeRect(uint8_t* first, ptrdiff_t stride, int32_t width,

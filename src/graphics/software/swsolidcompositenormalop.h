@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "graphics/core/simdlevel.h"
 #include "graphics/software/swoperation.h"
 
 namespace Graphics {
@@ -20,16 +21,23 @@ public:
         : SwOperation(kSwOrderComposite), pixel_(pixel) {}
     void Process(SwSpanState& state) override;
 
-    // The four-wide loop with the one-pixel form for the remainder.
+    using RowProc = void (*)(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
+    // The row in the process's instruction set.
     static void CompositeRow(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
     // CompositeRow at full coverage over `height` rows of `width` pixels from `first`, rows
     // `stride` bytes apart. Rectangles narrower than four pixels (the sides of outlines) take
     // the one-pixel form with its colour terms worked out once for all rows.
     static void CompositeRect(uint8_t* first, ptrdiff_t stride, int32_t width, int32_t height,
                               uint32_t pixel);
-    // The one-pixel form alone: the scalar twin the four-wide loop is tested against.
+    // The one-pixel form alone: the scalar twin the vector loops are tested against.
     static void CompositeRowScalar(uint32_t* target, uint32_t pixel, uint8_t coverage,
                                    int32_t count);
+    // Four and eight pixels per step, the narrower forms taking the remainder.
+    static void CompositeRowSSE2(uint32_t* target, uint32_t pixel, uint8_t coverage,
+                                 int32_t count);
+    static void CompositeRowAVX2(uint32_t* target, uint32_t pixel, uint8_t coverage,
+                                 int32_t count);
+    static const SimdKernel<RowProc> kCompositeRowForms;
 
 private:
     uint32_t pixel_;  // premultiplied 0xAARRGGBB source colour

@@ -1,7 +1,5 @@
 #include "graphics/software/swtargetcolorop.h"
 
-#include <xmmintrin.h>
-
 #include <cstdint>
 
 #include "graphics/bitmap/bitmapbase.h"
@@ -22,7 +20,7 @@ void SwTargetColorOp::Process(SwSpanState& state) {
     // formed as an integer because no pointer may step outside the bitmap.
     const uintptr_t below = reinterpret_cast<uintptr_t>(state.targetColor) +
                             static_cast<uintptr_t>(static_cast<ptrdiff_t>(state.targetLock.stride));
-    _mm_prefetch(reinterpret_cast<const char*>(below), _MM_HINT_T0);
+    __builtin_prefetch(reinterpret_cast<const void*>(below), 0, 3);
 }
 
 }  // namespace Graphics

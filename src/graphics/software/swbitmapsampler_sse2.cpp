@@ -1,0 +1,107 @@
+#include <emmintrin.h>
+
+#include "graphics/software/swbitmapsampler.h"
+
+namespace Graphics {
+
+namespace {
+
+// mix(b, c, w) on 16-bit lanes: b x (257 - w) >> 8 plus c x w >> 8; each product stays
+// below 2^16 and the sum below 256.
+inline __m128i MixLanes(__m128i b, __m128i c, __m128i w) {
+    const __m128i inverse = _mm_sub_epi16(_mm_set1_epi16(257), w);
+    return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(b, inverse), 8),
+                         _mm_srli_epi16(_mm_mullo_epi16(c, w), 8));
+}
+
+// Four 16-bit weights spread over the lanes of their pixels: pixels 0, 1 in `lo`, 2, 3 in `hi`.
+inline void SpreadWeights(const uint16_t* w, __m128i& lo, __m128i& hi) {
+    const __m128i four = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(w));
+    const __m128i pairs = _mm_unpacklo_epi16(four, four);
+    lo = _mm_unpacklo_epi32(pairs, pairs);
+    hi = _mm_unpackhi_epi32(pairs, pairs);
+}
+
+inline __m128i Load4(const uint32_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+inline void Store4(uint32_t* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
+// Four bilinear pixels from their neighbours (four pixels in each argument) and weights.
+inline __m128i MixBilinearFour(__m128i tl, __m128i tr, __m128i bl, __m128i br, const uint16_t* wx,
+                               const uint16_t* wy) {
+    const __m128i zero = _mm_setzero_si128();
+    __m128i wxLo, wxHi, wyLo, wyHi;
+    SpreadWeights(wx, wxLo, wxHi);
+    SpreadWeights(wy, wyLo, wyHi);
+    const __m128i lo =
+        MixLanes(MixLanes(_mm_unpacklo_epi8(tl, zero), _mm_unpacklo_epi8(tr, zero), wxLo),
+                 MixLanes(_mm_unpacklo_epi8(bl, zero), _mm_unpacklo_epi8(br, zero), wxLo), wyLo);
+    const __m128i hi =
+        MixLanes(MixLanes(_mm_unpackhi_epi8(tl, zero), _mm_unpackhi_epi8(tr, zero), wxHi),
+                 MixLanes(_mm_unpackhi_epi8(bl, zero), _mm_unpackhi_epi8(br, zero), wxHi), wyHi);
+    return _mm_packus_epi16(lo, hi);
+}
+
+// The 32-bit pixels at `at[0..3]` and their right neighbours, regrouped from four 8-byte
+// loads into the four left pixels and the four right ones.
+inline void LoadPairs(const uint8_t* const at[4], __m128i& left, __m128i& right) {
+    const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[0]));
+    const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[1]));
+    const __m128i p2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[2]));
+    const __m128i p3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(at[3]));
+    const __m128i p01 = _mm_unpacklo_epi32(p0, p1), p23 = _mm_unpacklo_epi32(p2, p3);
+    left = _mm_unpacklo_epi64(p01, p23);
+    right = _mm_unpackhi_epi64(p01, p23);
+}
+
+}  // namespace
+
+void SwBitmapSampler::MixBilinearRowSSE2(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
+                                         const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
+                                         int32_t count, uint32_t* out) {
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4)
+        Store4(out + i, MixBilinearFour(Load4(tl + i), Load4(tr + i), Load4(bl + i), Load4(br + i),
+                                        wx + i, wy + i));
+    MixBilinearRowScalar(tl + i, tr + i, bl + i, br + i, wx + i, wy + i, count - i, out + i);
+}
+
+void SwBitmapSampler::MixRowSSE2(const uint32_t* b, const uint32_t* c, const uint16_t* w,
+                                 int32_t count, uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        __m128i wLo, wHi;
+        SpreadWeights(w + i, wLo, wHi);
+        const __m128i p = Load4(b + i), q = Load4(c + i);
+        Store4(out + i, _mm_packus_epi16(
+                            MixLanes(_mm_unpacklo_epi8(p, zero), _mm_unpacklo_epi8(q, zero), wLo),
+                            MixLanes(_mm_unpackhi_epi8(p, zero), _mm_unpackhi_epi8(q, zero), wHi)));
+    }
+    MixRowScalar(b + i, c + i, w + i, count - i, out + i);
+}
+
+void SwBitmapSampler::GatherBilinearSSE2(const uint8_t* pixels, ptrdiff_t stride, const int32_t* ix,
+                                         const int32_t* iy, const uint16_t* wx, const uint16_t* wy,
+                                         int32_t count, uint32_t* out) {
+    int32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const uint8_t* top[4];
+        const uint8_t* bottom[4];
+        for (int32_t k = 0; k < 4; ++k) {
+            top[k] = pixels + stride * iy[i + k] + 4 * ptrdiff_t(ix[i + k]);
+            bottom[k] = top[k] + stride;
+        }
+        __m128i tl, tr, bl, br;
+        LoadPairs(top, tl, tr);
+        LoadPairs(bottom, bl, br);
+        Store4(out + i, MixBilinearFour(tl, tr, bl, br, wx + i, wy + i));
+    }
+    GatherBilinearScalar(pixels, stride, ix + i, iy + i, wx + i, wy + i, count - i, out + i);
+}
+
+}  // namespace Graphics
