@@ -211,3 +211,23 @@ TEST_F(GpuTest, RasterizationSinkStreamsRunsRectanglesAndTrapezoids) {
     vertices->Reset();
     EXPECT_EQ(vertices->VertexCount(), 0u);
 }
+
+// A group outside the target is skipped whole, setters included; its EndLayer restores
+// normal drawing.
+TEST_F(GpuRenderTargetTest, GroupOutsideTheTargetIgnoresEverythingUntilItsEnd) {
+    GXBrushRec_* red = nullptr;
+    ASSERT_EQ(GXCreateBrushSolidARGB(0xFFFF0000u, &red), GXResultSuccess);
+    GXRect left{0, 0, 100, 100}, right{200, 0, 300, 100};
+    const Image page = GpuPage([&](GXRenderTargetRec_* t) {
+        GXLayerParams outside{{-50, -50, -10, -10}, 1.0f, 1, 0};
+        EXPECT_EQ(GXRenderTargetBeginLayer(t, &outside), GXResultSuccess);
+        EXPECT_EQ(GXRenderTargetSetBlendMode(t, GXBlendModeMultiply), GXResultSuccess);
+        EXPECT_EQ(GXRenderTargetFillRect(t, &left, red), GXResultSuccess);
+        EXPECT_EQ(GXRenderTargetEndLayer(t), GXResultSuccess);
+        EXPECT_EQ(renderer_->GetBlendMode(), GXBlendModeNormal);
+        EXPECT_EQ(GXRenderTargetFillRect(t, &right, red), GXResultSuccess);
+    });
+    EXPECT_EQ(page[50 * kWidth + 50], 0xFFFFFFFFu);
+    EXPECT_EQ(page[50 * kWidth + 250], 0xFFFF0000u);
+    GXObjectRelease(red);
+}
