@@ -14,7 +14,15 @@ GpuRenderTarget::GpuRenderTarget(std::shared_ptr<GpuDevice> device,
                                  std::shared_ptr<GpuRenderTexture> target)
     : device_(std::move(device)), target_(std::move(target)) {}
 
-GpuRenderTarget::~GpuRenderTarget() = default;
+GpuRenderTarget::~GpuRenderTarget() {
+    // A paint left open still ends, so that the device's paint depth stays balanced.
+    if (!current_) return;
+    try {
+        EndPaint();
+    } catch (...) {
+        // Nothing can be reported from here.
+    }
+}
 
 GXPixelFormat GpuRenderTarget::GetPixelFormat() const { return target_->GetPixelFormat(); }
 GXIntSize GpuRenderTarget::GetSize() const { return target_->GetSize(); }

@@ -24,6 +24,7 @@ class GpuRenderTarget : public RenderTargetBase {
 public:
     // Draws into `target` (PARGB32), a texture of `device`.
     GpuRenderTarget(std::shared_ptr<GpuDevice> device, std::shared_ptr<GpuRenderTexture> target);
+    // Ends a paint still open.
     ~GpuRenderTarget() override;
 
     GXPixelFormat GetPixelFormat() const override;
