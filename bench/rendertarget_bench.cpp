@@ -17,6 +17,13 @@
 //      and paint_with_alpha under the blend operator). A libgx-only variant mixes in
 //      knockout and non-isolated groups, which Cairo cannot draw.
 //
+// Every libgx scene also runs on the GPU renderer (the `_Gpu` variants): the same calls
+// through gx.h, on a render target that draws into a 1024 x 1024 render texture of the
+// first Vulkan device (lavapipe where there is no GPU), read back after timing for the
+// counters. Without a Vulkan device those variants are skipped. The libgx runs measure the
+// CPU time of the whole process, so that a CPU implementation of Vulkan (lavapipe, whose
+// work runs on threads of its own) is charged for what it does.
+//
 // After timing, each libgx run reports two counters on its last page: `checksum`, a hash of
 // its pixels (a speed change that alters the output shows there), and `diff`, the mean
 // absolute channel difference (0..255) against Cairo's page of the same scene.
@@ -31,6 +38,12 @@
 #include <functional>
 #include <random>
 #include <vector>
+
+#include "graphics/api/handlerecord.h"
+#include "graphics/gpu/gpucontext.h"
+#include "graphics/gpu/gpurendertarget.h"
+#include "graphics/gpu/gpurendertexture.h"
+#include "graphics/target/rendertarget.h"
 
 namespace {
 
@@ -222,7 +235,16 @@ std::vector<uint32_t> ImagePixels() {
 // The target, its bitmap and a cache of solid brushes for one run.
 class GxPage {
 public:
-    GxPage() {
+    // On the software renderer (a bitmap render target), or on the GPU renderer drawing
+    // into a render texture of `device`.
+    explicit GxPage(const std::shared_ptr<Graphics::GpuDevice>& device = nullptr) {
+        if (device) {
+            texture_ = std::make_shared<Graphics::GpuRenderTexture>(device, GXIntSize{kSize, kSize},
+                                                                   GXPixelFormatPARGB32, 96, 96);
+            target_ = Graphics::MakeHandle<GXRenderTargetRec_>(std::make_shared<Graphics::RenderTarget>(
+                std::make_shared<Graphics::GpuRenderTarget>(device, texture_)));
+            return;
+        }
         const GXBitmapDesc desc{kSize, kSize, GXPixelFormatPARGB32, 96, 96};
         CHECK(GXCreateBitmap(&desc, &bitmap_));
         CHECK(GXCreateRenderTargetBitmap(bitmap_, &target_));
@@ -283,12 +305,17 @@ public:
 
     std::vector<uint32_t> Pixels() const {
         std::vector<uint32_t> pixels(size_t(kSize) * kSize);
+        if (texture_) {
+            texture_->CopyPixels(nullptr, reinterpret_cast<uint8_t*>(pixels.data()), kSize * 4, kSize * 4);
+            return pixels;
+        }
         const GXBitmapData memory{pixels.data(), kSize * 4, kSize * 4};
         CHECK(GXBitmapCopyToMemory(bitmap_, nullptr, &memory));
         return pixels;
     }
 
 private:
+    std::shared_ptr<Graphics::GpuRenderTexture> texture_;  // the GPU page, or null
     GXBitmapRec_* bitmap_ = nullptr;
     GXRenderTargetRec_* target_ = nullptr;
     std::vector<GXBrushRec_*> brushes_;
@@ -423,9 +450,20 @@ double MeanChannelDifference(const std::vector<uint32_t>& a, const std::vector<u
 using GxScene = std::function<std::function<void()>(GxPage&)>;
 using CairoScene = std::function<std::function<void()>(CairoPage&)>;
 
+// The process's GPU device, made on first use; null without Vulkan.
+std::shared_ptr<Graphics::GpuDevice> GpuDevice() {
+    static const std::shared_ptr<Graphics::GpuContext> context = Graphics::GpuContext::Create();
+    return context ? context->Device() : nullptr;
+}
+
 void RunGx(benchmark::State& state, const GxScene& scene, const CairoScene& baseline,
-           int64_t items) {
-    GxPage page;
+           int64_t items, bool gpu = false) {
+    const std::shared_ptr<Graphics::GpuDevice> device = gpu ? GpuDevice() : nullptr;
+    if (gpu && !device) {
+        state.SkipWithError("no Vulkan 1.3 device");
+        return;
+    }
+    GxPage page(device);
     const std::function<void()> draw = scene(page);
     for (auto _ : state) {
         page.Paint(draw);
@@ -505,11 +543,11 @@ const std::vector<Drawing>& Dashes() {
     return scene;
 }
 
-void BM_Illustration_Gx(benchmark::State& state) {
+void BM_Illustration_Gx(benchmark::State& state, bool gpu) {
     RunGx(
         state, [](GxPage& page) { return GxPaths(page, Illustration()); },
         [](CairoPage& page) { return CairoPaths(page, Illustration()); },
-        int64_t(Illustration().size()));
+        int64_t(Illustration().size()), gpu);
 }
 void BM_Illustration_Cairo(benchmark::State& state) {
     RunCairo(
@@ -517,10 +555,10 @@ void BM_Illustration_Cairo(benchmark::State& state) {
         int64_t(Illustration().size()));
 }
 
-void BM_Dashes_Gx(benchmark::State& state) {
+void BM_Dashes_Gx(benchmark::State& state, bool gpu) {
     RunGx(
         state, [](GxPage& page) { return GxPaths(page, Dashes()); },
-        [](CairoPage& page) { return CairoPaths(page, Dashes()); }, int64_t(Dashes().size()));
+        [](CairoPage& page) { return CairoPaths(page, Dashes()); }, int64_t(Dashes().size()), gpu);
 }
 void BM_Dashes_Cairo(benchmark::State& state) {
     RunCairo(
@@ -579,8 +617,8 @@ std::function<void()> CairoRectangles(CairoPage& page) {
     };
 }
 
-void BM_Rectangles_Gx(benchmark::State& state) {
-    RunGx(state, GxRectangles, CairoRectangles, int64_t(Rectangles().size()));
+void BM_Rectangles_Gx(benchmark::State& state, bool gpu) {
+    RunGx(state, GxRectangles, CairoRectangles, int64_t(Rectangles().size()), gpu);
 }
 void BM_Rectangles_Cairo(benchmark::State& state) {
     RunCairo(state, CairoRectangles, int64_t(Rectangles().size()));
@@ -638,8 +676,8 @@ std::function<void()> CairoBitmaps(CairoPage& page) {
     };
 }
 
-void BM_ScaledBitmaps_Gx(benchmark::State& state) {
-    RunGx(state, GxBitmaps, CairoBitmaps, int64_t(Bitmaps().size()));
+void BM_ScaledBitmaps_Gx(benchmark::State& state, bool gpu) {
+    RunGx(state, GxBitmaps, CairoBitmaps, int64_t(Bitmaps().size()), gpu);
 }
 void BM_ScaledBitmaps_Cairo(benchmark::State& state) {
     RunCairo(state, CairoBitmaps, int64_t(Bitmaps().size()));
@@ -756,31 +794,37 @@ std::function<void()> CairoGroups(CairoPage& page) {
     };
 }
 
-void BM_Groups_Gx(benchmark::State& state) {
+void BM_Groups_Gx(benchmark::State& state, bool gpu) {
     RunGx(
         state, [](GxPage& page) { return GxGroups(page, false); }, CairoGroups,
-        int64_t(Groups(false).size()));
+        int64_t(Groups(false).size()), gpu);
 }
 void BM_Groups_Cairo(benchmark::State& state) {
     RunCairo(state, CairoGroups, int64_t(Groups(false).size()));
 }
-void BM_GroupsMixedKinds_Gx(benchmark::State& state) {
+void BM_GroupsMixedKinds_Gx(benchmark::State& state, bool gpu) {
     RunGx(
         state, [](GxPage& page) { return GxGroups(page, true); }, nullptr,
-        int64_t(Groups(true).size()));
+        int64_t(Groups(true).size()), gpu);
 }
 
 }  // namespace
 
-BENCHMARK(BM_Illustration_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Illustration_Gx, Software, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Illustration_Gx, Gpu, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Illustration_Cairo)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Rectangles_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Rectangles_Gx, Software, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Rectangles_Gx, Gpu, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Rectangles_Cairo)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Dashes_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Dashes_Gx, Software, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Dashes_Gx, Gpu, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Dashes_Cairo)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScaledBitmaps_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ScaledBitmaps_Gx, Software, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_ScaledBitmaps_Gx, Gpu, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ScaledBitmaps_Cairo)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Groups_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Groups_Gx, Software, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Groups_Gx, Gpu, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Groups_Cairo)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_GroupsMixedKinds_Gx)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GroupsMixedKinds_Gx, Software, false)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_GroupsMixedKinds_Gx, Gpu, true)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

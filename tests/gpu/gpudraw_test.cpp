@@ -131,3 +131,30 @@ TEST_F(GpuTest, NinthSamplerIsOutOfRange) {
     for (int i = 0; i < 8; ++i) samplers.SetTexture(nullptr, 0, 0, 0);
     EXPECT_EQ(MessageOf([&] { samplers.SetTexture(nullptr, 0, 0, 0); }), "Sampler index is out of range");
 }
+
+// A blend over a transparent backdrop gives the source itself (the backdrop's own colour,
+// 0 / 0, must not reach the result), and a texture in slot 1 is read from slot 1.
+TEST_F(GpuTest, BlendOverTransparentBackdropReadsTheSecondSlot) {
+    auto backdrop = RenderTexture(4, 4);
+    backdrop->ColorFill(nullptr, ColorF{0, 0, 0, 0});
+    auto source = RenderTexture(4, 4);
+    source->ColorFill(nullptr, ColorF{0, 128 / 255.f, 1, 1});
+    auto target = RenderTexture(4, 4);
+    target->ColorFill(nullptr, ColorF{0, 0, 0, 0});
+    GpuVertexShaderConstantTable vs;
+    for (uint32_t reg : {0u, 4u}) {  // Cb and BCP: pixels to texture coordinates
+        vs.Set(reg, 0.25f, 0, 0, 0);
+        vs.Set(reg + 1, 0, 0.25f, 0, 0);
+    }
+    SetPixelToClip(vs, 2, 4, 4);
+    GpuPixelShaderConstantTable ps;
+    GpuSamplerState samplers(device_);
+    samplers.SetTexture(backdrop, 0, 0, 0);
+    samplers.SetTexture(source, 0, 0, 0);
+    const float white[4] = {1, 1, 1, 1};
+    for (int32_t mode : {1, 12}) {  // multiply; hue (the helpers divide too)
+        ShaderKey key{GpuShaderLibrary::BasicComposition, mode, {GpuShaderLibrary::T2D, GpuShaderLibrary::BCP}};
+        DrawStrip(key, Quad(0, 0, 4, 4, white), *target, vs, ps, &samplers);
+        for (uint32_t pixel : Pixels(*target)) ExpectNear(pixel, 0, 128, 255, 255, "source over nothing");
+    }
+}
