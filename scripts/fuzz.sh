@@ -31,7 +31,9 @@ regressions="fuzz/regressions/$target"
 # Allocation failures reach the library as null, which it reports as results.
 export ASAN_OPTIONS="allocator_may_return_null=1:detect_leaks=1${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1${UBSAN_OPTIONS:+:$UBSAN_OPTIONS}"
-limits=(-rss_limit_mb=4096 -malloc_limit_mb=2048 -timeout=30
+# GX_FUZZ_TIMEOUT: seconds one input may take (default 30); raise it for long runs on a
+# busy machine, where wall time stretches far past the work done.
+limits=(-rss_limit_mb=4096 -malloc_limit_mb=2048 -timeout="${GX_FUZZ_TIMEOUT:-30}"
         -artifact_prefix="$build/findings/$target/")
 if [ "$seconds" -eq 0 ]; then
   # Any crash, leak, timeout or memory excess fails the run. Decodes are slower than calls.
