@@ -1,6 +1,7 @@
 #include "graphics/gpu/gpulogicaldevice.h"
 
 #include <cstring>
+#include <vector>
 
 namespace Graphics {
 
@@ -8,6 +9,18 @@ namespace {
 
 constexpr uint32_t DescriptorSetsPerPool = 256;
 constexpr VkDeviceSize EmptyBufferBytes = 256;
+
+bool OffersExtension(const GpuInstanceFunctions& fn, VkPhysicalDevice physical, const char* name) {
+    uint32_t count = 0;
+    if (fn.vkEnumerateDeviceExtensionProperties(physical, nullptr, &count, nullptr) != VK_SUCCESS)
+        return false;
+    std::vector<VkExtensionProperties> offered(count);
+    if (fn.vkEnumerateDeviceExtensionProperties(physical, nullptr, &count, offered.data()) < 0)
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (std::strcmp(offered[i].extensionName, name) == 0) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -32,10 +45,15 @@ VkResult GpuLogicalDevice::Initialise(VkPhysicalDevice physical, uint32_t queueF
     queueInfo.pQueuePriorities = &priority;
     VkPhysicalDeviceVulkan13Features features13{VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_VULKAN_1_3_FEATURES};
     features13.dynamicRendering = VK_TRUE;
+    canPresent_ = vulkan_->HasWindowSystem() &&
+                  OffersExtension(vi, physical, VK_KHR_SWAPCHAIN_EXTENSION_NAME);
+    const char* swapchain = VK_KHR_SWAPCHAIN_EXTENSION_NAME;
     VkDeviceCreateInfo info{VK_STRUCTURE_TYPE_DEVICE_CREATE_INFO};
     info.pNext = &features13;
     info.queueCreateInfoCount = 1;
     info.pQueueCreateInfos = &queueInfo;
+    info.enabledExtensionCount = canPresent_ ? 1 : 0;
+    info.ppEnabledExtensionNames = &swapchain;
     VkResult r = vi.vkCreateDevice(physical, &info, nullptr, &device_);
     if (r != VK_SUCCESS) {
         device_ = VK_NULL_HANDLE;
@@ -133,6 +151,10 @@ VkResult GpuLogicalDevice::CreateEmptyBindings() {
     fn_.vkCmdClearColorImage(commands, emptyImage_, VK_IMAGE_LAYOUT_GENERAL, &transparent, 1,
                              &toGeneral.subresourceRange);
     return Submit();
+}
+
+PFN_vkVoidFunction GpuLogicalDevice::GetDeviceFunction(const char* name) const {
+    return vulkan_->Functions().vkGetDeviceProcAddr(device_, name);
 }
 
 GpuLogicalDevice::~GpuLogicalDevice() {

@@ -35,6 +35,13 @@ public:
 
     VkDevice Device() const { return device_; }
     const GpuDeviceFunctions& Fn() const { return fn_; }
+    VkQueue Queue() const { return queue_; }
+    const std::shared_ptr<GpuVulkan>& Vulkan() const { return vulkan_; }
+    // Whether swap chains can be made (VK_KHR_swapchain is enabled: the device offers it
+    // and the instance can make window surfaces).
+    bool CanPresent() const { return canPresent_; }
+    // A device-level entry point by name, null when the device has none.
+    PFN_vkVoidFunction GetDeviceFunction(const char* name) const;
     VkPipelineLayout PipelineLayout() const { return pipelineLayout_; }
     VkImageView EmptyView() const { return emptyView_; }
     VkSampler EmptySampler() const { return emptySampler_; }
@@ -73,6 +80,7 @@ private:
     GpuDeviceFunctions fn_;                    // entry points of device_
     VkPhysicalDeviceMemoryProperties memoryProperties_{};
     VkQueue queue_ = VK_NULL_HANDLE;
+    bool canPresent_ = false;                  // VK_KHR_swapchain is enabled
     VkCommandPool commandPool_ = VK_NULL_HANDLE;
     VkCommandBuffer commands_ = VK_NULL_HANDLE;
     VkFence fence_ = VK_NULL_HANDLE;           // signalled when a submit finished
