@@ -164,6 +164,17 @@ TEST_F(GpuWindowSurfaceTest, AWindowGoneInAPaintFailsWithoutACrash) {
     EXPECT_THROW(surface_->BeginPaint(), Exception);
 }
 
+TEST_F(GpuTest, CopyResourceCopiesTheAreaBothImagesHave) {
+    std::shared_ptr<GpuRenderTexture> wide = RenderTexture(8, 3), tall = RenderTexture(5, 6);
+    wide->ColorFill(nullptr, ColorF::FromARGB(0xFFFF0000u));
+    tall->ColorFill(nullptr, ColorF::FromARGB(0xFF0000FFu));
+    device_->CopyResource(wide->Image(), tall->Image());
+    std::vector<uint32_t> pixels = Pixels(*tall);
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 5; ++x)
+            ASSERT_EQ(pixels[size_t(y) * 5 + x], y < 3 ? 0xFFFF0000u : 0xFF0000FFu) << x << ", " << y;
+}
+
 TEST_F(GpuTest, SoftwareFallbackSurfaceUploadsWhatTheSoftwareRendererPainted) {
     auto surface = std::make_shared<GpuSwFallbackSurface>(GXIntSize{20, 12});
     {

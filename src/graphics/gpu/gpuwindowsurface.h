@@ -45,6 +45,8 @@ public:
     bool EndPaint() override;
     // Shows the frame (copying the paint texture first when EndPaint did not).
     void Present() override;
+    // The texture the next paint draws into, unless the window's size changes first.
+    const std::shared_ptr<GpuRenderTexture>& PaintTexture() const { return paintTexture_; }
 
 private:
     // A transparent paint texture of the current size.
