@@ -553,22 +553,17 @@ void GpuDevice::CopyResource(const std::shared_ptr<GpuImage>& source,
     const GpuDeviceFunctions& fn = device_->Fn();
     // The back buffer's old content is not kept: it goes from undefined to a copy target,
     // then to what presenting wants.
-    VkImageMemoryBarrier barrier{VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER};
-    barrier.dstAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
-    barrier.oldLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-    barrier.newLayout = VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL;
-    barrier.srcQueueFamilyIndex = barrier.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
-    barrier.image = backBuffer;
-    barrier.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
-    fn.vkCmdPipelineBarrier(commands, VK_PIPELINE_STAGE_ALL_COMMANDS_BIT,
-                            VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1, &barrier);
+    device_->Transition(commands, backBuffer, 1, VK_IMAGE_LAYOUT_UNDEFINED,
+                        VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, VK_PIPELINE_STAGE_ALL_COMMANDS_BIT, 0,
+                        VK_PIPELINE_STAGE_TRANSFER_BIT, VK_ACCESS_TRANSFER_WRITE_BIT);
     const GpuImage::Description& from = source->Describe();
     VkExtent2D extent = destination->Extent();
     VkExtent3D common{std::min(from.width, extent.width), std::min(from.height, extent.height), 1};
     if (common.width < extent.width || common.height < extent.height) {
         VkClearColorValue black{{0, 0, 0, 1}};
+        VkImageSubresourceRange all{VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
         fn.vkCmdClearColorImage(commands, backBuffer, VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, &black,
-                                1, &barrier.subresourceRange);
+                                1, &all);
         device_->Barrier(commands);
     }
     VkImageCopy region{};
@@ -576,13 +571,9 @@ void GpuDevice::CopyResource(const std::shared_ptr<GpuImage>& source,
     region.extent = common;
     fn.vkCmdCopyImage(commands, source->Handle(), VK_IMAGE_LAYOUT_GENERAL, backBuffer,
                       VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, 1, &region);
-    barrier.srcAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
-    barrier.dstAccessMask = 0;
-    barrier.oldLayout = VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL;
-    barrier.newLayout = VK_IMAGE_LAYOUT_PRESENT_SRC_KHR;
-    fn.vkCmdPipelineBarrier(commands, VK_PIPELINE_STAGE_TRANSFER_BIT,
-                            VK_PIPELINE_STAGE_BOTTOM_OF_PIPE_BIT, 0, 0, nullptr, 0, nullptr, 1,
-                            &barrier);
+    device_->Transition(commands, backBuffer, 1, VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL,
+                        VK_IMAGE_LAYOUT_PRESENT_SRC_KHR, VK_PIPELINE_STAGE_TRANSFER_BIT,
+                        VK_ACCESS_TRANSFER_WRITE_BIT, VK_PIPELINE_STAGE_BOTTOM_OF_PIPE_BIT, 0);
     device_->Retain(source);
     device_->Retain(destination);
 }

@@ -137,19 +137,12 @@ VkResult GpuLogicalDevice::CreateEmptyBindings() {
     // for its whole life, and is cleared to transparent.
     VkCommandBuffer commands;
     if ((r = Commands(&commands))) return r;
-    VkImageMemoryBarrier toGeneral{VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER};
-    toGeneral.dstAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
-    toGeneral.oldLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-    toGeneral.newLayout = VK_IMAGE_LAYOUT_GENERAL;
-    toGeneral.srcQueueFamilyIndex = toGeneral.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
-    toGeneral.image = emptyImage_;
-    toGeneral.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
-    fn_.vkCmdPipelineBarrier(commands, VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT,
-                             VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1,
-                             &toGeneral);
+    Transition(commands, emptyImage_, 1, VK_IMAGE_LAYOUT_UNDEFINED, VK_IMAGE_LAYOUT_GENERAL,
+               VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT, 0, VK_PIPELINE_STAGE_TRANSFER_BIT,
+               VK_ACCESS_TRANSFER_WRITE_BIT);
     VkClearColorValue transparent{};
-    fn_.vkCmdClearColorImage(commands, emptyImage_, VK_IMAGE_LAYOUT_GENERAL, &transparent, 1,
-                             &toGeneral.subresourceRange);
+    VkImageSubresourceRange all{VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
+    fn_.vkCmdClearColorImage(commands, emptyImage_, VK_IMAGE_LAYOUT_GENERAL, &transparent, 1, &all);
     return Submit();
 }
 
@@ -236,6 +229,21 @@ void GpuLogicalDevice::Barrier(VkCommandBuffer commands) {
     fn_.vkCmdPipelineBarrier(commands, VK_PIPELINE_STAGE_ALL_COMMANDS_BIT,
                              VK_PIPELINE_STAGE_ALL_COMMANDS_BIT | VK_PIPELINE_STAGE_HOST_BIT, 0, 1,
                              &barrier, 0, nullptr, 0, nullptr);
+}
+
+void GpuLogicalDevice::Transition(VkCommandBuffer commands, VkImage image, uint32_t levels,
+                                  VkImageLayout from, VkImageLayout to, VkPipelineStageFlags source,
+                                  VkAccessFlags sourceAccess, VkPipelineStageFlags target,
+                                  VkAccessFlags targetAccess) const {
+    VkImageMemoryBarrier barrier{VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER};
+    barrier.srcAccessMask = sourceAccess;
+    barrier.dstAccessMask = targetAccess;
+    barrier.oldLayout = from;
+    barrier.newLayout = to;
+    barrier.srcQueueFamilyIndex = barrier.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    barrier.image = image;
+    barrier.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, levels, 0, 1};
+    fn_.vkCmdPipelineBarrier(commands, source, target, 0, 0, nullptr, 0, nullptr, 1, &barrier);
 }
 
 VkResult GpuLogicalDevice::AddDescriptorPool() {

@@ -61,6 +61,11 @@ public:
     bool HasPendingCommands() const { return recording_; }
     // Makes everything recorded before visible to everything recorded after, host included.
     void Barrier(VkCommandBuffer commands);
+    // Records the move of `image`'s first `levels` levels from one layout to another, after
+    // the `source` stages' `sourceAccess` and before the `target` stages' `targetAccess`.
+    void Transition(VkCommandBuffer commands, VkImage image, uint32_t levels, VkImageLayout from,
+                    VkImageLayout to, VkPipelineStageFlags source, VkAccessFlags sourceAccess,
+                    VkPipelineStageFlags target, VkAccessFlags targetAccess) const;
     // Keeps `object` alive until the recorded work that uses it has finished.
     void Retain(std::shared_ptr<const void> object) { retained_.push_back(std::move(object)); }
     // A descriptor set of the shared layout, valid until the next submit.
