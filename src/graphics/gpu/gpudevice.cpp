@@ -446,6 +446,7 @@ void GpuDevice::Draw(uint32_t vertexCount) {
     fn.vkCmdSetViewport(commands, 0, 1, &viewport);
     fn.vkCmdSetScissor(commands, 0, 1, &area);
     fn.vkCmdDraw(commands, vertexCount, 1, 0, 0);
+    ++drawCount_;
     fn.vkCmdEndRendering(commands);
     device_->Retain(pipeline_);
     device_->Retain(vertexBuffer_);

@@ -140,6 +140,8 @@ public:
     bool IsLost() const { return lost_; }
     // Test hook: the next Vulkan call checked reports the device lost.
     void ReportLossOnNextCall() { lossOnNextCall_ = true; }
+    // Draw calls recorded since the device object was made (batching is measured by it).
+    uint64_t DrawCount() const { return drawCount_; }
 
     std::shared_ptr<GpuShaderCache> GetShaderCache();
     std::shared_ptr<GpuBitmapCache> GetBitmapCache();
@@ -168,6 +170,7 @@ private:
     GpuResourceTracker tracker_;
     bool lost_ = false;                            // set by CheckResult, cleared by CreateDevice
     bool lossOnNextCall_ = false;                  // test hook, see ReportLossOnNextCall
+    uint64_t drawCount_ = 0;                       // vkCmdDraw calls recorded
     uint64_t memoryBudget_ = UINT64_MAX;           // carried over to each new generation
     std::shared_ptr<GpuBitmapCache> bitmapCache_;  // made on first request
     std::shared_ptr<GpuShaderCache> shaderCache_;  // made on first request

@@ -74,14 +74,19 @@ VkResult GpuLogicalDevice::Initialise(VkPhysicalDevice physical, uint32_t queueF
     VkFenceCreateInfo fenceInfo{VK_STRUCTURE_TYPE_FENCE_CREATE_INFO};
     if ((r = fn_.vkCreateFence(device_, &fenceInfo, nullptr, &fence_))) return r;
 
-    VkDescriptorSetLayoutBinding bindings[4] = {
-        {TextureBinding, VK_DESCRIPTOR_TYPE_SAMPLED_IMAGE, SlotCount, VK_SHADER_STAGE_FRAGMENT_BIT, nullptr},
-        {SamplerBinding, VK_DESCRIPTOR_TYPE_SAMPLER, SlotCount, VK_SHADER_STAGE_FRAGMENT_BIT, nullptr},
-        {VertexConstantBinding, VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER, 1, VK_SHADER_STAGE_VERTEX_BIT, nullptr},
-        {PixelConstantBinding, VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER, 1, VK_SHADER_STAGE_FRAGMENT_BIT, nullptr},
-    };
+    // Register tN of a shader is binding TextureBinding + N (and sN SamplerBinding + N):
+    // one binding per slot, not one array, or every texture after the first would read a
+    // binding the set does not have. Updates of all slots at once run on across the
+    // consecutive bindings.
+    VkDescriptorSetLayoutBinding bindings[2 * SlotCount + 2];
+    for (uint32_t i = 0; i < SlotCount; ++i) {
+        bindings[i] = {TextureBinding + i, VK_DESCRIPTOR_TYPE_SAMPLED_IMAGE, 1, VK_SHADER_STAGE_FRAGMENT_BIT, nullptr};
+        bindings[SlotCount + i] = {SamplerBinding + i, VK_DESCRIPTOR_TYPE_SAMPLER, 1, VK_SHADER_STAGE_FRAGMENT_BIT, nullptr};
+    }
+    bindings[2 * SlotCount] = {VertexConstantBinding, VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER, 1, VK_SHADER_STAGE_VERTEX_BIT, nullptr};
+    bindings[2 * SlotCount + 1] = {PixelConstantBinding, VK_DESCRIPTOR_TYPE_UNIFORM_BUFFER, 1, VK_SHADER_STAGE_FRAGMENT_BIT, nullptr};
     VkDescriptorSetLayoutCreateInfo setInfo{VK_STRUCTURE_TYPE_DESCRIPTOR_SET_LAYOUT_CREATE_INFO};
-    setInfo.bindingCount = 4;
+    setInfo.bindingCount = 2 * SlotCount + 2;
     setInfo.pBindings = bindings;
     if ((r = fn_.vkCreateDescriptorSetLayout(device_, &setInfo, nullptr, &setLayout_))) return r;
     VkPipelineLayoutCreateInfo layoutInfo{VK_STRUCTURE_TYPE_PIPELINE_LAYOUT_CREATE_INFO};

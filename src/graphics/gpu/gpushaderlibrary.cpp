@@ -216,6 +216,9 @@ const std::array<ShaderFunction, 7> compositionVertex{{
      SCT{{ShaderConstantType::Float4x2, "Cg_transform"}}},  // IsolatedKnockoutLayerComposition
 }};
 
+// Over a transparent backdrop the un-premultiplied backdrop colour is 0 / 0: the blend is
+// skipped there (its weight, the backdrop alpha, is 0 anyway), or the NaN it makes would
+// turn the whole pixel black.
 const std::array<ShaderFunction, GpuShaderLibrary::CompositionCount> compositionPixel{{
     {"(float4 Cs, float fs, inout PSOutput output) {\n"
       "  output.color = Cs * fs;\n"
@@ -228,7 +231,7 @@ const std::array<ShaderFunction, GpuShaderLibrary::CompositionCount> composition
       "  if (Cs.a == 0) {\n"
       "    output.color = Cb;\n"
       "  } else {\n"
-      "    float3 Cblend = Blend(Cb.rgb / Cb.a, Cs.rgb / Cs.a);\n"
+      "    float3 Cblend = Cb.a == 0 ? Cs.rgb / Cs.a : Blend(Cb.rgb / Cb.a, Cs.rgb / Cs.a);\n"
       "    output.color.rgb = (1 - Cs.a) * Cb.rgb + (1 - Cb.a) * Cs.rgb + Cs.a * Cb.a * Cblend;\n"
       "    output.color.a = Cb.a + Cs.a - Cb.a * Cs.a;\n"
       "  }\n"
@@ -275,7 +278,7 @@ const std::array<ShaderFunction, GpuShaderLibrary::CompositionCount> composition
       "    output.shape = fg;\n"
       "    output.color = Cg;\n"
       "  } else {\n"
-      "    float3 Cblend = Blend(Cg.rgb / Cg.a, Cs.rgb / Cs.a);\n"
+      "    float3 Cblend = Cg.a == 0 ? Cs.rgb / Cs.a : Blend(Cg.rgb / Cg.a, Cs.rgb / Cs.a);\n"
       "    output.shape.rgb = fg.rgb + fs * (1 - fg.rgb);\n"
       "    output.shape.a = (1 - Cs.a) * fg.a + Cs.a;\n"
       "    output.color.rgb = (1 - Cs.a) * Cg.rgb + (1 - Cg.a) * Cs.rgb + Cg.a * Cs.a * Cblend;\n"
@@ -292,7 +295,7 @@ const std::array<ShaderFunction, GpuShaderLibrary::CompositionCount> composition
       "    output.shape = fg;\n"
       "    output.color = Cg;\n"
       "  } else {\n"
-      "    float3 Cblend = Blend(Cg.rgb / Cg.a, Cs.rgb / Cs.a);\n"
+      "    float3 Cblend = Cg.a == 0 ? Cs.rgb / Cs.a : Blend(Cg.rgb / Cg.a, Cs.rgb / Cs.a);\n"
       "    output.shape.rgb = fg.rgb + fs * (1 - fg.rgb);\n"
       "    output.shape.a = (1 - Cs.a) * fg.a + Cs.a;\n"
       "    output.color.rgb = (1 - Cs.a) * Cg.rgb + (1 - Cg.a) * Cs.rgb + Cg.a * Cs.a * Cblend;\n"
@@ -311,7 +314,7 @@ const std::array<ShaderFunction, GpuShaderLibrary::CompositionCount> composition
       "    output.shape = fg;\n"
       "    output.color = Cg;\n"
       "  } else {\n"
-      "    float3 Cblend = Blend(Co.rgb / Co.a, Cs.rgb / Cs.a);\n"
+      "    float3 Cblend = Co.a == 0 ? Cs.rgb / Cs.a : Blend(Co.rgb / Co.a, Cs.rgb / Cs.a);\n"
       "    output.shape.rgb = fg.rgb + fs * (1 - fg.rgb);\n"
       "    output.shape.a = (1 - fs) * fg.a + Cs.a;\n"
       "    output.color.rgb = (1 - fs) * Cg.rgb + (fs - Cs.a) * Cb.rgb + (1 - Co.a) * Cs.rgb + Co.a * Cs.a * Cblend;\n"
