@@ -8,6 +8,8 @@
 #include <X11/Xutil.h>
 
 #include <cmath>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +20,15 @@
 #include "gxhost.h"
 
 namespace {
+
+// Where this process puts its windows. XGetImage reads what the screen shows, so windows of
+// test programs running at the same time must not cover each other: each process takes a
+// cell of its own, away from the top-left corner the other window tests use.
+void WindowPlace(Display* display, int* x, int* y) {
+    const int cell = int(getpid() % 48);
+    *x = DisplayWidth(display, DefaultScreen(display)) / 2 + (cell % 8) * 80;
+    *y = DisplayHeight(display, DefaultScreen(display)) / 2 + (cell / 8) * 80;
+}
 
 constexpr int32_t kWidth = 64, kHeight = 48;
 
@@ -83,7 +94,9 @@ TEST(HwAcceleration, AThreadThatEnablesItDrawsWindowsAsSoftwareDoes) {
     const char* name = getenv("DISPLAY");
     Display* display = name && *name ? XOpenDisplay(nullptr) : nullptr;
     if (!display) GTEST_SKIP() << "no X display: set DISPLAY, or run scripts/test.sh, which starts Xvfb";
-    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kWidth, kHeight, 0, 0, 0);
+    int x = 0, y = 0;
+    WindowPlace(display, &x, &y);
+    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, kWidth, kHeight, 0, 0, 0);
     XSelectInput(display, window, StructureNotifyMask);
     XMapWindow(display, window);
     XEvent event;

@@ -19,6 +19,15 @@ using namespace Graphics;
 
 namespace {
 
+// Where this process puts its windows. XGetImage reads what the screen shows, so windows of
+// test programs running at the same time must not cover each other: each process takes a
+// cell of its own, away from the top-left corner the other window tests use.
+void WindowPlace(Display* display, int* x, int* y) {
+    const int cell = int(getpid() % 48);
+    *x = DisplayWidth(display, DefaultScreen(display)) / 2 + (cell % 8) * 80;
+    *y = DisplayHeight(display, DefaultScreen(display)) / 2 + (cell / 8) * 80;
+}
+
 class GpuWindowRenderTargetTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -43,7 +52,9 @@ protected:
         if (!factory_)
             GTEST_SKIP() << "no Vulkan 1.3 device with dynamic rendering here (Vulkan loader, "
                             "driver such as lavapipe from mesa-vulkan-drivers, or device missing)";
-        xWindow_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 32, 20, 0, 0, 0);
+        int x = 0, y = 0;
+        WindowPlace(display_, &x, &y);
+        xWindow_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), x, y, 32, 20, 0, 0, 0);
         XSelectInput(display_, xWindow_, StructureNotifyMask);
         XMapWindow(display_, xWindow_);
         WaitFor(MapNotify);

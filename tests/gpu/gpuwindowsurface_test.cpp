@@ -21,6 +21,15 @@ using namespace Graphics;
 
 namespace {
 
+// Where this process puts its windows. XGetImage reads what the screen shows, so windows of
+// test programs running at the same time must not cover each other: each process takes a
+// cell of its own, away from the top-left corner the other window tests use.
+void WindowPlace(Display* display, int* x, int* y) {
+    const int cell = int(getpid() % 48);
+    *x = DisplayWidth(display, DefaultScreen(display)) / 2 + (cell % 8) * 80;
+    *y = DisplayHeight(display, DefaultScreen(display)) / 2 + (cell / 8) * 80;
+}
+
 class GpuWindowSurfaceTest : public GpuTest {
 protected:
     void SetUp() override {
@@ -51,8 +60,9 @@ protected:
 
     // A mapped window of that size, wrapped; shown by the time this returns.
     void MakeWindow(int32_t width, int32_t height) {
-        const int screen = DefaultScreen(display_);
-        xWindow_ = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0, unsigned(width),
+        int x = 0, y = 0;
+        WindowPlace(display_, &x, &y);
+        xWindow_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), x, y, unsigned(width),
                                        unsigned(height), 0, 0, 0);
         XSelectInput(display_, xWindow_, StructureNotifyMask);
         XMapWindow(display_, xWindow_);
