@@ -82,6 +82,13 @@ GXAPI GXResult GXObjectAcquire(GXOBase* handle);
    on while the library still uses it). */
 GXAPI GXResult GXObjectRelease(GXOBase* handle);
 
+/* Lets the calling thread's window render targets be drawn by the GPU renderer (over
+   Vulkan; see GXCreateRenderTargetHWND). Each thread that calls it gets its own GPU device,
+   released when the thread ends; targets made on it stay usable after that. A second call
+   on a thread changes nothing. A machine without a usable Vulkan 1.3 device leaves the
+   thread on software, still with GXResultSuccess. */
+GXAPI GXResult GXEnableHWAccelerationForThread(void);
+
 /* ---- Shared records ------------------------------------------------------------------ */
 
 /* A point in user or device space. */
@@ -576,12 +583,15 @@ typedef struct GXLayerParams {
    other formats through a PARGB32 copy converted back at each GXRenderTargetEndPaint. The
    target keeps the bitmap alive. */
 GXAPI GXResult GXCreateRenderTargetBitmap(GXBitmapRec_* bitmap, GXRenderTargetRec_** out);
-/* A render target painting a window's client area (see gxhost.h) with the software
-   renderer; softwareOnly is accepted for the hardware renderer to come and changes nothing
-   yet. The back buffer follows the client size at each GXRenderTargetBeginPaint and is
-   RGB32 on 32-, 16- and 8-bit displays (packed to the display's pixels when presented),
-   RGB24 on 24-bit ones. A window that does not exist gives GXResultGraphicsError;
-   GXRenderTargetEndPaint gives GXResultPaintFailed when the window went away meanwhile. */
+/* A render target painting a window's client area (see gxhost.h). With softwareOnly 0 on a
+   thread that called GXEnableHWAccelerationForThread, the GPU renderer draws it where it can
+   (RGB32); otherwise, and silently whenever the GPU path cannot make a target, the software
+   renderer. Either way the picture follows the client size at each GXRenderTargetBeginPaint.
+   The software back buffer is RGB32 on 32-, 16- and 8-bit displays (packed to the display's
+   pixels when presented), RGB24 on 24-bit ones. A window that does not exist gives
+   GXResultGraphicsError; GXRenderTargetEndPaint gives GXResultPaintFailed when the window
+   went away meanwhile, or when the GPU device was lost during the paint (the device is made
+   anew: paint again). */
 GXAPI GXResult GXCreateRenderTargetHWND(GXHostWindow* hwnd, int32_t softwareOnly,
                                         GXRenderTargetRec_** out);
 /* A render target painting rect of a device context (null: the whole device, from 0, 0 to

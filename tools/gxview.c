@@ -1,6 +1,9 @@
 /* The viewer: shows the demo gallery in an X11 window through a window render target. Any
    key shows the next page, Left or BackSpace the previous one, q or Escape quits. The page
-   is redrawn whenever the window is exposed or resized. Usage: gxview [first-page] */
+   is redrawn whenever the window is exposed or resized. With --gpu the window is drawn by
+   the GPU renderer where the machine has a usable Vulkan device (else by software, as
+   without it), so two viewers side by side compare the renderers.
+   Usage: gxview [--gpu] [first-page] */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -8,6 +11,7 @@
 #include <gxhost.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "gallery/gallery.h"
 
@@ -24,6 +28,11 @@ static void Show(GXRenderTargetRec_* target, int page) {
 
 int main(int argc, char** argv) {
     const int pages = GalleryPageCount();
+    const int gpu = argc > 1 && strcmp(argv[1], "--gpu") == 0;
+    if (gpu) {
+        --argc;
+        ++argv;
+    }
     int page = argc > 1 ? atoi(argv[1]) : 0;
     page = ((page % pages) + pages) % pages;
     Display* display = XOpenDisplay(NULL);
@@ -35,7 +44,7 @@ int main(int argc, char** argv) {
     Window window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0,
                                         GALLERY_WIDTH + 32, GALLERY_HEIGHT + 32, 0,
                                         BlackPixel(display, screen), BlackPixel(display, screen));
-    XStoreName(display, window, "gxview");
+    XStoreName(display, window, gpu ? "gxview (GPU)" : "gxview");
     XSelectInput(display, window, ExposureMask | KeyPressMask | StructureNotifyMask);
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(display, window, &deleteWindow, 1);
@@ -45,6 +54,10 @@ int main(int argc, char** argv) {
 
     GXHostWindow* host = NULL;
     GXRenderTargetRec_* target = NULL;
+    if (gpu && GXEnableHWAccelerationForThread() != GXResultSuccess) {
+        fprintf(stderr, "gxview: hardware acceleration could not be switched on\n");
+        return 1;
+    }
     if (GXHostWrapWindow(display, window, &host) != GXResultSuccess ||
         GXCreateRenderTargetHWND(host, 0, &target) != GXResultSuccess) {
         fprintf(stderr, "gxview: no render target for the window\n");

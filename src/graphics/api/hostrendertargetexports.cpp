@@ -22,13 +22,12 @@ bool IsUsableDeviceRect(const GXIntRect* rect) {
 
 }  // namespace
 
-GXResult GXCreateRenderTargetHWND(GXHostWindow* hwnd, int32_t /*softwareOnly*/,
+GXResult GXCreateRenderTargetHWND(GXHostWindow* hwnd, int32_t softwareOnly,
                                   GXRenderTargetRec_** out) {
     if (AnyUnusable(hwnd, out)) return GXResultInvalidArg;
-    // Only the software renderer draws windows so far, so the switch has nothing to choose.
     return ExportGuard([&] {
         *out = MakeHandle<GXRenderTargetRec_>(
-            std::make_shared<WindowRenderTarget>(HostHandles::Find(hwnd)));
+            std::make_shared<WindowRenderTarget>(HostHandles::Find(hwnd), softwareOnly != 0));
     });
 }
 

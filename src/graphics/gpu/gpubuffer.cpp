@@ -25,16 +25,28 @@ VkResult GpuBuffer::Create(std::shared_ptr<GpuLogicalDevice> device, VkDeviceSiz
         return r;
     buffer->allocated_ = requirements.size;
     if ((r = fn.vkBindBufferMemory(d.Device(), buffer->buffer_, buffer->memory_, 0))) return r;
-    void* mapped = nullptr;
-    if ((r = fn.vkMapMemory(d.Device(), buffer->memory_, 0, VK_WHOLE_SIZE, 0, &mapped))) return r;
-    buffer->bytes_ = static_cast<uint8_t*>(mapped);
     *out = std::move(buffer);
     return VK_SUCCESS;
 }
 
+uint8_t* GpuBuffer::Map(VkResult& result) {
+    result = VK_SUCCESS;
+    if (bytes_) return bytes_;
+    void* mapped = nullptr;
+    result = device_->Fn().vkMapMemory(device_->Device(), memory_, 0, VK_WHOLE_SIZE, 0, &mapped);
+    if (result == VK_SUCCESS) bytes_ = static_cast<uint8_t*>(mapped);
+    return bytes_;
+}
+
+void GpuBuffer::Unmap() {
+    if (!bytes_) return;
+    device_->Fn().vkUnmapMemory(device_->Device(), memory_);
+    bytes_ = nullptr;
+}
+
 GpuBuffer::~GpuBuffer() {
     GpuLogicalDevice& d = *device_;
-    if (bytes_) d.Fn().vkUnmapMemory(d.Device(), memory_);
+    Unmap();
     if (buffer_) d.Fn().vkDestroyBuffer(d.Device(), buffer_, nullptr);
     d.Free(memory_, allocated_);
 }

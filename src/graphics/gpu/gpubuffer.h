@@ -7,8 +7,9 @@
 
 namespace Graphics {
 
-// A Vulkan buffer in host-visible, coherent memory, mapped for its whole life: staging
-// surfaces, dynamic vertex buffers and per-draw constants. Destroyed with the last reference.
+// A Vulkan buffer in host-visible, coherent memory: staging surfaces, dynamic vertex buffers
+// and per-draw constants. Mapped while the CPU reads or writes it, from Map to Unmap (or to
+// the end of its life). Destroyed with the last reference.
 class GpuBuffer {
 public:
     // A new buffer of `bytes` (at least 1) for `usage`, or null with the failure returned.
@@ -19,6 +20,10 @@ public:
     GpuBuffer& operator=(const GpuBuffer&) = delete;
 
     VkBuffer Handle() const { return buffer_; }
+    // The bytes, mapped on first call after Unmap; null with the failure in `result`.
+    uint8_t* Map(VkResult& result);
+    void Unmap();
+    // The current mapping, null while unmapped.
     uint8_t* Bytes() const { return bytes_; }
 
 private:
@@ -28,7 +33,7 @@ private:
     VkBuffer buffer_ = VK_NULL_HANDLE;
     VkDeviceMemory memory_ = VK_NULL_HANDLE;
     VkDeviceSize allocated_ = 0;  // bytes counted against the memory budget
-    uint8_t* bytes_ = nullptr;    // the mapping, valid while the buffer lives
+    uint8_t* bytes_ = nullptr;    // the mapping from Map to Unmap, else null
 };
 
 }  // namespace Graphics

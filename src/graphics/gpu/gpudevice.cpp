@@ -8,6 +8,7 @@
 #include "graphics/core/exception.h"
 #include "graphics/gpu/gpubitmapcache.h"
 #include "graphics/gpu/gpushadercache.h"
+#include "graphics/gpu/gpuswapchain.h"
 #include "graphics/gpu/gpuvulkan.h"
 
 namespace Graphics {
@@ -180,8 +181,13 @@ std::shared_ptr<GpuBuffer> GpuDevice::CreateConstantBuffer(const void* data, uin
                                  &buffer);
     });
     if (r) GX_RAISE("Vulkan error");
+    if (!buffer) return buffer;
     // Written once here and never again: the buffer is immutable from now on.
-    if (buffer) std::memcpy(buffer->Bytes(), data, bytes);
+    uint8_t* bytesOut = buffer->Map(r);
+    if (CheckResult(r)) GX_RAISE("Vulkan error");
+    if (!bytesOut) return {};
+    std::memcpy(bytesOut, data, bytes);
+    buffer->Unmap();
     return buffer;
 }
 
@@ -289,6 +295,19 @@ std::shared_ptr<GpuPipeline> GpuDevice::CreatePipeline(const std::vector<uint32_
     return std::make_shared<GpuPipeline>(
         device_, pipeline,
         [](const GpuDeviceFunctions& f, VkDevice d, VkPipeline p) { f.vkDestroyPipeline(d, p, nullptr); });
+}
+
+std::shared_ptr<GpuSwapChain> GpuDevice::CreateSwapChainForWindow(
+    std::shared_ptr<Platform::X11Window> window) {
+    if (lost_) {
+        ReleaseDeviceObjects();
+        CreateDevice();
+    }
+    std::shared_ptr<GpuSwapChain> chain;
+    VkResult r = CheckResult(
+        GpuSwapChain::Create(device_, physical_, queueFamily_, std::move(window), &chain));
+    if (r) GX_RAISE("Vulkan error");
+    return chain;
 }
 
 void GpuDevice::SetRenderTarget(uint32_t slot, std::shared_ptr<GpuImage> image) {
@@ -434,17 +453,27 @@ void GpuDevice::Draw(uint32_t vertexCount) {
 }
 
 GXBitmapData GpuDevice::MapResource(const GpuStagingSurface& surface) {
-    if (lost_ || !MapBuffer(*surface.buffer)) return {nullptr, 0, 0};
-    return {surface.buffer->Bytes(), int32_t(surface.width * surface.pixelBytes),
-            int32_t(surface.rowPitch)};
+    uint8_t* bytes = MapBuffer(*surface.buffer);
+    if (!bytes) return {nullptr, 0, 0};
+    return {bytes, int32_t(surface.width * surface.pixelBytes), int32_t(surface.rowPitch)};
 }
 
-uint8_t* GpuDevice::MapBuffer(const GpuBuffer& buffer) {
+uint8_t* GpuDevice::MapBuffer(GpuBuffer& buffer) {
     if (lost_) return nullptr;
-    // The mapping is permanent and coherent; what remains is to let recorded work that
-    // reads or writes the buffer finish first.
+    // Recorded work that reads or writes the buffer finishes first; the memory is coherent,
+    // so nothing needs flushing either way.
     Flush();
-    return lost_ ? nullptr : buffer.Bytes();
+    if (lost_) return nullptr;
+    VkResult r;
+    uint8_t* bytes = buffer.Map(r);
+    if (CheckResult(r)) GX_RAISE("Vulkan error");
+    return lost_ ? nullptr : bytes;
+}
+
+void GpuDevice::UnmapResource(const GpuStagingSurface& surface) { UnmapResource(*surface.buffer); }
+
+void GpuDevice::UnmapResource(GpuBuffer& buffer) {
+    if (!lost_) buffer.Unmap();
 }
 
 void GpuDevice::CopyRect(const std::shared_ptr<GpuImage>& source, const GXIntRect* rect,
@@ -504,6 +533,52 @@ void GpuDevice::CopyRect(const std::shared_ptr<GpuImage>& source, uint32_t level
     device_->Retain(destination);
 }
 
+void GpuDevice::CopyResource(const std::shared_ptr<GpuImage>& source,
+                             const std::shared_ptr<GpuImage>& destination) {
+    const GpuImage::Description& from = source->Describe();
+    const GpuImage::Description& to = destination->Describe();
+    GXIntRect common{0, 0, int32_t(std::min(from.width, to.width)),
+                     int32_t(std::min(from.height, to.height))};
+    CopyRect(source, &common, destination, 0, nullptr);
+}
+
+void GpuDevice::CopyResource(const std::shared_ptr<GpuImage>& source,
+                             const std::shared_ptr<GpuSwapChain>& destination) {
+    if (lost_) return;
+    VkImage backBuffer = VK_NULL_HANDLE;
+    VkResult r = CheckResult(destination->AcquireBackBuffer(&backBuffer));
+    if (r) GX_RAISE("Vulkan error");
+    if (lost_ || !backBuffer) return;
+    VkCommandBuffer commands = Record();
+    if (!commands) return;
+    const GpuDeviceFunctions& fn = device_->Fn();
+    // The back buffer's old content is not kept: it goes from undefined to a copy target,
+    // then to what presenting wants.
+    device_->Transition(commands, backBuffer, 1, VK_IMAGE_LAYOUT_UNDEFINED,
+                        VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, VK_PIPELINE_STAGE_ALL_COMMANDS_BIT, 0,
+                        VK_PIPELINE_STAGE_TRANSFER_BIT, VK_ACCESS_TRANSFER_WRITE_BIT);
+    const GpuImage::Description& from = source->Describe();
+    VkExtent2D extent = destination->Extent();
+    VkExtent3D common{std::min(from.width, extent.width), std::min(from.height, extent.height), 1};
+    if (common.width < extent.width || common.height < extent.height) {
+        VkClearColorValue black{{0, 0, 0, 1}};
+        VkImageSubresourceRange all{VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
+        fn.vkCmdClearColorImage(commands, backBuffer, VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, &black,
+                                1, &all);
+        device_->Barrier(commands);
+    }
+    VkImageCopy region{};
+    region.srcSubresource = region.dstSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
+    region.extent = common;
+    fn.vkCmdCopyImage(commands, source->Handle(), VK_IMAGE_LAYOUT_GENERAL, backBuffer,
+                      VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, 1, &region);
+    device_->Transition(commands, backBuffer, 1, VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL,
+                        VK_IMAGE_LAYOUT_PRESENT_SRC_KHR, VK_PIPELINE_STAGE_TRANSFER_BIT,
+                        VK_ACCESS_TRANSFER_WRITE_BIT, VK_PIPELINE_STAGE_BOTTOM_OF_PIPE_BIT, 0);
+    device_->Retain(source);
+    device_->Retain(destination);
+}
+
 void GpuDevice::ColorFill(const std::shared_ptr<GpuImage>& image, const GXIntRect* rect,
                           const float color[4]) {
     if (lost_ || (rect && IsEmptyRect(*rect))) return;
@@ -545,13 +620,16 @@ void GpuDevice::Flush() {
     if (r) GX_RAISE("Vulkan error");
 }
 
-void GpuDevice::Present() {
+void GpuDevice::Present(GpuSwapChain* swapChain) {
+    Flush();
+    if (!lost_ && swapChain) {
+        VkResult r = CheckResult(swapChain->Present());
+        if (r) GX_RAISE("Vulkan error");
+    }
     if (lost_) {
         ReleaseDeviceObjects();
         CreateDevice();
-        return;
     }
-    Flush();
 }
 
 void GpuDevice::ReleaseDeviceObjects() {

@@ -12,10 +12,15 @@
 #include "graphics/gpu/gpushadercompiler.h"
 #include "gx.h"
 
+namespace Platform {
+class X11Window;
+}
+
 namespace Graphics {
 
 class GpuBitmapCache;
 class GpuShaderCache;
+class GpuSwapChain;
 class GpuVulkan;
 
 // A system-memory copy of an image region: what locks map, and the stage of every upload
@@ -68,6 +73,11 @@ public:
     std::shared_ptr<GpuPipeline> CreatePipeline(const std::vector<uint32_t>& vertexCode,
                                                 const std::vector<uint32_t>& pixelCode,
                                                 uint32_t renderTargets, bool fastComposition);
+    // A swap chain on the window, of its client size. A lost device is made anew first.
+    // Raises "Vulkan error" when the system cannot present to the window (no window-system
+    // extensions, a queue that cannot present there, no usable surface format).
+    std::shared_ptr<GpuSwapChain> CreateSwapChainForWindow(
+        std::shared_ptr<Platform::X11Window> window);
 
     // Pending bindings of the next draw; null, or anything while lost, clears the slot.
     void SetRenderTarget(uint32_t slot, std::shared_ptr<GpuImage> image);
@@ -87,7 +97,20 @@ public:
     // Null and 0 while lost.
     GXBitmapData MapResource(const GpuStagingSurface& surface);
     // The buffer's bytes, once recorded draws no longer read them (null while lost).
-    uint8_t* MapBuffer(const GpuBuffer& buffer);
+    uint8_t* MapBuffer(GpuBuffer& buffer);
+    // Ends a mapping; what was written is what the GPU reads from then on. Nothing while
+    // lost.
+    void UnmapResource(const GpuStagingSurface& surface);
+    void UnmapResource(GpuBuffer& buffer);
+    // Copies level 0 of the source into level 0 of the destination, over the area both
+    // have. Nothing while lost.
+    void CopyResource(const std::shared_ptr<GpuImage>& source,
+                      const std::shared_ptr<GpuImage>& destination);
+    // Copies the image into the swap chain's back buffer (acquired first when the frame
+    // has none yet); where the back buffer is larger than the image it is black. Nothing
+    // while lost or while the window has no area.
+    void CopyResource(const std::shared_ptr<GpuImage>& source,
+                      const std::shared_ptr<GpuSwapChain>& destination);
     // Copies `rect` (null: all of level 0) of the source to `point` (null: 0,0) of the
     // destination's `level`; an empty rectangle copies nothing. Nothing while lost.
     void CopyRect(const std::shared_ptr<GpuImage>& source, const GXIntRect* rect,
@@ -104,9 +127,11 @@ public:
                    const float color[4]);
     // Submits the recorded work.
     void Flush();
-    // Ends a frame: the recorded work is submitted; on a lost device every GPU object is
-    // released and the device made anew instead.
-    void Present();
+    // Ends a frame: the recorded work is submitted and the swap chain (when given) shows
+    // its back buffer; on a lost device (before or during the submit) every GPU object is
+    // released and the device made anew instead, and nothing is shown. A swap chain found
+    // out of date is re-made at its next acquire; a window gone raises "Vulkan error".
+    void Present(GpuSwapChain* swapChain = nullptr);
     // Releases the pending bindings, the caches and the GPU object of every resource.
     void ReleaseDeviceObjects();
 

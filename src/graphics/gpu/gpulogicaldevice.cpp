@@ -1,6 +1,7 @@
 #include "graphics/gpu/gpulogicaldevice.h"
 
 #include <cstring>
+#include <vector>
 
 namespace Graphics {
 
@@ -8,6 +9,18 @@ namespace {
 
 constexpr uint32_t DescriptorSetsPerPool = 256;
 constexpr VkDeviceSize EmptyBufferBytes = 256;
+
+bool OffersExtension(const GpuInstanceFunctions& fn, VkPhysicalDevice physical, const char* name) {
+    uint32_t count = 0;
+    if (fn.vkEnumerateDeviceExtensionProperties(physical, nullptr, &count, nullptr) != VK_SUCCESS)
+        return false;
+    std::vector<VkExtensionProperties> offered(count);
+    if (fn.vkEnumerateDeviceExtensionProperties(physical, nullptr, &count, offered.data()) < 0)
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (std::strcmp(offered[i].extensionName, name) == 0) return true;
+    return false;
+}
 
 }  // namespace
 
@@ -32,10 +45,15 @@ VkResult GpuLogicalDevice::Initialise(VkPhysicalDevice physical, uint32_t queueF
     queueInfo.pQueuePriorities = &priority;
     VkPhysicalDeviceVulkan13Features features13{VK_STRUCTURE_TYPE_PHYSICAL_DEVICE_VULKAN_1_3_FEATURES};
     features13.dynamicRendering = VK_TRUE;
+    canPresent_ = vulkan_->HasWindowSystem() &&
+                  OffersExtension(vi, physical, VK_KHR_SWAPCHAIN_EXTENSION_NAME);
+    const char* swapchain = VK_KHR_SWAPCHAIN_EXTENSION_NAME;
     VkDeviceCreateInfo info{VK_STRUCTURE_TYPE_DEVICE_CREATE_INFO};
     info.pNext = &features13;
     info.queueCreateInfoCount = 1;
     info.pQueueCreateInfos = &queueInfo;
+    info.enabledExtensionCount = canPresent_ ? 1 : 0;
+    info.ppEnabledExtensionNames = &swapchain;
     VkResult r = vi.vkCreateDevice(physical, &info, nullptr, &device_);
     if (r != VK_SUCCESS) {
         device_ = VK_NULL_HANDLE;
@@ -124,20 +142,17 @@ VkResult GpuLogicalDevice::CreateEmptyBindings() {
     // for its whole life, and is cleared to transparent.
     VkCommandBuffer commands;
     if ((r = Commands(&commands))) return r;
-    VkImageMemoryBarrier toGeneral{VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER};
-    toGeneral.dstAccessMask = VK_ACCESS_TRANSFER_WRITE_BIT;
-    toGeneral.oldLayout = VK_IMAGE_LAYOUT_UNDEFINED;
-    toGeneral.newLayout = VK_IMAGE_LAYOUT_GENERAL;
-    toGeneral.srcQueueFamilyIndex = toGeneral.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
-    toGeneral.image = emptyImage_;
-    toGeneral.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
-    fn_.vkCmdPipelineBarrier(commands, VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT,
-                             VK_PIPELINE_STAGE_TRANSFER_BIT, 0, 0, nullptr, 0, nullptr, 1,
-                             &toGeneral);
+    Transition(commands, emptyImage_, 1, VK_IMAGE_LAYOUT_UNDEFINED, VK_IMAGE_LAYOUT_GENERAL,
+               VK_PIPELINE_STAGE_TOP_OF_PIPE_BIT, 0, VK_PIPELINE_STAGE_TRANSFER_BIT,
+               VK_ACCESS_TRANSFER_WRITE_BIT);
     VkClearColorValue transparent{};
-    fn_.vkCmdClearColorImage(commands, emptyImage_, VK_IMAGE_LAYOUT_GENERAL, &transparent, 1,
-                             &toGeneral.subresourceRange);
+    VkImageSubresourceRange all{VK_IMAGE_ASPECT_COLOR_BIT, 0, 1, 0, 1};
+    fn_.vkCmdClearColorImage(commands, emptyImage_, VK_IMAGE_LAYOUT_GENERAL, &transparent, 1, &all);
     return Submit();
+}
+
+PFN_vkVoidFunction GpuLogicalDevice::GetDeviceFunction(const char* name) const {
+    return vulkan_->Functions().vkGetDeviceProcAddr(device_, name);
 }
 
 GpuLogicalDevice::~GpuLogicalDevice() {
@@ -219,6 +234,21 @@ void GpuLogicalDevice::Barrier(VkCommandBuffer commands) {
     fn_.vkCmdPipelineBarrier(commands, VK_PIPELINE_STAGE_ALL_COMMANDS_BIT,
                              VK_PIPELINE_STAGE_ALL_COMMANDS_BIT | VK_PIPELINE_STAGE_HOST_BIT, 0, 1,
                              &barrier, 0, nullptr, 0, nullptr);
+}
+
+void GpuLogicalDevice::Transition(VkCommandBuffer commands, VkImage image, uint32_t levels,
+                                  VkImageLayout from, VkImageLayout to, VkPipelineStageFlags source,
+                                  VkAccessFlags sourceAccess, VkPipelineStageFlags target,
+                                  VkAccessFlags targetAccess) const {
+    VkImageMemoryBarrier barrier{VK_STRUCTURE_TYPE_IMAGE_MEMORY_BARRIER};
+    barrier.srcAccessMask = sourceAccess;
+    barrier.dstAccessMask = targetAccess;
+    barrier.oldLayout = from;
+    barrier.newLayout = to;
+    barrier.srcQueueFamilyIndex = barrier.dstQueueFamilyIndex = VK_QUEUE_FAMILY_IGNORED;
+    barrier.image = image;
+    barrier.subresourceRange = {VK_IMAGE_ASPECT_COLOR_BIT, 0, levels, 0, 1};
+    fn_.vkCmdPipelineBarrier(commands, source, target, 0, 0, nullptr, 0, nullptr, 1, &barrier);
 }
 
 VkResult GpuLogicalDevice::AddDescriptorPool() {

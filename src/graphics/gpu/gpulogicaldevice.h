@@ -35,6 +35,13 @@ public:
 
     VkDevice Device() const { return device_; }
     const GpuDeviceFunctions& Fn() const { return fn_; }
+    VkQueue Queue() const { return queue_; }
+    const std::shared_ptr<GpuVulkan>& Vulkan() const { return vulkan_; }
+    // Whether swap chains can be made (VK_KHR_swapchain is enabled: the device offers it
+    // and the instance can make window surfaces).
+    bool CanPresent() const { return canPresent_; }
+    // A device-level entry point by name, null when the device has none.
+    PFN_vkVoidFunction GetDeviceFunction(const char* name) const;
     VkPipelineLayout PipelineLayout() const { return pipelineLayout_; }
     VkImageView EmptyView() const { return emptyView_; }
     VkSampler EmptySampler() const { return emptySampler_; }
@@ -54,6 +61,11 @@ public:
     bool HasPendingCommands() const { return recording_; }
     // Makes everything recorded before visible to everything recorded after, host included.
     void Barrier(VkCommandBuffer commands);
+    // Records the move of `image`'s first `levels` levels from one layout to another, after
+    // the `source` stages' `sourceAccess` and before the `target` stages' `targetAccess`.
+    void Transition(VkCommandBuffer commands, VkImage image, uint32_t levels, VkImageLayout from,
+                    VkImageLayout to, VkPipelineStageFlags source, VkAccessFlags sourceAccess,
+                    VkPipelineStageFlags target, VkAccessFlags targetAccess) const;
     // Keeps `object` alive until the recorded work that uses it has finished.
     void Retain(std::shared_ptr<const void> object) { retained_.push_back(std::move(object)); }
     // A descriptor set of the shared layout, valid until the next submit.
@@ -73,6 +85,7 @@ private:
     GpuDeviceFunctions fn_;                    // entry points of device_
     VkPhysicalDeviceMemoryProperties memoryProperties_{};
     VkQueue queue_ = VK_NULL_HANDLE;
+    bool canPresent_ = false;                  // VK_KHR_swapchain is enabled
     VkCommandPool commandPool_ = VK_NULL_HANDLE;
     VkCommandBuffer commands_ = VK_NULL_HANDLE;
     VkFence fence_ = VK_NULL_HANDLE;           // signalled when a submit finished

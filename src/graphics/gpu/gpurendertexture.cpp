@@ -26,6 +26,7 @@ GXBitmapData GpuRenderTexture::Lock(const GXIntRect* rect, uint32_t mode) {
 
 void GpuRenderTexture::Unlock() {
     LockEnd end(*this);
+    if (staging_) Device()->UnmapResource(*staging_);
     if (staging_ && image_ && (lockMode_ & LockMode::Write)) {
         GXIntPoint at{lockedRect_.left, lockedRect_.top};
         Device()->CopyRect(staging_, nullptr, image_, 0, &at);

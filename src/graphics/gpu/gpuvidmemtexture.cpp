@@ -39,6 +39,7 @@ GXBitmapData GpuVidMemTexture::Lock(const GXIntRect* origin, uint32_t mode) {
 void GpuVidMemTexture::Unlock() {
     LockEnd end(*this);
     if (staging_ && image_ && (lockMode_ & LockMode::Write)) UploadMipChain();
+    if (staging_) Device()->UnmapResource(*staging_);
 }
 
 void GpuVidMemTexture::UploadMipChain() {
@@ -62,6 +63,7 @@ void GpuVidMemTexture::UploadMipChain() {
             const uint8_t* bottom = 2 * y + 1 < above->height ? top + from.stride : top;
             halve(top, bottom, static_cast<uint8_t*>(to.data) + size_t(y) * to.stride, sourceWidth);
         }
+        if (above != staging_) device.UnmapResource(*above);
         device.CopyRect(below, nullptr, image_, level, nullptr);
         above = std::move(below);
     }

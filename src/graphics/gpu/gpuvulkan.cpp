@@ -2,7 +2,34 @@
 
 #include <dlfcn.h>
 
+#include <cstring>
+#include <vector>
+
 namespace Graphics {
+
+namespace {
+
+// The instance extensions that present to X11 windows, when the loader offers both: a
+// machine without them still draws off-screen.
+std::vector<const char*> WindowSystemExtensions(PFN_vkGetInstanceProcAddr getInstanceProcAddr) {
+    auto enumerate = reinterpret_cast<PFN_vkEnumerateInstanceExtensionProperties>(
+        getInstanceProcAddr(VK_NULL_HANDLE, "vkEnumerateInstanceExtensionProperties"));
+    uint32_t count = 0;
+    if (!enumerate || enumerate(nullptr, &count, nullptr) != VK_SUCCESS) return {};
+    std::vector<VkExtensionProperties> offered(count);
+    if (enumerate(nullptr, &count, offered.data()) < 0) return {};
+    offered.resize(count);
+    std::vector<const char*> wanted = {VK_KHR_SURFACE_EXTENSION_NAME, "VK_KHR_xlib_surface"};
+    for (const char* name : wanted) {
+        bool found = false;
+        for (const VkExtensionProperties& extension : offered)
+            found = found || std::strcmp(extension.extensionName, name) == 0;
+        if (!found) return {};
+    }
+    return wanted;
+}
+
+}  // namespace
 
 std::shared_ptr<GpuVulkan> GpuVulkan::Load() {
     std::shared_ptr<GpuVulkan> vulkan(new GpuVulkan());
@@ -23,8 +50,11 @@ std::shared_ptr<GpuVulkan> GpuVulkan::Load() {
     VkApplicationInfo application{VK_STRUCTURE_TYPE_APPLICATION_INFO};
     application.pEngineName = "libgx";
     application.apiVersion = VK_API_VERSION_1_3;
+    std::vector<const char*> extensions = WindowSystemExtensions(getInstanceProcAddr);
     VkInstanceCreateInfo info{VK_STRUCTURE_TYPE_INSTANCE_CREATE_INFO};
     info.pApplicationInfo = &application;
+    info.enabledExtensionCount = uint32_t(extensions.size());
+    info.ppEnabledExtensionNames = extensions.data();
     if (createInstance(&info, nullptr, &vulkan->instance_) != VK_SUCCESS) {
         vulkan->instance_ = VK_NULL_HANDLE;
         return {};
@@ -37,7 +67,13 @@ std::shared_ptr<GpuVulkan> GpuVulkan::Load() {
     GX_VULKAN_INSTANCE_FUNCTIONS(GX_VULKAN_FETCH)
 #undef GX_VULKAN_FETCH
     if (!complete) return {};
+    vulkan->getInstanceProcAddr_ = getInstanceProcAddr;
+    vulkan->windowSystem_ = !extensions.empty();
     return vulkan;
+}
+
+PFN_vkVoidFunction GpuVulkan::GetInstanceFunction(const char* name) const {
+    return getInstanceProcAddr_(instance_, name);
 }
 
 GpuVulkan::~GpuVulkan() {

@@ -18,6 +18,7 @@ namespace Graphics {
     X(vkGetPhysicalDeviceQueueFamilyProperties)                                              \
     X(vkGetPhysicalDeviceMemoryProperties)                                                   \
     X(vkCreateDevice)                                                                        \
+    X(vkEnumerateDeviceExtensionProperties)                                                  \
     X(vkGetDeviceProcAddr)
 
 // Entry points fetched through vkGetDeviceProcAddr for each logical device.
@@ -104,6 +105,11 @@ public:
 
     VkInstance Instance() const { return instance_; }
     const GpuInstanceFunctions& Functions() const { return functions_; }
+    // Whether the instance can make surfaces on X11 windows (VK_KHR_surface and
+    // VK_KHR_xlib_surface were offered, so they are enabled).
+    bool HasWindowSystem() const { return windowSystem_; }
+    // An instance-level entry point by name, null when the instance has none.
+    PFN_vkVoidFunction GetInstanceFunction(const char* name) const;
     // The device-level table of `device`: every entry fetched, or false when one is missing.
     bool LoadDeviceFunctions(VkDevice device, GpuDeviceFunctions& out) const;
 
@@ -113,6 +119,8 @@ private:
     void* library_ = nullptr;             // dlopen handle of libvulkan.so.1, never closed
     VkInstance instance_ = VK_NULL_HANDLE;  // made at Load, destroyed last
     GpuInstanceFunctions functions_;       // fetched for instance_
+    PFN_vkGetInstanceProcAddr getInstanceProcAddr_ = nullptr;  // the loader's
+    bool windowSystem_ = false;            // the X11 surface extensions are enabled
 };
 
 }  // namespace Graphics
