@@ -4,7 +4,7 @@
 //
 //   - SmallShapes: 1,000 calls per iteration of FillRect (stroke adjustment off, so that
 //     each is scanned), FillEllipse or StrokeLine (3 px wide), each shape about 12 px,
-//     with a solid or a linear-gradient brush.
+//     with a solid, a linear-gradient or a radial-gradient brush.
 //   - ReducedBitmap: a 2000 x 2000 image drawn at 0.1x with box pre-reduction, one draw
 //     per iteration, beside the same draw sampled bilinearly without the reduction.
 #include <benchmark/benchmark.h>
@@ -53,19 +53,25 @@ private:
 };
 
 enum Shape : int64_t { kRect, kEllipse, kLine };
+enum Paint : int64_t { kSolid, kLinear, kRadial };
 
 void BM_SmallShapes(benchmark::State& state) {
     const auto shape = Shape(state.range(0));
-    const bool gradient = state.range(1) != 0;
+    const auto paint = Paint(state.range(1));
     Page page(512);
     GXRenderTargetRec_* target = page.Target();
     CHECK(GXRenderTargetSetStrokeAdjustment(target, 0));
     GXBrushRec_* brush = nullptr;
     GXGradientRec_* ramp = nullptr;
-    if (gradient) {
-        const GXGradientStop stops[2] = {{0, 0xFFE03020u}, {1, 0xFF2040E0u}};
+    const GXGradientStop stops[2] = {{0, 0xFFE03020u}, {1, 0xFF2040E0u}};
+    if (paint == kLinear) {
         const GXLinearGradientDesc desc{stops, 2, 0, 0, 512, 300, 1, 1, {0, 0}, 0};
         CHECK(GXCreateGradientLinear(&desc, &ramp));
+    } else if (paint == kRadial) {
+        const GXRadialGradientDesc desc{stops, 2, 200, 180, 10, 260, 300, 280, 1, 1, {0, 0}, 0};
+        CHECK(GXCreateGradientRadial(&desc, &ramp));
+    }
+    if (ramp) {
         CHECK(GXCreateBrushGradient(ramp, 1.0f, nullptr, &brush));
     } else {
         CHECK(GXCreateBrushSolidARGB(0xC0208040u, &brush));
@@ -111,8 +117,8 @@ void BM_ReducedBitmap(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_SmallShapes)
-    ->ArgNames({"shape", "gradient"})
-    ->ArgsProduct({{kRect, kEllipse, kLine}, {0, 1}})
+    ->ArgNames({"shape", "paint"})
+    ->ArgsProduct({{kRect, kEllipse, kLine}, {kSolid, kLinear, kRadial}})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReducedBitmap)
     ->ArgName("sampling")

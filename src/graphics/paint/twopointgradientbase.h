@@ -13,6 +13,8 @@ namespace Graphics {
 class TwoPointGradientBase : public GradientBase {
 public:
     const GradientStopCollection& GetStops() const { return *stops_; }
+    // The same collection shared, for caches that must know it by identity.
+    std::shared_ptr<const GradientStopCollection> ShareStops() const { return stops_; }
     const GXPoint& GetP0() const { return p0_; }
     const GXPoint& GetP1() const { return p1_; }
     bool ExtendsStart() const { return extendStart_ != 0; }

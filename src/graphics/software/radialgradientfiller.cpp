@@ -6,6 +6,7 @@
 #include "graphics/geometry/matrix.h"
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swgradientcolorsource.h"
+#include "graphics/software/swgradientstoptablecache.h"
 
 namespace Graphics {
 
@@ -31,7 +32,7 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
       stops_(gradient_->GetStops().Stops().data()),
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(opacityWeight),
-      table_(stops_, stopCount_, opacityWeight_),
+      table_(SwGradientStopTableCache::Find(gradient_->ShareStops(), opacityWeight_)),
       constant_(1) {
     GXMatrix deviceToGradient;
     const GXPoint c0 = gradient_->GetP0(), c1 = gradient_->GetP1();
@@ -141,7 +142,7 @@ void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* 
     for (int32_t first = 0; first < count; first += kChunk) {
         const int32_t n = std::min(kChunk, count - first);
         SolveSpan(px, py, first, n, s);
-        table_.ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor);
+        table_->ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor);
     }
 }
 

@@ -69,8 +69,8 @@ private:
     const GradientStop* stops_;  // the searchable stops
     size_t stopCount_;           // >= 1 unless constant_
     uint32_t opacityWeight_;     // 1..256
-    SwGradientStopTable table_;  // stops_ prepared for lookup
-    uint8_t constant_;           // non-zero: every pixel is background_
+    std::shared_ptr<SwGradientStopTable> table_;  // stops_ prepared for lookup, never null
+    uint8_t constant_;                            // non-zero: every pixel is background_
 };
 
 }  // namespace Graphics

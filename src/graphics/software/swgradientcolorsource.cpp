@@ -13,6 +13,7 @@
 #include "graphics/software/swlineargradientcolorsource.h"
 #include "graphics/software/swpixel.h"
 #include "graphics/software/swradialgradientcolorsource.h"
+#include "graphics/software/swrecordpool.h"
 #include "graphics/software/swtrimeshgradientrenderer.h"
 
 namespace Graphics {
@@ -23,10 +24,10 @@ std::shared_ptr<SwColorSource> SwGradientColorSource::Factory(
     const GXMatrix gradientToDevice = MultiplyMatrix(brushMatrix, deviceMatrix);
     switch (gradient->GetType()) {
         case GradientKind::Linear:
-            return std::make_shared<SwLinearGradientColorSource>(
+            return MakePooled<SwLinearGradientColorSource>(
                 std::static_pointer_cast<LinearGradient>(gradient), gradientToDevice, opacity);
         case GradientKind::Radial:
-            return std::make_shared<SwRadialGradientColorSource>(
+            return MakePooled<SwRadialGradientColorSource>(
                 std::static_pointer_cast<RadialGradient>(gradient), gradientToDevice, opacity);
         case GradientKind::TriMesh: {
             // The mesh is drawn once into a bitmap over the device rectangle, which is then
@@ -34,7 +35,7 @@ std::shared_ptr<SwColorSource> SwGradientColorSource::Factory(
             auto mesh = SwTriMeshGradientRenderer::Render(
                 static_cast<const TriMeshGradient&>(*gradient), gradientToDevice, deviceRect);
             const GXMatrix placement{1, 0, 0, 1, float(deviceRect.left), float(deviceRect.top)};
-            return std::make_shared<SwBitmapColorSource>(std::move(mesh), placement, opacity);
+            return MakePooled<SwBitmapColorSource>(std::move(mesh), placement, opacity);
         }
     }
     GX_RAISE("Not implemented");

@@ -27,8 +27,8 @@ public:
         uint32_t color;  // the pixel when colors is null (before the first or past the last stop)
     };
 
-    // `stops`: `count` searchable stops, offsets non-decreasing; they must outlive the
-    // table. Color() needs count >= 1. `opacityWeight`: 1..256.
+    // `stops`: `count` searchable stops, offsets non-decreasing; they must outlive every
+    // use of the table. Color() needs count >= 1. `opacityWeight`: 1..256.
     SwGradientStopTable(const GradientStop* stops, size_t count, uint32_t opacityWeight);
 
     // A cursor that holds no interval: the first Color() call searches.

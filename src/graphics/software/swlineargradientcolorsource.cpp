@@ -5,6 +5,7 @@
 
 #include "graphics/geometry/matrix.h"
 #include "graphics/software/swgradientcolorsource.h"
+#include "graphics/software/swgradientstoptablecache.h"
 
 namespace Graphics {
 
@@ -15,7 +16,7 @@ SwLinearGradientColorSource::SwLinearGradientColorSource(std::shared_ptr<LinearG
       stops_(gradient_->GetStops().Stops().data()),
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(OpacityWeight(opacity)),
-      table_(stops_, stopCount_, opacityWeight_),
+      table_(SwGradientStopTableCache::Find(gradient_->ShareStops(), opacityWeight_)),
       startColor_(0),
       endColor_(0),
       background_(0),
@@ -77,7 +78,7 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
     for (int32_t first = 0; first < count; first += kChunk) {
         const int32_t n = std::min(kChunk, count - first);
         for (int32_t i = 0; i < n; ++i) t[i] = t0 + float(first + i) * dtdx_;
-        table_.ColorSpan(t, n, startColor_, startColor_, endColor_, out + first, cursor);
+        table_->ColorSpan(t, n, startColor_, startColor_, endColor_, out + first, cursor);
     }
 }
 

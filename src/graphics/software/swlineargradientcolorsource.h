@@ -22,11 +22,11 @@ public:
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
 
 private:
-    std::shared_ptr<LinearGradient> gradient_;  // keeps the stop table alive
-    const GradientStop* stops_;                 // the searchable stops of the gradient
-    size_t stopCount_;                          // >= 1 unless constant_
-    uint32_t opacityWeight_;                    // 1..256
-    SwGradientStopTable table_;                 // stops_ prepared for lookup
+    std::shared_ptr<LinearGradient> gradient_;    // keeps the stop table alive
+    const GradientStop* stops_;                   // the searchable stops of the gradient
+    size_t stopCount_;                            // >= 1 unless constant_
+    uint32_t opacityWeight_;                      // 1..256
+    std::shared_ptr<SwGradientStopTable> table_;  // stops_ prepared for lookup, never null
     uint32_t startColor_;  // premultiplied pixel for t < 0: stop colour at 0, or background
     uint32_t endColor_;    // premultiplied pixel for t > 1: stop colour at 1, or background
     uint32_t background_;  // premultiplied background with opacity; 0 without one

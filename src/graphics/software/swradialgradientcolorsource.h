@@ -12,15 +12,14 @@ class SwRadialGradientColorSource : public SwColorSource {
 public:
     SwRadialGradientColorSource(std::shared_ptr<RadialGradient> gradient,
                                 const GXMatrix& gradientToDevice, float opacity)
-        : filler_(std::make_shared<RadialGradientFiller>(std::move(gradient), gradientToDevice,
-                                                         OpacityWeight(opacity))) {}
+        : filler_(std::move(gradient), gradientToDevice, OpacityWeight(opacity)) {}
 
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override {
-        filler_->Fill(x0, x1 - x0, y, out);
+        filler_.Fill(x0, x1 - x0, y, out);
     }
 
 private:
-    std::shared_ptr<RadialGradientFiller> filler_;  // never null
+    RadialGradientFiller filler_;
 };
 
 }  // namespace Graphics
