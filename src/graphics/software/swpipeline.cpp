@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "graphics/core/exception.h"
 #include "graphics/bitmap/bitmapbase.h"
+#include "graphics/core/exception.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/raster/coveragebuffer.h"
 #include "graphics/raster/rasterizer.h"
@@ -17,6 +17,7 @@
 #include "graphics/software/swcoveragemask.h"
 #include "graphics/software/swgetbackdropcolorop.h"
 #include "graphics/software/swlayercompositeop.h"
+#include "graphics/software/swpixel.h"
 #include "graphics/software/swrecordpool.h"
 #include "graphics/software/swsoftmask.h"
 #include "graphics/software/swsoftopacitymaskop.h"
@@ -211,6 +212,9 @@ void SwPipeLine::Execute() {
 }
 
 void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
+    // A colour of alpha 0 leaves the target as it is under the direct path.
+    if (solidNormalPixel_ && SwAlpha(*solidNormalPixel_) == 0) return;
+    const auto maskRow = SwSolidCompositeNormalOp::kCompositeMaskRowForms.Active();
     WithTargetLocked([&](std::shared_ptr<SwPipeLine>) {
         for (size_t i = 0; i < count; ++i) {
             const SwCoverageMask& mask = *masks[i].mask;
@@ -218,6 +222,23 @@ void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
             if (x + mask.box.right <= clipX0_ || x + mask.box.left >= clipX1_ ||
                 y + mask.box.bottom <= clipY0_ || y + mask.box.top >= clipY1_)
                 continue;
+            // Whole rows keep each span's split into four-wide groups and single pixels only
+            // where the clip cuts no span short.
+            if (solidNormalPixel_ && !mask.coverage.empty() && x + mask.box.left >= clipX0_ &&
+                x + mask.box.right <= clipX1_) {
+                const int32_t width = mask.box.right - mask.box.left;
+                const int32_t top = std::max(y + mask.box.top, clipY0_);
+                const int32_t bottom = std::min(y + mask.box.bottom, clipY1_);
+                for (int32_t row = top; row < bottom; ++row) {
+                    const size_t offset = size_t((row - y - mask.box.top) * width);
+                    auto* pixels =
+                        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(state_.targetLock.data) +
+                                                    ptrdiff_t(row) * state_.targetLock.stride);
+                    maskRow(pixels + x + mask.box.left, *solidNormalPixel_,
+                            mask.coverage.data() + offset, mask.lone.data() + offset, width);
+                }
+                continue;
+            }
             for (const SwCoverageSpan& span : mask.spans) {
                 const int32_t row = y + span.y;
                 if (row < clipY0_ || row >= clipY1_) continue;
@@ -226,9 +247,9 @@ void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
                 if (x0 >= x1) continue;
                 if (solidNormalPixel_) {
                     // What the target's operation and the compositor do, without the calls.
-                    auto* pixels = reinterpret_cast<uint32_t*>(
-                        static_cast<uint8_t*>(state_.targetLock.data) +
-                        ptrdiff_t(row) * state_.targetLock.stride);
+                    auto* pixels =
+                        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(state_.targetLock.data) +
+                                                    ptrdiff_t(row) * state_.targetLock.stride);
                     SwSolidCompositeNormalOp::CompositeRow(pixels + x0, *solidNormalPixel_,
                                                            span.coverage, x1 - x0);
                 } else {

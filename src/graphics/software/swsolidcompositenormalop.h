@@ -33,11 +33,23 @@ public:
     static void CompositeRowScalar(uint32_t* target, uint32_t pixel, uint8_t coverage,
                                    int32_t count);
     // Four and eight pixels per step, the narrower forms taking the remainder.
-    static void CompositeRowSSE2(uint32_t* target, uint32_t pixel, uint8_t coverage,
-                                 int32_t count);
-    static void CompositeRowAVX2(uint32_t* target, uint32_t pixel, uint8_t coverage,
-                                 int32_t count);
+    static void CompositeRowSSE2(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
+    static void CompositeRowAVX2(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
     static const SimdKernel<RowProc> kCompositeRowForms;
+
+    // A row of a coverage mask: pixel i at coverage[i] (0 leaves it as it is), composited
+    // one at a time where lone[i] is 0xFF and in a four-wide group where it is 0, which
+    // gives bit for bit what CompositeRow gives on each span of the row. The colour's alpha
+    // must not be 0 (CompositeRow leaves the target as it is then).
+    using MaskRowProc = void (*)(uint32_t* target, uint32_t pixel, const uint8_t* coverage,
+                                 const uint8_t* lone, int32_t count);
+    static void CompositeMaskRowScalar(uint32_t* target, uint32_t pixel, const uint8_t* coverage,
+                                       const uint8_t* lone, int32_t count);
+    static void CompositeMaskRowSSE2(uint32_t* target, uint32_t pixel, const uint8_t* coverage,
+                                     const uint8_t* lone, int32_t count);
+    static void CompositeMaskRowAVX2(uint32_t* target, uint32_t pixel, const uint8_t* coverage,
+                                     const uint8_t* lone, int32_t count);
+    static const SimdKernel<MaskRowProc> kCompositeMaskRowForms;
 
 private:
     uint32_t pixel_;  // premultiplied 0xAARRGGBB source colour
