@@ -10,9 +10,9 @@
 #include "graphics/software/shapefillerop.h"
 #include "graphics/software/swbasiccompositenormalsse2op.h"
 #include "graphics/software/swbasiccompositeop.h"
-#include "graphics/software/swcoveragemask.h"
 #include "graphics/software/swblend.h"
 #include "graphics/software/swcoveragecompositenormalop.h"
+#include "graphics/software/swcoveragemask.h"
 #include "graphics/software/swpixel.h"
 #include "graphics/software/swsolidcompositenormalop.h"
 #include "graphics/software/swsourceshapeop.h"
@@ -372,26 +372,29 @@ TEST(SwSolidCompositeNormalOp, MaskRowsEqualTheirSpansCompositedOneByOne) {
             mask.box.left = std::min<int32_t>(mask.box.left, span.x0);
         mask.BuildRows();
         ASSERT_FALSE(mask.coverage.empty());
-        const int32_t width = mask.box.right - mask.box.left;
+        // Rows end at the box or, half the time, run on over their padding.
+        const int32_t width = trial % 2 ? mask.rowStride : mask.box.right - mask.box.left;
         const uint32_t pixel = trial % 4 == 0 ? 0xFF000000u | (random() & 0xFFFFFFu)
                                               : RandomPremultiplied(random) | 0x01000000u;
-        std::vector<uint32_t> original(size_t(31 * rows));
+        std::vector<uint32_t> original(size_t(34 * rows));
         for (uint32_t& value : original) {
             const uint32_t kind = random() % 3;
-            value = kind == 0 ? uint32_t(random()) & 0x00FFFFFFu
-                    : kind == 1 ? uint32_t(random()) : RandomPremultiplied(random);
+            value = kind == 0   ? uint32_t(random()) & 0x00FFFFFFu
+                    : kind == 1 ? uint32_t(random())
+                                : RandomPremultiplied(random);
         }
         ForEachVectorLevel([&](SimdLevel level) {
             std::vector<uint32_t> spans = original;
             for (const SwCoverageSpan& span : mask.spans)
                 SwSolidCompositeNormalOp::kCompositeRowForms.For(level)(
-                    spans.data() + span.y * 31 + span.x0, pixel, span.coverage, span.x1 - span.x0);
+                    spans.data() + span.y * 34 + span.x0, pixel, span.coverage, span.x1 - span.x0);
             for (SimdLevel rowLevel : {SimdLevel::kScalar, level}) {
                 std::vector<uint32_t> whole = original;
                 for (int32_t y = 0; y < rows; ++y)
                     SwSolidCompositeNormalOp::kCompositeMaskRowForms.For(rowLevel)(
-                        whole.data() + y * 31 + mask.box.left, pixel,
-                        mask.coverage.data() + y * width, mask.lone.data() + y * width, width);
+                        whole.data() + y * 34 + mask.box.left, pixel,
+                        mask.coverage.data() + y * mask.rowStride,
+                        mask.lone.data() + y * mask.rowStride, width);
                 ASSERT_EQ(whole, spans) << "trial " << trial;
             }
         });

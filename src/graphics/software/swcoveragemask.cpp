@@ -10,10 +10,11 @@ void SwCoverageMask::BuildRows() {
     lone.clear();
     const int32_t width = box.right - box.left, height = box.bottom - box.top;
     if (spans.empty() || width * height > kMaxRowPixels) return;
-    coverage.assign(size_t(width * height), 0);
+    rowStride = (width + 3) & ~3;
+    coverage.assign(size_t(rowStride * height), 0);
     lone.assign(coverage.size(), 0);
     for (const SwCoverageSpan& span : spans) {
-        const size_t first = size_t((span.y - box.top) * width + (span.x0 - box.left));
+        const size_t first = size_t((span.y - box.top) * rowStride + (span.x0 - box.left));
         const int32_t count = span.x1 - span.x0, groups = count & ~3;
         for (int32_t i = 0; i < count; ++i) {
             if (coverage[first + size_t(i)] != 0) {

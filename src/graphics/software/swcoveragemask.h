@@ -28,8 +28,11 @@ struct SwCoverageMask {
     // where a pixel lies past the last four-wide group of its span: those composite one at a
     // time, and marking them keeps a row's result that of its spans drawn one by one. Both
     // are empty where the mask is too large to pay for them.
+    // Rows are `rowStride` bytes apart: the box width rounded up to four, padded with
+    // coverage 0, so that where the target has room a row composites in four-wide steps only.
     std::vector<uint8_t> coverage;
     std::vector<uint8_t> lone;
+    int32_t rowStride = 0;
 
     // Fills `coverage` and `lone` from the spans (small masks only).
     void BuildRows();

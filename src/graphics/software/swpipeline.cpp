@@ -226,16 +226,20 @@ void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
             // where the clip cuts no span short.
             if (solidNormalPixel_ && !mask.coverage.empty() && x + mask.box.left >= clipX0_ &&
                 x + mask.box.right <= clipX1_) {
-                const int32_t width = mask.box.right - mask.box.left;
+                const int32_t left = x + mask.box.left;
+                // The padding composites as it is where it lies inside the clip too.
+                const int32_t width = left + mask.rowStride <= clipX1_
+                                          ? mask.rowStride
+                                          : mask.box.right - mask.box.left;
                 const int32_t top = std::max(y + mask.box.top, clipY0_);
                 const int32_t bottom = std::min(y + mask.box.bottom, clipY1_);
                 for (int32_t row = top; row < bottom; ++row) {
-                    const size_t offset = size_t((row - y - mask.box.top) * width);
+                    const size_t offset = size_t((row - y - mask.box.top) * mask.rowStride);
                     auto* pixels =
                         reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(state_.targetLock.data) +
                                                     ptrdiff_t(row) * state_.targetLock.stride);
-                    maskRow(pixels + x + mask.box.left, *solidNormalPixel_,
-                            mask.coverage.data() + offset, mask.lone.data() + offset, width);
+                    maskRow(pixels + left, *solidNormalPixel_, mask.coverage.data() + offset,
+                            mask.lone.data() + offset, width);
                 }
                 continue;
             }
