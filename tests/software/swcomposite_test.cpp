@@ -390,11 +390,9 @@ TEST(SwSolidCompositeNormalOp, MaskRowsEqualTheirSpansCompositedOneByOne) {
                     spans.data() + span.y * 34 + span.x0, pixel, span.coverage, span.x1 - span.x0);
             for (SimdLevel rowLevel : {SimdLevel::kScalar, level}) {
                 std::vector<uint32_t> whole = original;
-                for (int32_t y = 0; y < rows; ++y)
-                    SwSolidCompositeNormalOp::kCompositeMaskRowForms.For(rowLevel)(
-                        whole.data() + y * 34 + mask.box.left, pixel,
-                        mask.coverage.data() + y * mask.rowStride,
-                        mask.lone.data() + y * mask.rowStride, width);
+                SwSolidCompositeNormalOp::kCompositeMaskForms.For(rowLevel)(
+                    reinterpret_cast<uint8_t*>(whole.data() + mask.box.left), 34 * 4, pixel,
+                    mask.coverage.data(), mask.lone.data(), mask.rowStride, width, rows);
                 ASSERT_EQ(whole, spans) << "trial " << trial;
             }
         });

@@ -214,7 +214,7 @@ void SwPipeLine::Execute() {
 void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
     // A colour of alpha 0 leaves the target as it is under the direct path.
     if (solidNormalPixel_ && SwAlpha(*solidNormalPixel_) == 0) return;
-    const auto maskRow = SwSolidCompositeNormalOp::kCompositeMaskRowForms.Active();
+    const auto maskRows = SwSolidCompositeNormalOp::kCompositeMaskForms.Active();
     WithTargetLocked([&](std::shared_ptr<SwPipeLine>) {
         for (size_t i = 0; i < count; ++i) {
             const SwCoverageMask& mask = *masks[i].mask;
@@ -233,14 +233,12 @@ void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
                                           : mask.box.right - mask.box.left;
                 const int32_t top = std::max(y + mask.box.top, clipY0_);
                 const int32_t bottom = std::min(y + mask.box.bottom, clipY1_);
-                for (int32_t row = top; row < bottom; ++row) {
-                    const size_t offset = size_t((row - y - mask.box.top) * mask.rowStride);
-                    auto* pixels =
-                        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(state_.targetLock.data) +
-                                                    ptrdiff_t(row) * state_.targetLock.stride);
-                    maskRow(pixels + left, *solidNormalPixel_, mask.coverage.data() + offset,
-                            mask.lone.data() + offset, width);
-                }
+                const size_t offset = size_t((top - y - mask.box.top) * mask.rowStride);
+                maskRows(static_cast<uint8_t*>(state_.targetLock.data) +
+                             ptrdiff_t(top) * state_.targetLock.stride + 4 * ptrdiff_t(left),
+                         state_.targetLock.stride, *solidNormalPixel_,
+                         mask.coverage.data() + offset, mask.lone.data() + offset, mask.rowStride,
+                         width, bottom - top);
                 continue;
             }
             for (const SwCoverageSpan& span : mask.spans) {
