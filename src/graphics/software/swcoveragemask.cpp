@@ -8,6 +8,7 @@ void SwCoverageMask::BuildRows() {
     constexpr int32_t kMaxRowPixels = 64 * 64;
     coverage.clear();
     lone.clear();
+    rowStride = 0;
     const int32_t width = box.right - box.left, height = box.bottom - box.top;
     if (spans.empty() || width * height > kMaxRowPixels) return;
     rowStride = (width + 3) & ~3;

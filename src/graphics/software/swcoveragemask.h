@@ -23,13 +23,13 @@ struct SwCoverageSpan {
 struct SwCoverageMask {
     std::vector<SwCoverageSpan> spans;
     GXIntRect box{0, 0, 0, 0};  // the pixels the spans cover, relative to the origin pixel
-    // The same coverage as whole rows of the box (width x height bytes, 0 between spans), so
-    // that a small mask composites a row per step instead of a span per step. `lone` is 0xFF
-    // where a pixel lies past the last four-wide group of its span: those composite one at a
-    // time, and marking them keeps a row's result that of its spans drawn one by one. Both
-    // are empty where the mask is too large to pay for them.
-    // Rows are `rowStride` bytes apart: the box width rounded up to four, padded with
-    // coverage 0, so that where the target has room a row composites in four-wide steps only.
+    // The same coverage as whole rows of the box, so that a small mask composites a row per
+    // step instead of a span per step: `rowStride` bytes a row, the box width rounded up to
+    // four and padded with coverage 0 (a pixel left as it is), so that where the target has
+    // room a row composites in four-wide steps only. `lone` is 0xFF where a pixel lies past
+    // the last four-wide group of its span: those composite one at a time, and marking them
+    // keeps a row's result that of its spans drawn one by one. Both are empty where the mask
+    // is too large to pay for them or its spans overlap.
     std::vector<uint8_t> coverage;
     std::vector<uint8_t> lone;
     int32_t rowStride = 0;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "graphics/bitmap/bitmapbase.h"
 #include "graphics/core/exception.h"
+#include "graphics/bitmap/bitmapbase.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/raster/coveragebuffer.h"
 #include "graphics/raster/rasterizer.h"
@@ -249,9 +249,9 @@ void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
                 if (x0 >= x1) continue;
                 if (solidNormalPixel_) {
                     // What the target's operation and the compositor do, without the calls.
-                    auto* pixels =
-                        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(state_.targetLock.data) +
-                                                    ptrdiff_t(row) * state_.targetLock.stride);
+                    auto* pixels = reinterpret_cast<uint32_t*>(
+                        static_cast<uint8_t*>(state_.targetLock.data) +
+                        ptrdiff_t(row) * state_.targetLock.stride);
                     SwSolidCompositeNormalOp::CompositeRow(pixels + x0, *solidNormalPixel_,
                                                            span.coverage, x1 - x0);
                 } else {

@@ -33,8 +33,10 @@ public:
     static void CompositeRowScalar(uint32_t* target, uint32_t pixel, uint8_t coverage,
                                    int32_t count);
     // Four and eight pixels per step, the narrower forms taking the remainder.
-    static void CompositeRowSSE2(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
-    static void CompositeRowAVX2(uint32_t* target, uint32_t pixel, uint8_t coverage, int32_t count);
+    static void CompositeRowSSE2(uint32_t* target, uint32_t pixel, uint8_t coverage,
+                                 int32_t count);
+    static void CompositeRowAVX2(uint32_t* target, uint32_t pixel, uint8_t coverage,
+                                 int32_t count);
     static const SimdKernel<RowProc> kCompositeRowForms;
 
     // `height` rows of `width` pixels of a coverage mask from `target`, rows `stride` bytes

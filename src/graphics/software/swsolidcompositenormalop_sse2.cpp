@@ -6,8 +6,8 @@
 
 namespace Graphics {
 
-void SwSolidCompositeNormalOp::CompositeRowSSE2(uint32_t* target, uint32_t pixel, uint8_t coverage,
-                                                int32_t count) {
+void SwSolidCompositeNormalOp::CompositeRowSSE2(uint32_t* target, uint32_t pixel,
+                                                uint8_t coverage, int32_t count) {
     const int32_t wide = count & ~3;
     if (wide > 0) {
         const __m128i zero = _mm_setzero_si128();
