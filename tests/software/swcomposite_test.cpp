@@ -12,6 +12,7 @@
 #include "graphics/software/swbasiccompositeop.h"
 #include "graphics/software/swblend.h"
 #include "graphics/software/swcoveragecompositenormalop.h"
+#include "graphics/software/swcoveragemask.h"
 #include "graphics/software/swpixel.h"
 #include "graphics/software/swsolidcompositenormalop.h"
 #include "graphics/software/swsourceshapeop.h"
@@ -349,6 +350,62 @@ TEST(SwSolidCompositeNormalOp, FourWideEqualsOnePixelFormAndTheGeneralCompositor
             }
         });
     }
+}
+
+// A glyph mask's rows composited whole give what its spans give one by one, on any target
+// bits (alpha 0 and malformed pixels included), in every instruction set.
+TEST(SwSolidCompositeNormalOp, MaskRowsEqualTheirSpansCompositedOneByOne) {
+    std::mt19937 random(47);
+    for (int trial = 0; trial < 300; ++trial) {
+        SwCoverageMask mask;
+        const int32_t rows = 1 + int32_t(random() % 4), left = int32_t(random() % 3);
+        for (int32_t y = 0; y < rows; ++y) {
+            for (int32_t x = left + int32_t(random() % 3); x < 30; x += 1 + int32_t(random() % 3)) {
+                const int32_t x1 = std::min<int32_t>(x + 1 + int32_t(random() % 11), 31);
+                mask.spans.push_back(
+                    {int16_t(y), int16_t(x), int16_t(x1), uint8_t(1 + random() % 255)});
+                x = x1;
+            }
+        }
+        mask.box = GXIntRect{left, 0, 31, rows};
+        for (const SwCoverageSpan& span : mask.spans)
+            mask.box.left = std::min<int32_t>(mask.box.left, span.x0);
+        mask.BuildRows();
+        ASSERT_FALSE(mask.coverage.empty());
+        // Rows end at the box or, half the time, run on over their padding.
+        const int32_t width = trial % 2 ? mask.rowStride : mask.box.right - mask.box.left;
+        const uint32_t pixel = trial % 4 == 0 ? 0xFF000000u | (random() & 0xFFFFFFu)
+                                              : RandomPremultiplied(random) | 0x01000000u;
+        std::vector<uint32_t> original(size_t(34 * rows));
+        for (uint32_t& value : original) {
+            const uint32_t kind = random() % 3;
+            value = kind == 0   ? uint32_t(random()) & 0x00FFFFFFu
+                    : kind == 1 ? uint32_t(random())
+                                : RandomPremultiplied(random);
+        }
+        ForEachVectorLevel([&](SimdLevel level) {
+            std::vector<uint32_t> spans = original;
+            for (const SwCoverageSpan& span : mask.spans)
+                SwSolidCompositeNormalOp::kCompositeRowForms.For(level)(
+                    spans.data() + span.y * 34 + span.x0, pixel, span.coverage, span.x1 - span.x0);
+            for (SimdLevel rowLevel : {SimdLevel::kScalar, level}) {
+                std::vector<uint32_t> whole = original;
+                SwSolidCompositeNormalOp::kCompositeMaskForms.For(rowLevel)(
+                    reinterpret_cast<uint8_t*>(whole.data() + mask.box.left), 34 * 4, pixel,
+                    mask.coverage.data(), mask.lone.data(), mask.rowStride, width, rows);
+                ASSERT_EQ(whole, spans) << "trial " << trial;
+            }
+        });
+    }
+    // Overlapping spans and large masks keep the span path alone.
+    SwCoverageMask overlapping, large;
+    overlapping.spans = {{0, 0, 5, 100}, {0, 4, 6, 100}};
+    overlapping.box = GXIntRect{0, 0, 6, 1};
+    overlapping.BuildRows();
+    large.spans = {{0, 0, 1000, 100}, {99, 0, 1, 100}};
+    large.box = GXIntRect{0, 0, 1000, 100};
+    large.BuildRows();
+    EXPECT_TRUE(overlapping.coverage.empty() && large.coverage.empty());
 }
 
 TEST(SwSolidCompositeNormalOp, MalformedTargetPixelsMatchTheGeneralCompositor) {

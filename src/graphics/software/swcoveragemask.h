@@ -23,9 +23,25 @@ struct SwCoverageSpan {
 struct SwCoverageMask {
     std::vector<SwCoverageSpan> spans;
     GXIntRect box{0, 0, 0, 0};  // the pixels the spans cover, relative to the origin pixel
+    // The same coverage as whole rows of the box, so that a small mask composites a row per
+    // step instead of a span per step: `rowStride` bytes a row, the box width rounded up to
+    // four and padded with coverage 0 (a pixel left as it is), so that where the target has
+    // room a row composites in four-wide steps only. `lone` is 0xFF where a pixel lies past
+    // the last four-wide group of its span: those composite one at a time, and marking them
+    // keeps a row's result that of its spans drawn one by one. Both are empty where the mask
+    // is too large to pay for them or its spans overlap.
+    std::vector<uint8_t> coverage;
+    std::vector<uint8_t> lone;
+    int32_t rowStride = 0;
+
+    // Fills `coverage` and `lone` from the spans (small masks only).
+    void BuildRows();
 
     // Bytes held, for cache budgets.
-    size_t MemoryUse() const { return sizeof(*this) + spans.capacity() * sizeof(SwCoverageSpan); }
+    size_t MemoryUse() const {
+        return sizeof(*this) + spans.capacity() * sizeof(SwCoverageSpan) + coverage.capacity() +
+               lone.capacity();
+    }
 };
 
 // A mask placed for drawing: its origin pixel at (x, y) of the pipeline.

@@ -194,6 +194,7 @@ std::shared_ptr<const SwCoverageMask> SwGlyphCache::Build(const Geometry& outlin
     auto collector = std::make_shared<MaskCollector>(originX, originY);
     RasterizeGeometry(outline, placement, clip, false, collector);
     collector->mask.spans.shrink_to_fit();
+    collector->mask.BuildRows();
     return std::make_shared<const SwCoverageMask>(std::move(collector->mask));
 }
 

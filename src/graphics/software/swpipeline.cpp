@@ -17,6 +17,7 @@
 #include "graphics/software/swcoveragemask.h"
 #include "graphics/software/swgetbackdropcolorop.h"
 #include "graphics/software/swlayercompositeop.h"
+#include "graphics/software/swpixel.h"
 #include "graphics/software/swrecordpool.h"
 #include "graphics/software/swsoftmask.h"
 #include "graphics/software/swsoftopacitymaskop.h"
@@ -211,6 +212,9 @@ void SwPipeLine::Execute() {
 }
 
 void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
+    // A colour of alpha 0 leaves the target as it is under the direct path.
+    if (solidNormalPixel_ && SwAlpha(*solidNormalPixel_) == 0) return;
+    const auto maskRows = SwSolidCompositeNormalOp::kCompositeMaskForms.Active();
     WithTargetLocked([&](std::shared_ptr<SwPipeLine>) {
         for (size_t i = 0; i < count; ++i) {
             const SwCoverageMask& mask = *masks[i].mask;
@@ -218,6 +222,25 @@ void SwPipeLine::ExecuteMasks(const SwPlacedMask* masks, size_t count) {
             if (x + mask.box.right <= clipX0_ || x + mask.box.left >= clipX1_ ||
                 y + mask.box.bottom <= clipY0_ || y + mask.box.top >= clipY1_)
                 continue;
+            // Whole rows keep each span's split into four-wide groups and single pixels only
+            // where the clip cuts no span short.
+            if (solidNormalPixel_ && !mask.coverage.empty() && x + mask.box.left >= clipX0_ &&
+                x + mask.box.right <= clipX1_) {
+                const int32_t left = x + mask.box.left;
+                // The padding composites as it is where it lies inside the clip too.
+                const int32_t width = left + mask.rowStride <= clipX1_
+                                          ? mask.rowStride
+                                          : mask.box.right - mask.box.left;
+                const int32_t top = std::max(y + mask.box.top, clipY0_);
+                const int32_t bottom = std::min(y + mask.box.bottom, clipY1_);
+                const size_t offset = size_t((top - y - mask.box.top) * mask.rowStride);
+                maskRows(static_cast<uint8_t*>(state_.targetLock.data) +
+                             ptrdiff_t(top) * state_.targetLock.stride + 4 * ptrdiff_t(left),
+                         state_.targetLock.stride, *solidNormalPixel_,
+                         mask.coverage.data() + offset, mask.lone.data() + offset, mask.rowStride,
+                         width, bottom - top);
+                continue;
+            }
             for (const SwCoverageSpan& span : mask.spans) {
                 const int32_t row = y + span.y;
                 if (row < clipY0_ || row >= clipY1_) continue;

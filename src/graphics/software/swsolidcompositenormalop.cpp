@@ -23,6 +23,27 @@ void SwSolidCompositeNormalOp::CompositeRowScalar(uint32_t* target, uint32_t pix
     }
 }
 
+const SimdKernel<SwSolidCompositeNormalOp::MaskProc> SwSolidCompositeNormalOp::kCompositeMaskForms{
+    &CompositeMaskScalar, GX_SSE2_FORM(CompositeMaskSSE2), GX_AVX2_FORM(CompositeMaskAVX2)};
+
+void SwSolidCompositeNormalOp::CompositeMaskScalar(uint8_t* target, ptrdiff_t stride,
+                                                   uint32_t pixel, const uint8_t* coverage,
+                                                   const uint8_t* lone, int32_t maskStride,
+                                                   int32_t width, int32_t height) {
+    // Coverage 0 scales the colour to 0 and the target by 256: the pixel stays as it is.
+    for (int32_t y = 0; y < height;
+         ++y, target += stride, coverage += maskStride, lone += maskStride) {
+        auto* row = reinterpret_cast<uint32_t*>(target);
+        for (int32_t i = 0; i < width; ++i) {
+            const uint32_t cs = SwScale(pixel, uint32_t(coverage[i]) + 1);
+            const uint32_t cb = row[i];
+            row[i] = lone[i] != 0 && SwAlpha(cb) == 0
+                         ? cs
+                         : SwAddSaturate(cs, SwScale(cb, 256 - SwAlpha(cs)));
+        }
+    }
+}
+
 void SwSolidCompositeNormalOp::CompositeRow(uint32_t* target, uint32_t pixel, uint8_t coverage,
                                             int32_t count) {
     static const RowProc row = kCompositeRowForms.Active();

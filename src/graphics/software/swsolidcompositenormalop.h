@@ -39,6 +39,26 @@ public:
                                  int32_t count);
     static const SimdKernel<RowProc> kCompositeRowForms;
 
+    // `height` rows of `width` pixels of a coverage mask from `target`, rows `stride` bytes
+    // apart there and `maskStride` bytes apart in `coverage` and `lone`. A pixel at
+    // coverage 0 stays as it is; one marked 0xFF in `lone` composites as a single pixel of
+    // CompositeRow, the others as one of its four-wide groups, so the result is bit for bit
+    // that of CompositeRow on each span of the mask. The colour's alpha must not be 0
+    // (CompositeRow leaves the target as it is then).
+    using MaskProc = void (*)(uint8_t* target, ptrdiff_t stride, uint32_t pixel,
+                              const uint8_t* coverage, const uint8_t* lone, int32_t maskStride,
+                              int32_t width, int32_t height);
+    static void CompositeMaskScalar(uint8_t* target, ptrdiff_t stride, uint32_t pixel,
+                                    const uint8_t* coverage, const uint8_t* lone,
+                                    int32_t maskStride, int32_t width, int32_t height);
+    static void CompositeMaskSSE2(uint8_t* target, ptrdiff_t stride, uint32_t pixel,
+                                  const uint8_t* coverage, const uint8_t* lone, int32_t maskStride,
+                                  int32_t width, int32_t height);
+    static void CompositeMaskAVX2(uint8_t* target, ptrdiff_t stride, uint32_t pixel,
+                                  const uint8_t* coverage, const uint8_t* lone, int32_t maskStride,
+                                  int32_t width, int32_t height);
+    static const SimdKernel<MaskProc> kCompositeMaskForms;
+
 private:
     uint32_t pixel_;  // premultiplied 0xAARRGGBB source colour
 };
