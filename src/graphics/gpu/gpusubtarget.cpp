@@ -118,11 +118,29 @@ void GpuSubTarget::SetShapeMask(const Brush* brush, int32_t kind) {
 }
 
 void GpuSubTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
+    ClipUnder(geometry, DrawingMatrix(), Current().strokeAdjustment);
+}
+
+void GpuSubTarget::ClipPixels(const GXIntRect& pixels) {
+    ClipUnder(OwnPixelRectangle(pixels), kIdentityMatrix, true);
+}
+
+void GpuSubTarget::ClipUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                             bool snapRectangles) {
     GpuState& state = Current();
     auto clipping = state.clipping ? std::make_shared<GpuClipping>(*state.clipping)
                                    : std::make_shared<GpuClipping>(device_, GXIntSize{Width(), Height()});
-    clipping->ClipGeometry(geometry, DrawingMatrix(), state.strokeAdjustment);
+    clipping->ClipGeometry(geometry, matrix, snapRectangles);
     state.clipping = std::move(clipping);
+}
+
+std::shared_ptr<Geometry> GpuSubTarget::OwnPixelRectangle(const GXIntRect& pixels) const {
+    auto rectangle = std::make_shared<Geometry>();
+    rectangle->Rectangle(GXRect{float(double(pixels.left) - deviceRect_.left),
+                                float(double(pixels.top) - deviceRect_.top),
+                                float(double(pixels.right) - deviceRect_.left),
+                                float(double(pixels.bottom) - deviceRect_.top)});
+    return rectangle;
 }
 
 void GpuSubTarget::ResetClip() {
@@ -131,8 +149,16 @@ void GpuSubTarget::ResetClip() {
 
 void GpuSubTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry,
                                 const std::shared_ptr<Brush>& brush, bool strokeAdjustment) {
+    FillUnder(geometry, DrawingMatrix(), brush, strokeAdjustment);
+}
+
+void GpuSubTarget::FillPixels(const GXIntRect& pixels, const std::shared_ptr<Brush>& brush) {
+    FillUnder(OwnPixelRectangle(pixels), kIdentityMatrix, brush, true);
+}
+
+void GpuSubTarget::FillUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                             const std::shared_ptr<Brush>& brush, bool strokeAdjustment) {
     if (geometry->IsEmpty()) return;
-    const GXMatrix matrix = DrawingMatrix();
     const GXRect bound = TransformBounds(matrix, geometry->Bound().Box());
     const GXRect clip = ClipBounds();
     if (!Overlap(bound, clip)) return;
