@@ -122,7 +122,10 @@ void GpuSubTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
 }
 
 void GpuSubTarget::ClipPixels(const GXIntRect& pixels) {
-    ClipUnder(OwnPixelRectangle(pixels), kIdentityMatrix, true);
+    // The clip keeps its geometry: a rectangle of its own.
+    auto rectangle = std::make_shared<Geometry>();
+    rectangle->Rectangle(OwnPixels(pixels));
+    ClipUnder(rectangle, kIdentityMatrix, true);
 }
 
 void GpuSubTarget::ClipUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
@@ -134,13 +137,11 @@ void GpuSubTarget::ClipUnder(const std::shared_ptr<Geometry>& geometry, const GX
     state.clipping = std::move(clipping);
 }
 
-std::shared_ptr<Geometry> GpuSubTarget::OwnPixelRectangle(const GXIntRect& pixels) const {
-    auto rectangle = std::make_shared<Geometry>();
-    rectangle->Rectangle(GXRect{float(double(pixels.left) - deviceRect_.left),
-                                float(double(pixels.top) - deviceRect_.top),
-                                float(double(pixels.right) - deviceRect_.left),
-                                float(double(pixels.bottom) - deviceRect_.top)});
-    return rectangle;
+GXRect GpuSubTarget::OwnPixels(const GXIntRect& pixels) const {
+    return GXRect{float(double(pixels.left) - deviceRect_.left),
+                  float(double(pixels.top) - deviceRect_.top),
+                  float(double(pixels.right) - deviceRect_.left),
+                  float(double(pixels.bottom) - deviceRect_.top)};
 }
 
 void GpuSubTarget::ResetClip() {
@@ -153,7 +154,13 @@ void GpuSubTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry,
 }
 
 void GpuSubTarget::FillPixels(const GXIntRect& pixels, const std::shared_ptr<Brush>& brush) {
-    FillUnder(OwnPixelRectangle(pixels), kIdentityMatrix, brush, true);
+    // Reused once nothing else holds the last one: no heap call per fill.
+    if (pixelRectangle_ && pixelRectangle_.use_count() == 1)
+        pixelRectangle_->Reset();
+    else
+        pixelRectangle_ = std::make_shared<Geometry>();
+    pixelRectangle_->Rectangle(OwnPixels(pixels));
+    FillUnder(pixelRectangle_, kIdentityMatrix, brush, true);
 }
 
 void GpuSubTarget::FillUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,

@@ -134,10 +134,11 @@ protected:
     std::vector<GXRect> batchRects_;              // device bounds of the batch's fills
     GXRect batchBounds_{0, 0, 0, 0};              // their union
     std::shared_ptr<GpuVertexBuffer> vertices_;
+    std::shared_ptr<Geometry> pixelRectangle_;    // FillPixels' rectangle, reused
 
 private:
-    // The rectangle on the edges of device `pixels`, in own pixels (exact below 2^24).
-    std::shared_ptr<Geometry> OwnPixelRectangle(const GXIntRect& pixels) const;
+    // Device `pixels` as own pixels (exact below 2^24).
+    GXRect OwnPixels(const GXIntRect& pixels) const;
     // ClipGeometry and FillGeometry with `matrix` (to own pixels) in place of the drawing
     // matrix.
     void ClipUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
