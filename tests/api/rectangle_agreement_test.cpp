@@ -28,12 +28,21 @@ GXGeometryRec_* RectanglePath(const GXRect& r, int32_t points) {
     return geometry;
 }
 
+// A group's own pixels start at kGroupCorner, short of every rectangle drawn here:
+// sub-target and device pixels differ by that offset.
+constexpr int32_t kSize = 24;
+constexpr GXPoint kGroupCorner{1, 1};
+
 // What a fill of `geometry` covers, or what a fill of the whole target covers through a
-// clip to it.
+// clip to it; with `group`, drawn inside a group that covers the target from kGroupCorner.
 std::vector<uint32_t> Cover(GXGeometryRec_* geometry, const GXMatrix& ctm, int32_t adjust,
-                            bool clip) {
-    Canvas canvas(24, 24, GXPixelFormatPARGB32);
+                            bool clip, bool group) {
+    Canvas canvas(kSize, kSize, GXPixelFormatPARGB32);
     canvas.Begin();
+    const GXLayerParams layer{{kGroupCorner.x, kGroupCorner.y, kSize, kSize}, 1, 1, 0};
+    if (group) {
+        EXPECT_EQ(GXRenderTargetBeginLayer(canvas.target(), &layer), GXResultSuccess);
+    }
     EXPECT_EQ(GXRenderTargetSetStrokeAdjustment(canvas.target(), adjust), GXResultSuccess);
     EXPECT_EQ(GXRenderTargetSetCTM(canvas.target(), &ctm), GXResultSuccess);
     GXBrushRec_* white = canvas.Solid(kWhite);
@@ -41,9 +50,12 @@ std::vector<uint32_t> Cover(GXGeometryRec_* geometry, const GXMatrix& ctm, int32
         EXPECT_EQ(GXRenderTargetClipGeometry(canvas.target(), geometry), GXResultSuccess);
         const GXMatrix identity{1, 0, 0, 1, 0, 0};
         EXPECT_EQ(GXRenderTargetSetCTM(canvas.target(), &identity), GXResultSuccess);
-        canvas.FillRect(0, 0, 24, 24, white);
+        canvas.FillRect(0, 0, kSize, kSize, white);
     } else {
         EXPECT_EQ(GXRenderTargetFillGeometry(canvas.target(), geometry, white), GXResultSuccess);
+    }
+    if (group) {
+        EXPECT_EQ(GXRenderTargetEndLayer(canvas.target()), GXResultSuccess);
     }
     canvas.End();
     std::vector<uint32_t> coverage;
@@ -51,8 +63,17 @@ std::vector<uint32_t> Cover(GXGeometryRec_* geometry, const GXMatrix& ctm, int32
     return coverage;
 }
 
+// `coverage` outside the group's pixels left out.
+std::vector<uint32_t> InGroup(std::vector<uint32_t> coverage) {
+    for (int32_t y = 0; y < kSize; ++y)
+        for (int32_t x = 0; x < kSize; ++x)
+            if (x < kGroupCorner.x || y < kGroupCorner.y) coverage[size_t(y * kSize + x)] = 0;
+    return coverage;
+}
+
 // A fill and a clip of the same rectangle cover the same pixels with the same coverage:
-// upright, scaled, half a pixel off, with stroke adjustment on and off, as 4, 5 or 6 points.
+// upright, scaled, half a pixel off, with stroke adjustment on and off, as 4, 5 or 6 points;
+// inside a group placed away from the target's corner they cover the same device pixels.
 TEST(RectangleAgreement, FillAndClipOfARectangleCoverTheSame) {
     std::mt19937 random(6);
     std::uniform_real_distribution<float> at(1, 9), size(0.3f, 9);
@@ -67,10 +88,13 @@ TEST(RectangleAgreement, FillAndClipOfARectangleCoverTheSame) {
             for (int32_t adjust = 0; adjust < 2; ++adjust)
                 for (int32_t points : {4, 5, 6}) {
                     GXGeometryRec_* geometry = RectanglePath(rect, points);
-                    EXPECT_EQ(Cover(geometry, ctm, adjust, false),
-                              Cover(geometry, ctm, adjust, true))
-                        << "trial " << trial << ", adjust " << adjust << ", points " << points
-                        << ", scale " << ctm.a << ", offset " << ctm.e;
+                    SCOPED_TRACE(::testing::Message()
+                                 << "trial " << trial << ", adjust " << adjust << ", points "
+                                 << points << ", scale " << ctm.a << ", offset " << ctm.e);
+                    const std::vector<uint32_t> fill = Cover(geometry, ctm, adjust, false, false);
+                    EXPECT_EQ(Cover(geometry, ctm, adjust, true, false), fill);
+                    EXPECT_EQ(Cover(geometry, ctm, adjust, false, true), InGroup(fill));
+                    EXPECT_EQ(Cover(geometry, ctm, adjust, true, true), InGroup(fill));
                     GXObjectRelease(GX_HANDLE(geometry));
                 }
     }

@@ -20,7 +20,10 @@ DeviceRect Box(const GXRect& r) {
 }
 
 bool SnapRect(const GXRect& r, GXRect& s) {
-    return Box(r).Snap(s);
+    GXIntRect pixels;
+    if (!Box(r).Snap(pixels)) return false;
+    s = GXRect{float(pixels.left), float(pixels.top), float(pixels.right), float(pixels.bottom)};
+    return true;
 }
 
 GXRect Snap(GXRect r) {

@@ -25,6 +25,7 @@ public:
         std::shared_ptr<Geometry> geometry;  // FillGeometry, FillTextGeometry, ClipGeometry
         std::shared_ptr<Brush> brush;        // fills and masks
         int32_t value = 0;                   // blend mode or mask type
+        GXIntRect pixels{0, 0, 0, 0};        // FillPixels, ClipPixels
     };
     struct State {
         GXMatrix ctm = kIdentityMatrix;  // user space to device pixels
@@ -55,7 +56,8 @@ public:
     std::vector<Call> Drawn() const {
         std::vector<Call> out;
         for (const Call& c : calls)
-            if (c.op == "FillGeometry" || c.op == "ClipGeometry" || c.op == "FillTextGeometry")
+            if (c.op == "FillGeometry" || c.op == "ClipGeometry" || c.op == "FillTextGeometry" ||
+                c.op == "FillPixels" || c.op == "ClipPixels")
                 out.push_back(c);
         return out;
     }
@@ -138,6 +140,16 @@ public:
     void FillGeometry(std::shared_ptr<Geometry> geometry, std::shared_ptr<Brush> brush) override {
         CheckDrawing(brush);
         Record("FillGeometry", std::move(geometry), std::move(brush));
+    }
+    void FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) override {
+        CheckDrawing(brush);
+        Record("FillPixels", nullptr, std::move(brush));
+        calls.back().pixels = pixels;
+    }
+    void ClipPixels(const GXIntRect& pixels) override {
+        CheckDrawing(nullptr);
+        Record("ClipPixels");
+        calls.back().pixels = pixels;
     }
     void FillTextGeometry(std::shared_ptr<Geometry> geometry,
                           std::shared_ptr<Brush> brush) override {

@@ -52,6 +52,16 @@ void ExpectRectGeometry(const Geometry& g, float l, float t, float r, float b) {
     }
 }
 
+// The call fills or clips exactly the device pixels (l, t, r, b).
+void ExpectPixels(const RecordingRenderer::Call& call, const char* op, int32_t l, int32_t t,
+                  int32_t r, int32_t b) {
+    EXPECT_EQ(call.op, op);
+    EXPECT_EQ(call.pixels.left, l);
+    EXPECT_EQ(call.pixels.top, t);
+    EXPECT_EQ(call.pixels.right, r);
+    EXPECT_EQ(call.pixels.bottom, b);
+}
+
 void ExpectMatrix(const GXMatrix& m, float a, float b, float c, float d, float e, float f) {
     EXPECT_FLOAT_EQ(m.a, a);
     EXPECT_FLOAT_EQ(m.b, b);
@@ -115,8 +125,8 @@ TEST_F(RenderTargetFill, SnapsAxisAlignedRectanglesUnderIdentity) {
     target.FillRect({5.2f, 0, 5.4f, 1}, red);
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 2u);
-    ExpectRectGeometry(*drawn[0].geometry, 0, 0, 11, 10);
-    ExpectRectGeometry(*drawn[1].geometry, 5, 0, 6, 1);
+    ExpectPixels(drawn[0], "FillPixels", 0, 0, 11, 10);
+    ExpectPixels(drawn[1], "FillPixels", 5, 0, 6, 1);
     EXPECT_EQ(drawn[0].brush, red);
 }
 
@@ -134,19 +144,16 @@ TEST_F(RenderTargetFill, RectanglesWithoutAreaAreNotWidenedToAPixel) {
     EXPECT_EQ(row.bottom, 3);
 }
 
-TEST_F(RenderTargetFill, SnapsInDeviceSpaceAndRestoresTheCTM) {
+TEST_F(RenderTargetFill, SnapsInDeviceSpaceAndLeavesTheCTM) {
     // A quarter turn with a scale: (x, y) -> (-2y + 0.25, 2x).
     GXMatrix turn{0, 2, -2, 0, 0.25f, 0};
     target.SetCTM(&turn);
     renderer->calls.clear();
     target.FillRect({1, 1, 3, 4}, red);
-    ASSERT_EQ(renderer->calls.size(), 3u);
-    EXPECT_EQ(renderer->calls[0].op, "SetCTM");
-    EXPECT_EQ(renderer->calls[1].op, "FillGeometry");
-    EXPECT_TRUE(IsIdentity(renderer->calls[1].ctm));
+    // The pixels travel as they are: the CTM is neither changed nor restored.
+    ASSERT_EQ(renderer->calls.size(), 1u);
     // Device box x [-7.75, -1.75] -> [-8, -2], y [2, 6].
-    ExpectRectGeometry(*renderer->calls[1].geometry, -8, 2, -2, 6);
-    EXPECT_EQ(renderer->calls[2].op, "SetCTM");
+    ExpectPixels(renderer->calls[0], "FillPixels", -8, 2, -2, 6);
     ExpectMatrix(target.GetCTM(), 0, 2, -2, 0, 0.25f, 0);
 }
 
@@ -181,7 +188,7 @@ TEST_F(RenderTargetFill, LeavesOtherShapesAndStatesAlone) {
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 5u);
     // Device (0.5, 0.5, 3.5, 2.5): both ends tie and the far pixel goes.
-    ExpectRectGeometry(*drawn[0].geometry, 0, 0, 3, 2);
+    ExpectPixels(drawn[0], "FillPixels", 0, 0, 3, 2);
     EXPECT_EQ(drawn[1].geometry, trapezoid);
     EXPECT_EQ(drawn[2].geometry, twoRects);
     ExpectRectGeometry(*drawn[3].geometry, 0.3f, 0.3f, 10.6f, 10.2f);
@@ -210,11 +217,8 @@ TEST_F(RenderTargetFill, ClipsAsItFillsAndIgnoresEmptyRectangles) {
     target.ClipGeometry(std::make_shared<Geometry>());
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 2u);
-    EXPECT_EQ(drawn[0].op, "ClipGeometry");
-    ExpectRectGeometry(*drawn[0].geometry, 0, 0, 11, 10);
-    EXPECT_EQ(drawn[1].op, "ClipGeometry");
-    const GXRect nothing = TransformBounds(drawn[1].ctm, drawn[1].geometry->Bound().Box());
-    EXPECT_FALSE(nothing.left < nothing.right && nothing.top < nothing.bottom);
+    ExpectPixels(drawn[0], "ClipPixels", 0, 0, 11, 10);
+    ExpectPixels(drawn[1], "ClipPixels", 0, 0, 0, 0);
 }
 
 using RenderTargetStroke = Fixture;
@@ -297,15 +301,12 @@ TEST_F(RenderTargetStroke, WholePixelStrokeRectFillsItsFourBands) {
     target.StrokeRect({10.2f, 10, 20, 20.4f}, red, 3, nullptr);
     const auto bands = renderer->Drawn();
     ASSERT_EQ(bands.size(), 4u);
-    const GXRect expected[4] = {
+    const GXIntRect expected[4] = {
         {14, 11, 27, 14}, {14, 21, 27, 24}, {14, 14, 17, 21}, {24, 14, 27, 21}};
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_TRUE(IsIdentity(bands[i].ctm)) << i;
-        const GXRect box = bands[i].geometry->Bound().Box();
-        EXPECT_EQ(box.left, expected[i].left) << i;
-        EXPECT_EQ(box.top, expected[i].top) << i;
-        EXPECT_EQ(box.right, expected[i].right) << i;
-        EXPECT_EQ(box.bottom, expected[i].bottom) << i;
+        SCOPED_TRACE(i);
+        ExpectPixels(bands[i], "FillPixels", expected[i].left, expected[i].top, expected[i].right,
+                     expected[i].bottom);
     }
     ExpectMatrix(target.GetCTM(), 1, 0, 0, 1, 5, 2);
 
@@ -354,8 +355,7 @@ TEST_F(RenderTargetImages, DrawBitmapFitsTheBrushToTheSnappedRectangle) {
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 1u);
     // Device (0, 0, 10.4, 6) snaps to (0, 0, 11, 6); pixel (4, 3) lands on its corner.
-    ExpectRectGeometry(*drawn[0].geometry, 0, 0, 11, 6);
-    EXPECT_TRUE(IsIdentity(drawn[0].ctm));
+    ExpectPixels(drawn[0], "FillPixels", 0, 0, 11, 6);
     auto brush = std::dynamic_pointer_cast<BitmapBrush>(drawn[0].brush);
     ASSERT_TRUE(brush);
     EXPECT_EQ(brush->GetBitmap(), bitmap);
@@ -395,7 +395,7 @@ TEST_F(RenderTargetImages, StretchBitmapPlacesTheFirstRowAtTheBottom) {
     target.StretchBitmap(bitmap, {10, 20, 30, 40}, 1, 0);
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 1u);
-    ExpectRectGeometry(*drawn[0].geometry, 10, 120, 30, 140);
+    ExpectPixels(drawn[0], "FillPixels", 10, 120, 30, 140);
     auto brush = std::dynamic_pointer_cast<BitmapBrush>(drawn[0].brush);
     ASSERT_TRUE(brush);
     EXPECT_EQ(brush->GetExtendX(), 0);
@@ -412,8 +412,7 @@ TEST_F(RenderTargetImages, DrawGradientCoversTheTargetInUserSpace) {
     target.DrawGradient(gradient, 0.75f);
     const auto drawn = renderer->Drawn();
     ASSERT_EQ(drawn.size(), 1u);
-    ExpectRectGeometry(*drawn[0].geometry, 0, 0, 100, 50);
-    EXPECT_TRUE(IsIdentity(drawn[0].ctm));
+    ExpectPixels(drawn[0], "FillPixels", 0, 0, 100, 50);
     auto brush = std::dynamic_pointer_cast<GradientBrush>(drawn[0].brush);
     ASSERT_TRUE(brush);
     EXPECT_EQ(brush->GetGradient(), gradient);
@@ -431,8 +430,8 @@ TEST_F(RenderTargetImages, FillMaskSetsAnInverseShapeMaskInsideItsOwnState) {
     std::vector<std::string> ops;
     for (const auto& c : renderer->calls) ops.push_back(c.op);
     // PopState itself brings the CTM back.
-    const std::vector<std::string> expected = {"PushState", "SetShapeMask", "SetCTM",
-                                               "FillGeometry", "PopState"};
+    const std::vector<std::string> expected = {"PushState", "SetShapeMask", "FillPixels",
+                                               "PopState"};
     EXPECT_EQ(ops, expected);
     const auto& maskCall = renderer->calls[1];
     EXPECT_EQ(maskCall.value, 1);
@@ -441,8 +440,8 @@ TEST_F(RenderTargetImages, FillMaskSetsAnInverseShapeMaskInsideItsOwnState) {
     EXPECT_EQ(maskBrush->GetBitmap(), mask);
     // Device (0.5, 0, 8.5, 6) snaps to (0, 0, 8, 6): the mask moves left by half a pixel.
     ExpectMatrix(maskBrush->GetMatrix(), 2, 0, 0, 2, 0, 0);
-    ExpectRectGeometry(*renderer->calls[3].geometry, 0, 0, 8, 6);
-    EXPECT_EQ(renderer->calls[3].brush, red);
+    ExpectPixels(renderer->calls[2], "FillPixels", 0, 0, 8, 6);
+    EXPECT_EQ(renderer->calls[2].brush, red);
     EXPECT_EQ(renderer->stack.size(), 1u);
     ExpectMatrix(target.GetCTM(), 2, 0, 0, 2, 0.5f, 0);
 

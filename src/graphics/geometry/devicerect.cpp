@@ -55,13 +55,14 @@ bool DeviceRect::WholePixels(GXIntRect& pixels) const {
     return true;
 }
 
-bool DeviceRect::Snap(GXRect& snapped) const {
+bool DeviceRect::Snap(GXIntRect& pixels) const {
     if (!Snappable(box_.left) || !Snappable(box_.top) || !Snappable(box_.right) ||
         !Snappable(box_.bottom))
         return false;
     const PixelSpan x = SnapSpan(box_.left, box_.right);
     const PixelSpan y = SnapSpan(box_.top, box_.bottom);
-    snapped = GXRect{float(x.begin), float(y.begin), float(x.end), float(y.end)};
+    // Within kSnapLimit plus a pixel: every edge fits an int32_t.
+    pixels = GXIntRect{int32_t(x.begin), int32_t(y.begin), int32_t(x.end), int32_t(y.end)};
     return true;
 }
 

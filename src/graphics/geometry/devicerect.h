@@ -66,10 +66,9 @@ public:
     // edges beyond kSnapLimit are cut to it, which is beyond every bitmap, so the pixels
     // are the same.
     bool WholePixels(GXIntRect& pixels) const;
-    // Snapped to whole pixels by SnapSpan on both axes. False (and `snapped` untouched)
-    // when an edge is not finite or lies beyond kSnapLimit: such boxes are drawn as they
-    // are.
-    bool Snap(GXRect& snapped) const;
+    // The pixels SnapSpan decides on both axes. False (and `pixels` untouched) when an edge
+    // is not finite or lies beyond kSnapLimit: such boxes are drawn as they are.
+    bool Snap(GXIntRect& pixels) const;
 
 private:
     GXRect box_{0, 0, 0, 0};

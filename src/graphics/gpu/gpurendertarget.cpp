@@ -166,6 +166,15 @@ void GpuRenderTarget::FillGeometry(std::shared_ptr<Geometry> geometry, std::shar
     Fill(geometry, brush, State().strokeAdjustment);
 }
 
+void GpuRenderTarget::FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) {
+    GpuSubTarget* target = Drawing();
+    if (target && brush) target->FillPixels(pixels, brush);
+}
+
+void GpuRenderTarget::ClipPixels(const GXIntRect& pixels) {
+    if (GpuSubTarget* target = Drawing()) target->ClipPixels(pixels);
+}
+
 void GpuRenderTarget::FillTextGeometry(std::shared_ptr<Geometry> geometry,
                                        std::shared_ptr<Brush> brush) {
     Fill(geometry, brush, false);

@@ -59,6 +59,8 @@ public:
     void ClipGeometry(std::shared_ptr<Geometry> geometry) override;
     void ResetClip() override;
     void FillGeometry(std::shared_ptr<Geometry> geometry, std::shared_ptr<Brush> brush) override;
+    void FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) override;
+    void ClipPixels(const GXIntRect& pixels) override;
     // Glyph outlines are never snapped.
     void FillTextGeometry(std::shared_ptr<Geometry> geometry, std::shared_ptr<Brush> brush) override;
 

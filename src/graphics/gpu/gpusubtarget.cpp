@@ -118,11 +118,30 @@ void GpuSubTarget::SetShapeMask(const Brush* brush, int32_t kind) {
 }
 
 void GpuSubTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
+    ClipUnder(geometry, DrawingMatrix(), Current().strokeAdjustment);
+}
+
+void GpuSubTarget::ClipPixels(const GXIntRect& pixels) {
+    // The clip keeps its geometry: a rectangle of its own.
+    auto rectangle = std::make_shared<Geometry>();
+    rectangle->Rectangle(OwnPixels(pixels));
+    ClipUnder(rectangle, kIdentityMatrix, true);
+}
+
+void GpuSubTarget::ClipUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                             bool snapRectangles) {
     GpuState& state = Current();
     auto clipping = state.clipping ? std::make_shared<GpuClipping>(*state.clipping)
                                    : std::make_shared<GpuClipping>(device_, GXIntSize{Width(), Height()});
-    clipping->ClipGeometry(geometry, DrawingMatrix(), state.strokeAdjustment);
+    clipping->ClipGeometry(geometry, matrix, snapRectangles);
     state.clipping = std::move(clipping);
+}
+
+GXRect GpuSubTarget::OwnPixels(const GXIntRect& pixels) const {
+    return GXRect{float(double(pixels.left) - deviceRect_.left),
+                  float(double(pixels.top) - deviceRect_.top),
+                  float(double(pixels.right) - deviceRect_.left),
+                  float(double(pixels.bottom) - deviceRect_.top)};
 }
 
 void GpuSubTarget::ResetClip() {
@@ -131,8 +150,22 @@ void GpuSubTarget::ResetClip() {
 
 void GpuSubTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry,
                                 const std::shared_ptr<Brush>& brush, bool strokeAdjustment) {
+    FillUnder(geometry, DrawingMatrix(), brush, strokeAdjustment);
+}
+
+void GpuSubTarget::FillPixels(const GXIntRect& pixels, const std::shared_ptr<Brush>& brush) {
+    // Reused once nothing else holds the last one: no heap call per fill.
+    if (pixelRectangle_ && pixelRectangle_.use_count() == 1)
+        pixelRectangle_->Reset();
+    else
+        pixelRectangle_ = std::make_shared<Geometry>();
+    pixelRectangle_->Rectangle(OwnPixels(pixels));
+    FillUnder(pixelRectangle_, kIdentityMatrix, brush, true);
+}
+
+void GpuSubTarget::FillUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                             const std::shared_ptr<Brush>& brush, bool strokeAdjustment) {
     if (geometry->IsEmpty()) return;
-    const GXMatrix matrix = DrawingMatrix();
     const GXRect bound = TransformBounds(matrix, geometry->Bound().Box());
     const GXRect clip = ClipBounds();
     if (!Overlap(bound, clip)) return;

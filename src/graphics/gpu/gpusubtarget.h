@@ -67,9 +67,14 @@ public:
     void SetOpacityMask(const Brush* brush, int32_t kind);
     void SetShapeMask(const Brush* brush, int32_t kind);
     void ClipGeometry(const std::shared_ptr<Geometry>& geometry);
+    // Whole device pixels, the CTM not applied.
+    void ClipPixels(const GXIntRect& pixels);
     void ResetClip();
     void FillGeometry(const std::shared_ptr<Geometry>& geometry,
                       const std::shared_ptr<Brush>& brush, bool strokeAdjustment);
+    // Whole device pixels, the CTM not applied: the rasterization sink takes them as the
+    // whole-pixel rectangle they are.
+    void FillPixels(const GXIntRect& pixels, const std::shared_ptr<Brush>& brush);
     // Draws `layer`, a group just finished inside this sub-target, into it: its result
     // weighed by its opacity, limited by its shape, under this sub-target's state.
     void CompositeLayer(GpuLayerSubTarget& layer);
@@ -129,8 +134,17 @@ protected:
     std::vector<GXRect> batchRects_;              // device bounds of the batch's fills
     GXRect batchBounds_{0, 0, 0, 0};              // their union
     std::shared_ptr<GpuVertexBuffer> vertices_;
+    std::shared_ptr<Geometry> pixelRectangle_;    // FillPixels' rectangle, reused
 
 private:
+    // Device `pixels` as own pixels (exact below 2^24).
+    GXRect OwnPixels(const GXIntRect& pixels) const;
+    // ClipGeometry and FillGeometry with `matrix` (to own pixels) in place of the drawing
+    // matrix.
+    void ClipUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                   bool snapRectangles);
+    void FillUnder(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
+                   const std::shared_ptr<Brush>& brush, bool strokeAdjustment);
     void FillWithSource(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
                         const GXRect& bound, const GXRect& clipBounds,
                         std::shared_ptr<GpuColorSource> source, std::shared_ptr<Brush> brush,

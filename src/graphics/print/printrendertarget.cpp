@@ -39,6 +39,14 @@ bool Intersect(const GXRect& box, const GXRect& limit, GXRect& out) {
            std::isfinite(out.bottom) && out.right > out.left && out.bottom > out.top;
 }
 
+// The device-space rectangle on the edges of `pixels`.
+std::shared_ptr<Geometry> PixelRectangle(const GXIntRect& pixels) {
+    auto rectangle = std::make_shared<Geometry>();
+    rectangle->Rectangle(GXRect{float(pixels.left), float(pixels.top), float(pixels.right),
+                                float(pixels.bottom)});
+    return rectangle;
+}
+
 }  // namespace
 
 PrintRenderTarget::PrintRenderTarget(std::shared_ptr<PrintDeviceSurface> surface)
@@ -199,11 +207,24 @@ double PrintRenderTarget::OffscreenFactor(double width, double height) {
         PrintBitmap::BoundedScale(width, height, factor) < factor ? kCoarseFactor : factor);
 }
 
+void PrintRenderTarget::ClipPixels(const GXIntRect& pixels) {
+    if (Painting()) Current().clipping->Clip(*PixelRectangle(pixels), kIdentityMatrix);
+}
+
 void PrintRenderTarget::FillGeometry(std::shared_ptr<Geometry> geometry,
                                      std::shared_ptr<Brush> brush) {
-    if (!Painting() || !geometry || !brush || geometry->IsEmpty()) return;
+    if (Painting() && geometry && brush) FillUnder(geometry, brush, Current().matrix);
+}
+
+void PrintRenderTarget::FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) {
+    if (Painting() && brush) FillUnder(PixelRectangle(pixels), brush, kIdentityMatrix);
+}
+
+void PrintRenderTarget::FillUnder(const std::shared_ptr<Geometry>& geometry,
+                                  const std::shared_ptr<Brush>& brush, const GXMatrix& matrix) {
+    if (geometry->IsEmpty()) return;
     const DrawingState& state = Current();
-    if (!IsFiniteMatrix(state.matrix)) return;
+    if (!IsFiniteMatrix(matrix)) return;
     const auto& clip = state.clipping->GetGeometry();
     if (clip && clip->IsEmpty()) return;  // clipped away entirely
 
@@ -212,14 +233,14 @@ void PrintRenderTarget::FillGeometry(std::shared_ptr<Geometry> geometry,
     auto source = PrintColorSource::CreateFromBrush(brush, opacity);
 
     GXRect bound;
-    if (!Intersect(TransformBounds(state.matrix, geometry->Bound().Box()), surface_->GetPageRect(),
+    if (!Intersect(TransformBounds(matrix, geometry->Bound().Box()), surface_->GetPageRect(),
                    bound))
         return;
-    const Host::PrintCanvasPath path = PrintPath::Build(*geometry, state.matrix);
+    const Host::PrintCanvasPath path = PrintPath::Build(*geometry, matrix);
 
     canvas_->Save();
     if (state.shapeMask || state.opacityMask || state.blendMode != 0) {
-        FillOffscreen(state, geometry, *source, bound, path);
+        FillOffscreen(state, geometry, matrix, *source, bound, path);
     } else {
         const PrintPaint paint =
             source->MakePaint(bound, std::fmax(GetDpiX(), GetDpiY()), FilterOf(state.stateValue));
@@ -241,7 +262,8 @@ void PrintRenderTarget::FillGeometry(std::shared_ptr<Geometry> geometry,
 
 void PrintRenderTarget::FillOffscreen(const DrawingState& state,
                                       const std::shared_ptr<Geometry>& geometry,
-                                      const PrintColorSource& source, const GXRect& bound,
+                                      const GXMatrix& matrix, const PrintColorSource& source,
+                                      const GXRect& bound,
                                       const Host::PrintCanvasPath& path) {
     const double width = double(bound.right) - bound.left;
     const double height = double(bound.bottom) - bound.top;
@@ -271,7 +293,7 @@ void PrintRenderTarget::FillOffscreen(const DrawingState& state,
         target.ClipGeometry(clip);
     }
     // The blend mode is not applied: the canvas cannot blend with what lies below.
-    target.SetCTM(MultiplyMatrix(state.matrix, offscreen));
+    target.SetCTM(MultiplyMatrix(matrix, offscreen));
     target.FillGeometry(
         geometry, PrintColorSource::RemapBrush(*source.GetBrush(), source.GetBrush()->GetOpacity(),
                                                offscreen));

@@ -71,6 +71,9 @@ public:
     void ClipGeometry(std::shared_ptr<Geometry> geometry) override;
     void ResetClip() override;
     void FillGeometry(std::shared_ptr<Geometry> geometry, std::shared_ptr<Brush> brush) override;
+    // A device pixel is a point of the page: these fill and clip the device-space rectangle.
+    void FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) override;
+    void ClipPixels(const GXIntRect& pixels) override;
     void FillTextGeometry(std::shared_ptr<Geometry> geometry,
                           std::shared_ptr<Brush> brush) override;
 
@@ -97,8 +100,11 @@ private:
     void ResetFields();
     void ReloadFields();
     void ApplyClip(const DrawingState& state);
+    // FillGeometry with `matrix` (user space to page points) in place of the CTM.
+    void FillUnder(const std::shared_ptr<Geometry>& geometry, const std::shared_ptr<Brush>& brush,
+                   const GXMatrix& matrix);
     void FillOffscreen(const DrawingState& state, const std::shared_ptr<Geometry>& geometry,
-                       const PrintColorSource& source, const GXRect& bound,
+                       const GXMatrix& matrix, const PrintColorSource& source, const GXRect& bound,
                        const Host::PrintCanvasPath& path);
 
     GXMatrix ctm_;                                 // authoritative outside a paint

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "graphics/bitmap/bitmapbase.h"
-#include "graphics/geometry/devicerect.h"
 #include "graphics/software/swclipping.h"
 #include "graphics/software/swcolorsource.h"
 #include "graphics/software/swpipeline.h"
@@ -16,18 +15,15 @@ void SwBasicSubTarget::AddTargetAndCompositor(SwPipeLine& pipeline) const {
     pipeline.AddBasicComposite();
 }
 
-bool SwBasicSubTarget::FillWithoutPipeline(const Geometry& geometry, const SwColorSource& source,
-                                           const GXMatrix& matrix, const SwClipping& clip) {
+bool SwBasicSubTarget::FillPixelsWithoutPipeline(const GXIntRect& rect, const SwColorSource& source,
+                                                 const SwClipping& clip) {
     const State& state = Current();
     // Codes outside 1..15 composite as Normal, as the pipeline reads them.
     const bool normal = !(state.blendMode >= 1 && state.blendMode <= 15);
     uint32_t pixel = 0;
-    DeviceRect device;
-    GXIntRect rect;
     if (!normal || state.shapeMask || state.opacityMask || layerShapeMask_ ||
         clip.HasGeometries() || !targetBitmap_ ||
-        targetBitmap_->GetPixelFormat() != GXPixelFormatPARGB32 || !source.GetSolidPixel(pixel) ||
-        !DeviceRect::FromGeometry(geometry, matrix, device) || !device.WholePixels(rect))
+        targetBitmap_->GetPixelFormat() != GXPixelFormatPARGB32 || !source.GetSolidPixel(pixel))
         return false;
     // The pipeline's clip box: the sub-target, its bitmap and the clip's pixel box.
     const GXIntSize size = targetBitmap_->GetSize();

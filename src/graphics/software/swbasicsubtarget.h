@@ -15,12 +15,12 @@ public:
 
 protected:
     void AddTargetAndCompositor(SwPipeLine& pipeline) const override;
-    // A solid colour over whole device pixels (a rectangle on pixel edges) under Normal with
-    // no mask and no clip geometry: each pixel has coverage 255, so the rows composite
-    // straight into the bitmap with the pipeline's solid compositor. Stroke-adjusted
-    // rectangles and their outlines come this way by the thousand.
-    bool FillWithoutPipeline(const Geometry& geometry, const SwColorSource& source,
-                             const GXMatrix& matrix, const SwClipping& clip) override;
+    // A solid colour over whole pixels under Normal with no mask and no clip geometry: each
+    // pixel has coverage 255, so the rows composite straight into the bitmap with the
+    // pipeline's solid compositor. Stroke-adjusted rectangles and their outlines come this
+    // way by the thousand.
+    bool FillPixelsWithoutPipeline(const GXIntRect& pixels, const SwColorSource& source,
+                                   const SwClipping& clip) override;
 };
 
 }  // namespace Graphics

@@ -54,8 +54,8 @@ void SwClipping::ClipGeometry(const std::shared_ptr<Geometry>& geometry, const G
     // The bound is applied in whole pixels, so only a rectangle on pixel edges may become
     // part of it; any other cuts pixels partly, as a fill of it would cover them.
     if (DeviceRect::FromGeometry(*geometry, matrix, device) && device.WholePixels(pixels)) {
-        Intersect(GXRect{float(pixels.left), float(pixels.top), float(pixels.right),
-                         float(pixels.bottom)});
+        ClipPixels(GXRect{float(pixels.left), float(pixels.top), float(pixels.right),
+                          float(pixels.bottom)});
         return;
     }
     mask_.reset();

@@ -26,6 +26,9 @@ public:
     // of it covers under stroke adjustment.
     void ClipGeometry(const std::shared_ptr<Geometry>& geometry, const GXMatrix& matrix,
                       bool snapRectangles);
+    // Intersects the box with whole sub-target pixels (whole numbers); an empty
+    // rectangle leaves nothing visible.
+    void ClipPixels(const GXRect& pixels) { Intersect(pixels); }
     // Back to the whole sub-target.
     void Reset();
 

@@ -187,6 +187,14 @@ void SwRenderTarget::FillGeometry(std::shared_ptr<Geometry> geometry,
     if (subTarget_ && geometry && brush) Innermost()->FillGeometry(geometry, *brush);
 }
 
+void SwRenderTarget::FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) {
+    if (subTarget_ && brush) Innermost()->FillPixels(pixels, *brush);
+}
+
+void SwRenderTarget::ClipPixels(const GXIntRect& pixels) {
+    if (subTarget_) Innermost()->ClipPixels(pixels);
+}
+
 void SwRenderTarget::FillTextGeometry(std::shared_ptr<Geometry> geometry,
                                       std::shared_ptr<Brush> brush) {
     if (!subTarget_ || !geometry || !brush) return;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "graphics/bitmap/bitmapbase.h"
+#include "graphics/geometry/devicerect.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/geometry/matrix.h"
 #include "graphics/geometry/transformer.h"
@@ -94,7 +95,13 @@ void SwSubTarget::FillWithin(const std::shared_ptr<Geometry>& geometry,
     SwClipping& clip = SyncClip();
     if (!nonEmpty_ || geometry->IsEmpty()) return;
     AddDirty(bound);
-    if (FillWithoutPipeline(*geometry, *source, matrix, clip)) return;
+    // A caller's own rectangle on pixel edges covers whole pixels whatever the stroke
+    // adjustment, so it may take the shorter way too.
+    DeviceRect device;
+    GXIntRect pixels;
+    if (DeviceRect::FromGeometry(*geometry, matrix, device) && device.WholePixels(pixels) &&
+        FillPixelsWithoutPipeline(pixels, *source, clip))
+        return;
     auto pipeline = MakePipeline(geometry, source, clip);
     pipeline->SetCTM(matrix);
     pipeline->Execute();
@@ -110,6 +117,35 @@ void SwSubTarget::FillMasks(const SwPlacedMask* masks, size_t count, const GXInt
     SwClipping& clip = SyncClip();
     AddDirty(bound);
     MakePipeline(nullptr, source, clip)->ExecuteMasks(masks, count);
+}
+
+void SwSubTarget::FillPixels(const GXIntRect& pixels, const Brush& brush) {
+    if (!nonEmpty_) return;
+    const GXRect bound = OwnPixels(pixels);
+    const GXIntRect covered = PixelCover(bound);
+    if (IsEmpty(covered)) return;
+    auto source = SwColorSource::CreateFromBrush(brush, covered, DeviceToOwnPixels(deviceRect_));
+    SwClipping& clip = SyncClip();
+    AddDirty(bound);
+    if (FillPixelsWithoutPipeline(covered, *source, clip)) return;
+    // The pixels outside the sub-target are never drawn: the pipeline fills only the
+    // covered ones.
+    if (pixelRectangle_ && pixelRectangle_.use_count() == 1)
+        pixelRectangle_->Reset();
+    else
+        pixelRectangle_ = std::make_shared<Geometry>();
+    pixelRectangle_->Rectangle(GXRect{float(covered.left), float(covered.top),
+                                      float(covered.right), float(covered.bottom)});
+    auto pipeline = MakePipeline(pixelRectangle_, source, clip);
+    pipeline->SetCTM(kIdentityMatrix);
+    pipeline->Execute();
+}
+
+GXRect SwSubTarget::OwnPixels(const GXIntRect& device) const {
+    return GXRect{float(double(device.left) - deviceRect_.left),
+                  float(double(device.top) - deviceRect_.top),
+                  float(double(device.right) - deviceRect_.left),
+                  float(double(device.bottom) - deviceRect_.top)};
 }
 
 void SwSubTarget::AddDirty(const GXRect& bound) {
@@ -252,6 +288,14 @@ void SwSubTarget::ClipGeometry(const std::shared_ptr<Geometry>& geometry) {
     State& state = Current();
     auto clipping = std::make_shared<SwClipping>(*state.clipping);
     clipping->ClipGeometry(geometry, DrawingMatrix(), state.strokeAdjustment != 0);
+    state.clipping = std::move(clipping);
+}
+
+void SwSubTarget::ClipPixels(const GXIntRect& pixels) {
+    if (!nonEmpty_) return;
+    State& state = Current();
+    auto clipping = std::make_shared<SwClipping>(*state.clipping);
+    clipping->ClipPixels(OwnPixels(pixels));
     state.clipping = std::move(clipping);
 }
 

@@ -87,9 +87,14 @@ public:
     void SetOpacityMask(const Brush* brush, int32_t kind);
     void SetShapeMask(const Brush* brush, int32_t kind);
     void ClipGeometry(const std::shared_ptr<Geometry>& geometry);
+    // Intersects the clip with whole device pixels.
+    void ClipPixels(const GXIntRect& pixels);
     void ResetClip();
     // Culls, builds the colour source and calls Fill.
     void FillGeometry(const std::shared_ptr<Geometry>& geometry, const Brush& brush);
+    // Fills whole device pixels: as FillGeometry fills a rectangle on their edges, through
+    // FillPixelsWithoutPipeline where it applies.
+    void FillPixels(const GXIntRect& pixels, const Brush& brush);
     // Composites coverage masks (the sub-target's own pixels) with the brush, in order, as
     // fills of their outlines would be composited: one pipeline through the current state,
     // the pending group shape mask and the active clip. `box` covers every mask's pixels.
@@ -102,10 +107,11 @@ public:
 protected:
     // Adds the target operations and the compositor of this kind of sub-target.
     virtual void AddTargetAndCompositor(SwPipeLine& pipeline) const = 0;
-    // Draws the fill without a pipeline when this kind of sub-target knows a shorter way to
-    // the same pixels; false leaves it to the pipeline.
-    virtual bool FillWithoutPipeline(const Geometry&, const SwColorSource&, const GXMatrix&,
-                                     const SwClipping&) {
+    // Fills the own pixels `pixels` (those outside the sub-target are not drawn) without a
+    // pipeline when this kind of sub-target knows a shorter way to the same pixels; false
+    // leaves it to the pipeline.
+    virtual bool FillPixelsWithoutPipeline(const GXIntRect&, const SwColorSource&,
+                                           const SwClipping&) {
         return false;
     }
     // The bitmap a group opened inside this one starts from.
@@ -127,6 +133,8 @@ protected:
     void FillWithin(const std::shared_ptr<Geometry>& geometry,
                     const std::shared_ptr<SwColorSource>& source, const GXMatrix& matrix,
                     const GXRect& bound);
+    // Device pixels as the sub-target's own (exact: both stay far below 2^24).
+    GXRect OwnPixels(const GXIntRect& device) const;
     // Extends the dirty rectangle by `bound` cut to the sub-target.
     void AddDirty(const GXRect& bound);
     // The pipeline of the current state, the group shape mask and `clip`, ready to run.
@@ -151,6 +159,8 @@ protected:
     GXIntRect deviceRect_;                        // sub-target pixels in device space
     std::deque<State> states_;                    // never empty; the back is current
     std::shared_ptr<SwClipping> activeClip_;      // clipping last handed to a pipeline
+    // The rectangle FillPixels hands a pipeline, reused once the last pipeline let go of it.
+    std::shared_ptr<Geometry> pixelRectangle_;
 };
 
 }  // namespace Graphics

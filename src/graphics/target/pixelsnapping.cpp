@@ -1,11 +1,12 @@
 #include "graphics/target/pixelsnapping.h"
 
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
 
 namespace Graphics {
 
-bool WholePixelFrame(const GXRect& centres, float width, GXRect (&bands)[4]) {
+bool WholePixelFrame(const GXRect& centres, float width, GXIntRect (&bands)[4]) {
     constexpr float kExactLimit = 4194304.0f;  // 2^22: x.5 plus a whole half-width is exact
     if (!(width >= 1 && width <= kExactLimit) || std::fmod(width, 2.0f) != 1.0f) return false;
     for (const float v : {centres.left, centres.top, centres.right, centres.bottom})
@@ -15,14 +16,17 @@ bool WholePixelFrame(const GXRect& centres, float width, GXRect (&bands)[4]) {
     if (!(centres.right - centres.left > width && centres.bottom - centres.top > width))
         return false;
     const float half = width / 2;
-    const GXRect outer{centres.left - half, centres.top - half, centres.right + half,
-                       centres.bottom + half};
-    const GXRect inner{centres.left + half, centres.top + half, centres.right - half,
-                       centres.bottom - half};
-    bands[0] = GXRect{outer.left, outer.top, outer.right, inner.top};
-    bands[1] = GXRect{outer.left, inner.bottom, outer.right, outer.bottom};
-    bands[2] = GXRect{outer.left, inner.top, inner.left, inner.bottom};
-    bands[3] = GXRect{inner.right, inner.top, outer.right, inner.bottom};
+    // Whole numbers below 2^23: exact as int32_t.
+    const int32_t outerLeft = int32_t(centres.left - half), outerTop = int32_t(centres.top - half);
+    const int32_t outerRight = int32_t(centres.right + half);
+    const int32_t outerBottom = int32_t(centres.bottom + half);
+    const int32_t innerLeft = int32_t(centres.left + half), innerTop = int32_t(centres.top + half);
+    const int32_t innerRight = int32_t(centres.right - half);
+    const int32_t innerBottom = int32_t(centres.bottom - half);
+    bands[0] = GXIntRect{outerLeft, outerTop, outerRight, innerTop};
+    bands[1] = GXIntRect{outerLeft, innerBottom, outerRight, outerBottom};
+    bands[2] = GXIntRect{outerLeft, innerTop, innerLeft, innerBottom};
+    bands[3] = GXIntRect{innerRight, innerTop, outerRight, innerBottom};
     return true;
 }
 

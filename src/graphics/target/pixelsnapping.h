@@ -9,6 +9,6 @@ namespace Graphics {
 // only when that stroke is exactly those pixels: an odd whole width puts both edges of each
 // side on pixel boundaries, and a hole wider and taller than nothing keeps the bands apart.
 // Coordinates stay below 2^22 so that every sum here is exact.
-bool WholePixelFrame(const GXRect& centres, float width, GXRect (&bands)[4]);
+bool WholePixelFrame(const GXRect& centres, float width, GXIntRect (&bands)[4]);
 
 }  // namespace Graphics

@@ -40,8 +40,10 @@ GXMatrix InverseOrIdentity(const GXMatrix& m) {
                     (m.b * m.e - m.a * m.f) / det};
 }
 
-// The scale and offset that carry the exact device box onto its snapped one.
-GXMatrix FitMatrix(const GXRect& exact, const GXRect& snapped) {
+// The scale and offset that carry the exact device box onto its snapped pixels.
+GXMatrix FitMatrix(const GXRect& exact, const GXIntRect& pixels) {
+    const GXRect snapped{float(pixels.left), float(pixels.top), float(pixels.right),
+                         float(pixels.bottom)};
     const float sx = (snapped.right - snapped.left) / (exact.right - exact.left);
     const float sy = (snapped.bottom - snapped.top) / (exact.bottom - exact.top);
     return GXMatrix{sx, 0, 0, sy, snapped.left - exact.left * sx, snapped.top - exact.top * sy};
@@ -201,25 +203,18 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
                               const std::shared_ptr<Brush>& brush) {
     if (geometry->IsEmpty()) {
         // An empty fill draws nothing, but as a clip it leaves nothing visible (a PDF
-        // "n W" with no path): clip to a rectangle without area.
-        if (!brush) {
-            UnderIdentity(impl_->GetCTM(),
-                          [&] { impl_->ClipGeometry(ScratchRectangle({0, 0, 0, 0})); });
-        }
+        // "n W" with no path).
+        if (!brush) impl_->ClipPixels(GXIntRect{0, 0, 0, 0});
         return;
     }
     if (impl_->GetStrokeAdjustment()) {
-        const GXMatrix ctm = impl_->GetCTM();
         DeviceRect device;
-        GXRect snapped;
-        if (DeviceRect::FromGeometry(*geometry, ctm, device) && device.Snap(snapped)) {
-            auto rect = ScratchRectangle(snapped);
-            UnderIdentity(ctm, [&] {
-                if (brush)
-                    impl_->FillGeometry(rect, brush);
-                else
-                    impl_->ClipGeometry(rect);
-            });
+        GXIntRect pixels;
+        if (DeviceRect::FromGeometry(*geometry, impl_->GetCTM(), device) && device.Snap(pixels)) {
+            if (brush)
+                impl_->FillPixels(pixels, brush);
+            else
+                impl_->ClipPixels(pixels);
             return;
         }
     }
@@ -229,17 +224,6 @@ void RenderTarget::FillOrClip(const std::shared_ptr<Geometry>& geometry,
         impl_->ClipGeometry(geometry);
 }
 
-template <class Body>
-void RenderTarget::UnderIdentity(const GXMatrix& ctm, Body&& body) {
-    // Most pages draw under the identity already: nothing to set, nothing to restore.
-    if (IsIdentity(ctm)) {
-        body();
-        return;
-    }
-    impl_->SetCTM(kIdentityMatrix);
-    WithRestore(body, [&] { impl_->SetCTM(ctm); });
-}
-
 std::shared_ptr<Geometry> RenderTarget::Scratch(std::shared_ptr<Geometry>& slot) {
     // One owner left means the renderer let go of it (a clip, for one, keeps its geometry).
     if (slot && slot.use_count() == 1)
@@ -247,17 +231,6 @@ std::shared_ptr<Geometry> RenderTarget::Scratch(std::shared_ptr<Geometry>& slot)
     else
         slot = std::make_shared<Geometry>();
     return slot;
-}
-
-std::shared_ptr<Geometry> RenderTarget::ScratchRectangle(const GXRect& r) {
-    auto rect = Scratch(scratchRectangle_);
-    rect->Rectangle(r);
-    return rect;
-}
-
-void RenderTarget::FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush) {
-    auto rect = ScratchRectangle(snapped);
-    UnderIdentity(impl_->GetCTM(), [&] { impl_->FillGeometry(rect, brush); });
 }
 
 void RenderTarget::FillGeometry(const std::shared_ptr<Geometry>& geometry,
@@ -278,10 +251,10 @@ void RenderTarget::FillRect(const GXRect& rect, const std::shared_ptr<Brush>& br
     // figure, without building that figure first. A rectangle without area keeps the
     // general path: its figure loses the repeated corner and is not snapped.
     DeviceRect device;
-    GXRect snapped;
+    GXIntRect pixels;
     if (impl_->GetStrokeAdjustment() && !HasNoArea(rect) &&
-        DeviceRect::FromUserRect(impl_->GetCTM(), rect, device) && device.Snap(snapped)) {
-        FillDeviceRect(snapped, brush);
+        DeviceRect::FromUserRect(impl_->GetCTM(), rect, device) && device.Snap(pixels)) {
+        impl_->FillPixels(pixels, brush);
         return;
     }
     auto shape = Scratch(scratchShape_);
@@ -355,10 +328,10 @@ void RenderTarget::StrokeRect(const GXRect& rect, const std::shared_ptr<Brush>& 
             // pixels only: its four bands fill as pixel rectangles, with no outline to build
             // and scan. Only whole translations qualify, so that the user-space outline the
             // general path would build lands on the same device pixels exactly.
-            GXRect bands[4];
+            GXIntRect bands[4];
             if (IsWholeTranslation(ctm) && IsSolidMiter(style) &&
                 WholePixelFrame(centres, width, bands)) {
-                for (const GXRect& band : bands) FillDeviceRect(band, brush);
+                for (const GXIntRect& band : bands) impl_->FillPixels(band, brush);
                 return;
             }
             const GXMatrix inverse = InverseOrIdentity(ctm);
@@ -399,14 +372,14 @@ void RenderTarget::DrawBitmap(const std::shared_ptr<Bitmap>& bitmap, float opaci
     const GXRect rect{0, 0, float(size.width), float(size.height)};
     const GXMatrix ctm = impl_->GetCTM();
     DeviceRect device;
-    GXRect snapped;
+    GXIntRect pixels;
     if (impl_->GetStrokeAdjustment() && DeviceRect::FromUserRect(ctm, rect, device)) {
         if (HasNoArea(device.Box())) return;
-        if (device.Snap(snapped)) {
-            FillDeviceRect(
-                snapped, std::make_shared<BitmapBrush>(
-                             bitmap, opacity, MultiplyMatrix(ctm, FitMatrix(device.Box(), snapped)),
-                             samplingMode, BitmapExtendClamp, BitmapExtendClamp));
+        if (device.Snap(pixels)) {
+            impl_->FillPixels(
+                pixels, std::make_shared<BitmapBrush>(
+                            bitmap, opacity, MultiplyMatrix(ctm, FitMatrix(device.Box(), pixels)),
+                            samplingMode, BitmapExtendClamp, BitmapExtendClamp));
             return;
         }
     }
@@ -458,15 +431,14 @@ void RenderTarget::FillMask(const std::shared_ptr<Bitmap>& mask,
     WithRestore(
         [&] {
             DeviceRect device;
-            GXRect snapped;
+            GXIntRect pixels;
             if (impl_->GetStrokeAdjustment() && DeviceRect::FromUserRect(ctm, rect, device)) {
                 if (HasNoArea(device.Box())) return;
-                if (device.Snap(snapped)) {
+                if (device.Snap(pixels)) {
                     impl_->SetShapeMask(
-                        maskBrush(MultiplyMatrix(ctm, FitMatrix(device.Box(), snapped))),
+                        maskBrush(MultiplyMatrix(ctm, FitMatrix(device.Box(), pixels))),
                         kMaskTypeInverseAlpha);
-                    impl_->SetCTM(kIdentityMatrix);
-                    impl_->FillGeometry(RectangleGeometry(snapped), brush);
+                    impl_->FillPixels(pixels, brush);
                     return;
                 }
             }

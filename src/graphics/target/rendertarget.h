@@ -109,33 +109,23 @@ private:
     // What each entry of the front end's copy of the renderer's state stack was opened by.
     enum class Level : uint8_t { State, Layer };
 
-    // Fill and Clip: an axis-aligned four-corner figure is snapped and drawn under the
-    // identity CTM while stroke adjustment is on; anything else goes as it is.
+    // Fill and Clip: while stroke adjustment is on, an axis-aligned four-corner figure goes
+    // as the device pixels DeviceRect decides for it; anything else goes as it is.
     void FillOrClip(const std::shared_ptr<Geometry>& geometry, const std::shared_ptr<Brush>& brush);
     void Stroke(const Geometry& geometry, const std::shared_ptr<Brush>& brush, float width,
                 const GXStrokeStyle* style);
-    // Runs `body` with the renderer's CTM set to the identity, then restores `ctm` (the
-    // current CTM), also when the body throws.
-    template <class Body>
-    void UnderIdentity(const GXMatrix& ctm, Body&& body);
-    // The device rectangle `snapped` filled with `brush` under the identity CTM, the CTM
-    // restored afterwards.
-    void FillDeviceRect(const GXRect& snapped, const std::shared_ptr<Brush>& brush);
 
     // An empty geometry from `slot`: the front end's own scratch geometry, emptied, when no
     // renderer kept hold of it after its last draw; else a new one that takes the slot.
     // Rectangles, ellipses, lines and stroke outlines are drawn by the thousand, and
     // refilling the same geometry reuses its storage: no heap call per draw.
     static std::shared_ptr<Geometry> Scratch(std::shared_ptr<Geometry>& slot);
-    // The rectangle `r` in the device-rectangle slot.
-    std::shared_ptr<Geometry> ScratchRectangle(const GXRect& r);
 
     bool painting_ = false;      // between a BeginPaint that succeeded and the next EndPaint
     std::vector<Level> levels_;  // levels pushed on the renderer, innermost last
-    // Scratch slots, each null until first used: snapped device rectangles; the shape a
-    // call draws (rectangle, ellipse, line); the outline a stroke widens into. Apart, since
-    // one draw can hold all three at once.
-    std::shared_ptr<Geometry> scratchRectangle_;
+    // Scratch slots, each null until first used: the shape a call draws (rectangle,
+    // ellipse, line); the outline a stroke widens into. Apart, since one draw can hold both
+    // at once.
     std::shared_ptr<Geometry> scratchShape_;
     std::shared_ptr<Geometry> scratchOutline_;
     // FillText's working lists, kept so that drawing text allocates nothing once they have

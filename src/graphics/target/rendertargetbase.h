@@ -61,6 +61,12 @@ public:
     virtual void ResetClip() = 0;
     // Fills under the CTM with the geometry's fill rule.
     virtual void FillGeometry(std::shared_ptr<Geometry> geometry, std::shared_ptr<Brush> brush) = 0;
+    // Whole device pixels, the CTM not applied: the pixels the front end decided for an
+    // upright rectangle. FillPixels fills them as FillGeometry would fill a rectangle on
+    // their edges (clip, masks and blend mode apply); ClipPixels intersects the clip with
+    // them, and an empty rectangle leaves nothing visible.
+    virtual void FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) = 0;
+    virtual void ClipPixels(const GXIntRect& pixels) = 0;
     // Glyph outlines; a renderer may treat them as FillGeometry does.
     virtual void FillTextGeometry(std::shared_ptr<Geometry> geometry,
                                   std::shared_ptr<Brush> brush) = 0;
