@@ -89,5 +89,9 @@ void GpuWindowRenderTarget::FillTextGeometry(std::shared_ptr<Geometry> geometry,
                                              std::shared_ptr<Brush> brush) {
     target_->FillTextGeometry(std::move(geometry), std::move(brush));
 }
+void GpuWindowRenderTarget::FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) {
+    target_->FillPixels(pixels, std::move(brush));
+}
+void GpuWindowRenderTarget::ClipPixels(const GXIntRect& pixels) { target_->ClipPixels(pixels); }
 
 }  // namespace Graphics

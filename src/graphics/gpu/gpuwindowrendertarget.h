@@ -56,6 +56,8 @@ public:
     void ResetClip() override;
     void FillGeometry(std::shared_ptr<Geometry> geometry, std::shared_ptr<Brush> brush) override;
     void FillTextGeometry(std::shared_ptr<Geometry> geometry, std::shared_ptr<Brush> brush) override;
+    void FillPixels(const GXIntRect& pixels, std::shared_ptr<Brush> brush) override;
+    void ClipPixels(const GXIntRect& pixels) override;
 
 private:
     std::shared_ptr<GpuContext> context_;        // outlives every member below
