@@ -20,6 +20,7 @@
 
 #include "gx.h"
 #include "gxhost.h"
+#include "rgbpaint.h"
 
 extern char** environ;
 
@@ -89,21 +90,7 @@ void DrawScene(GXRenderTargetRec_* target) {
 
 // The scene on an RGB32 bitmap, 0x00RRGGBB.
 std::vector<uint32_t> DrawOnBitmap(int32_t width, int32_t height) {
-    const GXBitmapDesc desc{width, height, GXPixelFormatRGB32, 96, 96};
-    GXBitmapRec_* bitmap = nullptr;
-    GXRenderTargetRec_* target = nullptr;
-    EXPECT_EQ(GXCreateBitmap(&desc, &bitmap), GXResultSuccess);
-    EXPECT_EQ(GXCreateRenderTargetBitmap(bitmap, &target), GXResultSuccess);
-    EXPECT_EQ(GXRenderTargetBeginPaint(target), GXResultSuccess);
-    DrawScene(target);
-    EXPECT_EQ(GXRenderTargetEndPaint(target), GXResultSuccess);
-    std::vector<uint32_t> pixels(size_t(width) * height);
-    const GXBitmapData memory{pixels.data(), width * 4, width * 4};
-    EXPECT_EQ(GXBitmapCopyToMemory(bitmap, nullptr, &memory), GXResultSuccess);
-    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
-    GXObjectRelease(GX_HANDLE(target));
-    GXObjectRelease(GX_HANDLE(bitmap));
-    return pixels;
+    return PaintOnRgbBitmap(width, height, DrawScene);
 }
 
 // A private Xvfb of one screen of `depth` bits, for displays the shared server does not offer.

@@ -19,6 +19,7 @@
 
 #include "gx.h"
 #include "gxhost.h"
+#include "rgbpaint.h"
 
 namespace {
 
@@ -50,23 +51,7 @@ void DrawScene(GXRenderTargetRec_* target) {
 }
 
 // The scene on a bitmap target, 0x00RRGGBB.
-std::vector<uint32_t> SoftwareScene() {
-    const GXBitmapDesc desc{kWidth, kHeight, GXPixelFormatRGB32, 96, 96};
-    GXBitmapRec_* bitmap = nullptr;
-    GXRenderTargetRec_* target = nullptr;
-    EXPECT_EQ(GXCreateBitmap(&desc, &bitmap), GXResultSuccess);
-    EXPECT_EQ(GXCreateRenderTargetBitmap(bitmap, &target), GXResultSuccess);
-    EXPECT_EQ(GXRenderTargetBeginPaint(target), GXResultSuccess);
-    DrawScene(target);
-    EXPECT_EQ(GXRenderTargetEndPaint(target), GXResultSuccess);
-    std::vector<uint32_t> pixels(size_t(kWidth) * kHeight);
-    const GXBitmapData memory{pixels.data(), kWidth * 4, kWidth * 4};
-    EXPECT_EQ(GXBitmapCopyToMemory(bitmap, nullptr, &memory), GXResultSuccess);
-    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
-    GXObjectRelease(GX_HANDLE(target));
-    GXObjectRelease(GX_HANDLE(bitmap));
-    return pixels;
-}
+std::vector<uint32_t> SoftwareScene() { return PaintOnRgbBitmap(kWidth, kHeight, DrawScene); }
 
 // Whether the pixel at (x, y) of `image` differs from a neighbour: an edge.
 bool OnEdge(const std::vector<uint32_t>& image, int32_t x, int32_t y) {

@@ -19,6 +19,7 @@
 
 #include "gallery/gallery.h"
 #include "gx.h"
+#include "rgbpaint.h"
 
 extern char** environ;
 
@@ -55,21 +56,9 @@ Pixels Screenshot(Display* display, Window window, int32_t width, int32_t height
 
 // The page as the viewer lays it out, drawn on a bitmap.
 Pixels Expected(int page, int32_t width, int32_t height) {
-    const GXBitmapDesc desc{width, height, GXPixelFormatRGB32, 96, 96};
-    GXBitmapRec_* bitmap = nullptr;
-    GXRenderTargetRec_* target = nullptr;
-    EXPECT_EQ(GXCreateBitmap(&desc, &bitmap), GXResultSuccess);
-    EXPECT_EQ(GXCreateRenderTargetBitmap(bitmap, &target), GXResultSuccess);
-    EXPECT_EQ(GXRenderTargetBeginPaint(target), GXResultSuccess);
-    EXPECT_EQ(GalleryDrawFitted(page, target, width, height), 0);
-    EXPECT_EQ(GXRenderTargetEndPaint(target), GXResultSuccess);
-    Pixels pixels(size_t(width) * height);
-    const GXBitmapData memory{pixels.data(), width * 4, width * 4};
-    EXPECT_EQ(GXBitmapCopyToMemory(bitmap, nullptr, &memory), GXResultSuccess);
-    for (uint32_t& pixel : pixels) pixel &= 0xFFFFFFu;
-    GXObjectRelease(GX_HANDLE(target));
-    GXObjectRelease(GX_HANDLE(bitmap));
-    return pixels;
+    return PaintOnRgbBitmap(width, height, [&](GXRenderTargetRec_* target) {
+        EXPECT_EQ(GalleryDrawFitted(page, target, width, height), 0);
+    });
 }
 
 // Saves pixels as a PNG file for people to look at.
