@@ -20,6 +20,7 @@
 
 #include "gx.h"
 #include "gxhost.h"
+#include "mappedwindow.h"
 #include "rgbpaint.h"
 
 extern char** environ;
@@ -42,15 +43,7 @@ protected:
 
     // A mapped window of that size, shown by the time this returns.
     Window MakeWindow(int32_t width, int32_t height) {
-        const int screen = DefaultScreen(display_);
-        Window window = XCreateSimpleWindow(display_, RootWindow(display_, screen), 0, 0,
-                                            unsigned(width), unsigned(height), 0, 0, 0);
-        XSelectInput(display_, window, StructureNotifyMask);
-        XMapWindow(display_, window);
-        XEvent event;
-        do XNextEvent(display_, &event);
-        while (event.type != MapNotify);
-        return window;
+        return MakeMappedWindow(display_, 0, 0, width, height);
     }
     // The window's pixels, 0x00RRGGBB, rows top-down.
     std::vector<uint32_t> ReadWindow(Window window, int32_t width, int32_t height) {
@@ -134,12 +127,7 @@ TEST(HostWindow16, PresentPacksRgb32To565) {
     PrivateServer server(16);
     Display* display = server.GetDisplay();
     if (!display) GTEST_SKIP() << "no Xvfb to run a 16-bit display on";
-    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 120, 90, 0, 0, 0);
-    XSelectInput(display, window, StructureNotifyMask);
-    XMapWindow(display, window);
-    XEvent event;
-    do XNextEvent(display, &event);
-    while (event.type != MapNotify);
+    Window window = MakeMappedWindow(display, 0, 0, 120, 90);
     GXHostWindow* host = nullptr;
     GXRenderTargetRec_* target = nullptr;
     ASSERT_EQ(GXHostWrapWindow(display, window, &host), GXResultSuccess);

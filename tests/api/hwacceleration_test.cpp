@@ -19,6 +19,7 @@
 
 #include "gx.h"
 #include "gxhost.h"
+#include "mappedwindow.h"
 #include "rgbpaint.h"
 
 namespace {
@@ -82,12 +83,7 @@ TEST(HwAcceleration, AThreadThatEnablesItDrawsWindowsAsSoftwareDoes) {
     if (!display) GTEST_SKIP() << "no X display: set DISPLAY, or run scripts/test.sh, which starts Xvfb";
     int x = 0, y = 0;
     WindowPlace(display, &x, &y);
-    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), x, y, kWidth, kHeight, 0, 0, 0);
-    XSelectInput(display, window, StructureNotifyMask);
-    XMapWindow(display, window);
-    XEvent event;
-    do XNextEvent(display, &event);
-    while (event.type != MapNotify);
+    Window window = MakeMappedWindow(display, x, y, kWidth, kHeight);
     GXHostWindow* host = nullptr;
     ASSERT_EQ(GXHostWrapWindow(display, window, &host), GXResultSuccess);
 
