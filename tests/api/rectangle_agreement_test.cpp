@@ -28,10 +28,11 @@ GXGeometryRec_* RectanglePath(const GXRect& r, int32_t points) {
     return geometry;
 }
 
-// A group's own pixels start at kGroupCorner, short of every rectangle drawn here:
-// sub-target and device pixels differ by that offset.
+// A group's own pixels start at kGroupCorner, which cuts some of the rectangles drawn here
+// and misses others: sub-target and device pixels differ by that offset, and a cut
+// rectangle keeps the pixels it has outside the group.
 constexpr int32_t kSize = 24;
-constexpr GXPoint kGroupCorner{1, 1};
+constexpr GXPoint kGroupCorner{3, 2};
 
 // What a fill of `geometry` covers, or what a fill of the whole target covers through a
 // clip to it; with `group`, drawn inside a group that covers the target from kGroupCorner.

@@ -92,6 +92,8 @@ void Rasterizer::Reset(const GXRect& clipRect, float tolerance, bool snapRectang
     clipX0_ = clipY0_ = clipX1_ = clipY1_ = 0;
     firstSub_ = kMaxInt;
     endSub_ = kMinInt;
+    leastTopSub_ = kMaxInt;
+    greatestTopSub_ = kMinInt;
     leftX128_ = kMaxInt;
     rightX128_ = kMinInt;
     sink_ = std::move(sink);
@@ -170,6 +172,8 @@ void Rasterizer::AppendPoint(const GXPoint& point) {
 void Rasterizer::BeginRasterization() {
     firstSub_ = kMaxInt;
     endSub_ = kMinInt;
+    leastTopSub_ = kMaxInt;
+    greatestTopSub_ = kMinInt;
     leftX128_ = kMaxInt;
     rightX128_ = kMinInt;
     if (points_.capacity() < 256) points_.reserve(256);
@@ -240,6 +244,8 @@ void Rasterizer::AddSide(const Point128& a, const Point128& b) {
     rightX128_ = std::max({rightX128_, a.x128, b.x128});
     firstSub_ = std::min(firstSub_, startSub);
     endSub_ = std::max(endSub_, bottomSub);
+    leastTopSub_ = std::min(leastTopSub_, topSub);
+    greatestTopSub_ = std::max(greatestTopSub_, topSub);
     hasSlopedEdge_ = hasSlopedEdge_ || edge->step != 0 || edge->increment != 0;
 }
 
@@ -276,10 +282,17 @@ bool Rasterizer::TrySnapRectangle() {
     const RasterEdge& b = *edges_[1];
     if (a.topSub != b.topSub || a.bottomSub != b.bottomSub) return false;
     // Edges and sub-scanlines are exact eighths of a pixel: the rounding every snapped
-    // rectangle goes through decides the pixels from them.
+    // rectangle goes through decides the pixels from them. The rounding depends on the
+    // rectangle's size, so it starts from the top the sides had before the clip cut them
+    // (when both had the same one): a rectangle crossing the clip's edge keeps the pixels
+    // it has without the clip, the clip only takes some away.
+    const int32_t top = leastTopSub_ == greatestTopSub_ ? leastTopSub_ : a.topSub;
     const PixelSpan x = SnapSpan(std::min(a.x, b.x) / 8.0, std::max(a.x, b.x) / 8.0);
-    const PixelSpan y = SnapSpan(a.topSub / 8.0, a.bottomSub / 8.0);
-    sink_->FillPixelRect(int32_t(x.begin), int32_t(y.begin), int32_t(x.end), int32_t(y.end));
+    const PixelSpan y = SnapSpan(top / 8.0, a.bottomSub / 8.0);
+    const int64_t x0 = std::max<int64_t>(x.begin, clipX0_), x1 = std::min<int64_t>(x.end, clipX1_);
+    const int64_t y0 = std::max<int64_t>(y.begin, clipY0_), y1 = std::min<int64_t>(y.end, clipY1_);
+    if (x0 < x1 && y0 < y1)
+        sink_->FillPixelRect(int32_t(x0), int32_t(y0), int32_t(x1), int32_t(y1));
     return true;
 }
 

@@ -95,6 +95,8 @@ private:
     int32_t clipX0_, clipY0_, clipX1_, clipY1_;  // clip box, whole pixels
     int32_t firstSub_;                           // lowest topSub of the kept edges
     int32_t endSub_;                             // highest bottomSub, capped at the clip
+    int32_t leastTopSub_;                        // least and greatest top sub-scanline of
+    int32_t greatestTopSub_;                     // the kept edges before the clip cut them
     int32_t leftX128_;                           // least end point x of the kept edges
     int32_t rightX128_;                          // greatest end point x of the kept edges
     std::shared_ptr<RasterizationSink> sink_;    // receives rows, rectangles, trapezoids
