@@ -506,7 +506,10 @@ typedef struct GXBitmapBrushParams {
 GXAPI GXResult GXCreateGradientLinear(const GXLinearGradientDesc* desc, GXGradientRec_** out);
 /* A radial gradient between the circles (x0, y0, r0) and (x1, y1, r1). */
 GXAPI GXResult GXCreateGradientRadial(const GXRadialGradientDesc* desc, GXGradientRec_** out);
-/* A triangle mesh with colours at the corners; count must not be 0. */
+/* Gouraud-shaded triangles with colours at the corners, given as one triangle strip: the
+   first three vertices make the first triangle and every later vertex makes one more with
+   the two before it (n vertices, n - 2 triangles; fewer than 3 paint nothing). count must
+   not be 0. */
 GXAPI GXResult GXCreateGradientTriMesh(const GXTriMeshVertex* vertices, uint64_t count,
                                        uint32_t background, GXGradientRec_** out);
 /* A solid brush; each channel is clamped to 0..1. */

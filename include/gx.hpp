@@ -478,7 +478,7 @@ public:
         desc.count = stops.size();
         return detail::Make<Gradient>(GXCreateGradientRadial, &desc);
     }
-    /// A triangle mesh with colours at the corners (GXCreateGradientTriMesh).
+    /// Gouraud-shaded triangles given as one triangle strip (GXCreateGradientTriMesh).
     static Gradient CreateTriMesh(std::span<const GXTriMeshVertex> vertices, uint32_t background) {
         return detail::Make<Gradient>(GXCreateGradientTriMesh, vertices.data(),
                                       uint64_t(vertices.size()), background);
