@@ -58,7 +58,92 @@ inline void LoadPairs(const uint8_t* const at[4], __m128i& left, __m128i& right)
     right = _mm_unpackhi_epi64(p01, p23);
 }
 
+// The serial float sums p, p + d, (p + d) + d, ... four at a time without a chain of
+// additions. Inside one binade every addition rounds to the same multiple of the binade's
+// unit, so the sums are p + k x step for the step the last addition took. The guess is
+// checked: when each lane plus d gives the next lane, by induction from the first lane (p
+// itself) every lane is the serial sum. A zero may change sign there, which nothing made of
+// the positions can tell. Where the check fails (a binade boundary crossed, a rounding tie,
+// a step that is not finite) the four sums are added one by one and the step guessed again.
+class SerialSums {
+public:
+    SerialSums(float start, float d) : start_(_mm_set1_ps(start)), d_(_mm_set1_ps(d)), d1_(d) {
+        Guess(start);
+    }
+
+    __m128 Next() {
+        const __m128 lanes = _mm_add_ps(start_, kSteps_), after = _mm_add_ps(start_, kSteps1_);
+        if (_mm_movemask_ps(_mm_cmpeq_ps(_mm_add_ps(lanes, d_), after)) == 0xF) {
+            start_ = _mm_shuffle_ps(after, after, _MM_SHUFFLE(3, 3, 3, 3));
+            return lanes;
+        }
+        alignas(16) float sums[4];
+        float p = Current();
+        for (float& sum : sums) {
+            sum = p;
+            p += d1_;
+        }
+        start_ = _mm_set1_ps(p);
+        Guess(p);
+        return _mm_load_ps(sums);
+    }
+
+    // The sum the next lane starts from.
+    float Current() const { return _mm_cvtss_f32(start_); }
+
+private:
+    void Guess(float p) {
+        const __m128 step = _mm_set1_ps((p + d1_) - p);
+        kSteps_ = _mm_mul_ps(_mm_set_ps(3, 2, 1, 0), step);
+        kSteps1_ = _mm_mul_ps(_mm_set_ps(4, 3, 2, 1), step);
+    }
+
+    __m128 start_;    // the next sum in every lane
+    __m128 d_;        // the step added, in every lane
+    float d1_;        // the step added
+    __m128 kSteps_;   // 0..3 times the guessed rounded step
+    __m128 kSteps1_;  // 1..4 times the guessed rounded step
+};
+
+// The index and weight of four positions: clamp to +-2^30 (max takes its second operand
+// when the first is NaN, so NaN goes to the low limit), floor by truncating and stepping
+// negative non-integers down once, weight = fraction x 255 truncated + 1.
+inline void SplitLanes(__m128 position, __m128i& index, __m128i& weight) {
+    const __m128 limit = _mm_set1_ps(1073741824.0f);
+    const __m128 p = _mm_min_ps(
+        _mm_max_ps(_mm_sub_ps(position, _mm_set1_ps(0.5f)), _mm_sub_ps(_mm_setzero_ps(), limit)),
+        limit);
+    const __m128i truncated = _mm_cvttps_epi32(p);
+    index = _mm_add_epi32(truncated,
+                          _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), p)));
+    weight = _mm_add_epi32(
+        _mm_cvttps_epi32(_mm_mul_ps(_mm_sub_ps(p, _mm_cvtepi32_ps(index)), _mm_set1_ps(255.0f))),
+        _mm_set1_epi32(1));
+}
+
 }  // namespace
+
+void SwBitmapSampler::SplitPositionsSSE2(float& x, float& y, float dx, float dy, int32_t count,
+                                         int32_t* ix, int32_t* iy, uint16_t* wx, uint16_t* wy) {
+    int32_t i = 0;
+    if (count >= 4) {
+        SerialSums xs(x, dx), ys(y, dy);
+        for (; i + 4 <= count; i += 4) {
+            __m128i column, row, columnWeight, rowWeight;
+            SplitLanes(xs.Next(), column, columnWeight);
+            SplitLanes(ys.Next(), row, rowWeight);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(ix + i), column);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(iy + i), row);
+            // Weights 1..255 pack into 16 bits without saturating.
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(wx + i),
+                             _mm_packs_epi32(columnWeight, columnWeight));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(wy + i), _mm_packs_epi32(rowWeight, rowWeight));
+        }
+        x = xs.Current();
+        y = ys.Current();
+    }
+    SplitPositionsScalar(x, y, dx, dy, count - i, ix + i, iy + i, wx + i, wy + i);
+}
 
 void SwBitmapSampler::MixBilinearRowSSE2(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                          const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
