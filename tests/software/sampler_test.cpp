@@ -526,7 +526,7 @@ TEST(SamplerBilinear, FastPathsMatchTheGeneralGather) {
             const int32_t x0 =
                 int32_t(std::floor(matrix.a * u + matrix.c * v + matrix.e)) - int32_t(random() % 8);
             const int32_t y = int32_t(std::floor(matrix.b * u + matrix.d * v + matrix.f));
-            const int32_t x1 = x0 + int32_t(random() % 140);
+            const int32_t x1 = x0 + int32_t(random() % 600);
             Pixels fast(size_t(x1 - x0), 0xDEADBEEFu), general(size_t(x1 - x0), 0xDEADBEEFu);
             sampler.FillSpan(x0, x1, y, fast.data());
             sampler.FillSpanGeneral(x0, x1, y, general.data());

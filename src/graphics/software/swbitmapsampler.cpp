@@ -503,7 +503,7 @@ void SwBitmapSampler::SampleBilinear(SwBitmapSampler& s, float x, float y, int32
     const int32_t bpp = s.bytesPerPixel_;
     const uint32_t* palette = s.paletteColors_;
     // Positions are split a chunk at a time, then the neighbours gathered and mixed.
-    constexpr int32_t kChunk = 64;
+    constexpr int32_t kChunk = 256;
     int32_t ix[kChunk], iy[kChunk];
     uint16_t wx[kChunk], wy[kChunk];
     uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk];

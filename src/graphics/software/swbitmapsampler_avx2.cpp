@@ -12,10 +12,18 @@ inline __m256i MixLanes(__m256i b, __m256i c, __m256i w) {
                             _mm256_srli_epi16(_mm256_mullo_epi16(c, w), 8));
 }
 
-// Eight 16-bit weights spread over their pixels' lanes in the order of the unpacks.
+// Eight 16-bit weights spread over their pixels' lanes in the order of the unpacks: both
+// halves of the register hold all eight, and one byte shuffle each picks pixels 0, 1 | 4, 5
+// and 2, 3 | 6, 7.
 inline void SpreadWeights(const uint16_t* w, __m256i& lo, __m256i& hi) {
-    SwSpreadWeights256(_mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w))),
-                       lo, hi);
+    const __m256i all =
+        _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)));
+    lo = _mm256_shuffle_epi8(all, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,
+                                                   8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11,
+                                                   10, 11));
+    hi = _mm256_shuffle_epi8(all, _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7,
+                                                   12, 13, 12, 13, 12, 13, 12, 13, 14, 15, 14, 15,
+                                                   14, 15, 14, 15));
 }
 
 // mix(p, q, w) on eight pixels.
