@@ -37,12 +37,20 @@ inline __m128i MixBilinearFour(__m128i tl, __m128i tr, __m128i bl, __m128i br, c
     __m128i wxLo, wxHi, wyLo, wyHi;
     SpreadWeights(wx, wxLo, wxHi);
     SpreadWeights(wy, wyLo, wyHi);
-    const __m128i lo =
-        MixLanes(MixLanes(_mm_unpacklo_epi8(tl, zero), _mm_unpacklo_epi8(tr, zero), wxLo),
-                 MixLanes(_mm_unpacklo_epi8(bl, zero), _mm_unpacklo_epi8(br, zero), wxLo), wyLo);
-    const __m128i hi =
-        MixLanes(MixLanes(_mm_unpackhi_epi8(tl, zero), _mm_unpackhi_epi8(tr, zero), wxHi),
-                 MixLanes(_mm_unpackhi_epi8(bl, zero), _mm_unpackhi_epi8(br, zero), wxHi), wyHi);
+    // The x mixes unpack each byte into the high half of its lane (v x 256): the high half
+    // of its product with a weight is then (v x weight) >> 8, one multiply for the
+    // multiply and shift of MixLanes.
+    auto mixX = [](__m128i b, __m128i c, __m128i w, __m128i inverse) {
+        return _mm_add_epi16(_mm_mulhi_epu16(b, inverse), _mm_mulhi_epu16(c, w));
+    };
+    const __m128i all = _mm_set1_epi16(257);
+    const __m128i inverseLo = _mm_sub_epi16(all, wxLo), inverseHi = _mm_sub_epi16(all, wxHi);
+    const __m128i lo = MixLanes(
+        mixX(_mm_unpacklo_epi8(zero, tl), _mm_unpacklo_epi8(zero, tr), wxLo, inverseLo),
+        mixX(_mm_unpacklo_epi8(zero, bl), _mm_unpacklo_epi8(zero, br), wxLo, inverseLo), wyLo);
+    const __m128i hi = MixLanes(
+        mixX(_mm_unpackhi_epi8(zero, tl), _mm_unpackhi_epi8(zero, tr), wxHi, inverseHi),
+        mixX(_mm_unpackhi_epi8(zero, bl), _mm_unpackhi_epi8(zero, br), wxHi, inverseHi), wyHi);
     return _mm_packus_epi16(lo, hi);
 }
 
