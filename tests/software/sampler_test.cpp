@@ -445,19 +445,27 @@ TEST(SamplerBilinear, VectorPositionSplitsMatchTheScalarTwin) {
                 return std::ldexp(float(2 * (random() % 4096) + 1), e - 24) *
                        (random() % 2 ? 1.0f : -1.0f);
             }
-            case 1: return 0.0f;
-            case 2: return uniform(-1e-4f, 1e-4f);
-            default: return uniform(-3.0f, 3.0f);
+            case 1:
+                return 0.0f;
+            case 2:
+                return uniform(-1e-4f, 1e-4f);
+            default:
+                return uniform(-3.0f, 3.0f);
         }
     };
     auto start = [&]() -> float {
         switch (random() % 6) {
-            case 0: return std::ldexp(1.0f, int(random() % 14) - 3) * (random() % 2 ? 1.0f : -1.0f) +
-                           uniform(-0.01f, 0.01f);
-            case 1: return uniform(-2.0f, 2.0f);
-            case 2: return uniform(-3e9f, 3e9f);
-            case 3: return random() % 2 ? kNaN : -0.0f;
-            default: return uniform(-600.0f, 600.0f);
+            case 0:
+                return std::ldexp(1.0f, int(random() % 14) - 3) * (random() % 2 ? 1.0f : -1.0f) +
+                       uniform(-0.01f, 0.01f);
+            case 1:
+                return uniform(-2.0f, 2.0f);
+            case 2:
+                return uniform(-3e9f, 3e9f);
+            case 3:
+                return random() % 2 ? kNaN : -0.0f;
+            default:
+                return uniform(-600.0f, 600.0f);
         }
     };
     auto same = [](float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); };

@@ -18,12 +18,12 @@ inline __m256i MixLanes(__m256i b, __m256i c, __m256i w) {
 inline void SpreadWeights(const uint16_t* w, __m256i& lo, __m256i& hi) {
     const __m256i all =
         _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(w)));
-    lo = _mm256_shuffle_epi8(all, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3,
-                                                   8, 9, 8, 9, 8, 9, 8, 9, 10, 11, 10, 11, 10, 11,
-                                                   10, 11));
-    hi = _mm256_shuffle_epi8(all, _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7,
-                                                   12, 13, 12, 13, 12, 13, 12, 13, 14, 15, 14, 15,
-                                                   14, 15, 14, 15));
+    lo = _mm256_shuffle_epi8(
+        all, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 2, 3, 2, 3, 2, 3, 2, 3, 8, 9, 8, 9, 8, 9, 8,
+                              9, 10, 11, 10, 11, 10, 11, 10, 11));
+    hi = _mm256_shuffle_epi8(
+        all, _mm256_setr_epi8(4, 5, 4, 5, 4, 5, 4, 5, 6, 7, 6, 7, 6, 7, 6, 7, 12, 13, 12, 13, 12,
+                              13, 12, 13, 14, 15, 14, 15, 14, 15, 14, 15));
 }
 
 // mix(p, q, w) on eight pixels.
@@ -45,8 +45,8 @@ public:
     }
 
     __m256 Next() {
-        const __m256 lanes = _mm256_add_ps(start_, kSteps_);
-        const __m256 after = _mm256_add_ps(start_, kSteps1_);
+        const __m256 lanes = _mm256_add_ps(start_, laneSteps_);
+        const __m256 after = _mm256_add_ps(start_, nextSteps_);
         if (_mm256_movemask_ps(_mm256_cmp_ps(_mm256_add_ps(lanes, d_), after, _CMP_EQ_OQ)) ==
             0xFF) {
             start_ = _mm256_permutevar8x32_ps(after, _mm256_set1_epi32(7));
@@ -69,15 +69,15 @@ public:
 private:
     void Guess(float p) {
         const __m256 step = _mm256_set1_ps((p + d1_) - p);
-        kSteps_ = _mm256_mul_ps(_mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7), step);
-        kSteps1_ = _mm256_mul_ps(_mm256_setr_ps(1, 2, 3, 4, 5, 6, 7, 8), step);
+        laneSteps_ = _mm256_mul_ps(_mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7), step);
+        nextSteps_ = _mm256_mul_ps(_mm256_setr_ps(1, 2, 3, 4, 5, 6, 7, 8), step);
     }
 
-    __m256 start_;    // the next sum in every lane
-    __m256 d_;        // the step added, in every lane
-    float d1_;        // the step added
-    __m256 kSteps_;   // 0..7 times the guessed rounded step
-    __m256 kSteps1_;  // 1..8 times the guessed rounded step
+    __m256 start_;      // the next sum in every lane
+    __m256 d_;          // the step added, in every lane
+    float d1_;          // the step added
+    __m256 laneSteps_;  // 0..7 times the guessed rounded step
+    __m256 nextSteps_;  // 1..8 times the guessed rounded step
 };
 
 // The index and weight of eight positions, as SplitLanes of the SSE2 form.
@@ -87,18 +87,19 @@ inline void SplitLanes(__m256 position, __m256i& index, __m256i& weight) {
                                                  _mm256_sub_ps(_mm256_setzero_ps(), limit)),
                                    limit);
     const __m256i truncated = _mm256_cvttps_epi32(p);
-    index = _mm256_add_epi32(
-        truncated, _mm256_castps_si256(_mm256_cmp_ps(_mm256_cvtepi32_ps(truncated), p, _CMP_GT_OQ)));
-    weight = _mm256_add_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(
-                                  _mm256_sub_ps(p, _mm256_cvtepi32_ps(index)), _mm256_set1_ps(255.0f))),
-                              _mm256_set1_epi32(1));
+    index = _mm256_add_epi32(truncated, _mm256_castps_si256(_mm256_cmp_ps(
+                                            _mm256_cvtepi32_ps(truncated), p, _CMP_GT_OQ)));
+    weight =
+        _mm256_add_epi32(_mm256_cvttps_epi32(_mm256_mul_ps(
+                             _mm256_sub_ps(p, _mm256_cvtepi32_ps(index)), _mm256_set1_ps(255.0f))),
+                         _mm256_set1_epi32(1));
 }
 
 // Eight 32-bit weights 1..255 as eight 16-bit ones.
 inline void StoreWeights(uint16_t* out, __m256i weights) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
-                     _mm_packs_epi32(_mm256_castsi256_si128(weights),
-                                     _mm256_extracti128_si256(weights, 1)));
+    _mm_storeu_si128(
+        reinterpret_cast<__m128i*>(out),
+        _mm_packs_epi32(_mm256_castsi256_si128(weights), _mm256_extracti128_si256(weights, 1)));
 }
 
 // Pixel k's neighbours: pairs of 32-bit pixels, the upper one at pixels + stride x iy[k] +
@@ -128,8 +129,10 @@ struct PairLoader {
 // pixels and the eight right ones, in order: one in-lane shuffle each.
 inline void SplitPairs(__m128i p01, __m128i p45, __m128i p23, __m128i p67, __m256i& left,
                        __m256i& right) {
-    const __m256 even = _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(p01), p45, 1));
-    const __m256 odd = _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(p23), p67, 1));
+    const __m256 even =
+        _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(p01), p45, 1));
+    const __m256 odd =
+        _mm256_castsi256_ps(_mm256_inserti128_si256(_mm256_castsi128_si256(p23), p67, 1));
     left = _mm256_castps_si256(_mm256_shuffle_ps(even, odd, _MM_SHUFFLE(2, 0, 2, 0)));
     right = _mm256_castps_si256(_mm256_shuffle_ps(even, odd, _MM_SHUFFLE(3, 1, 3, 1)));
 }

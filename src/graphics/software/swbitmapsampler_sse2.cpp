@@ -80,7 +80,7 @@ public:
     }
 
     __m128 Next() {
-        const __m128 lanes = _mm_add_ps(start_, kSteps_), after = _mm_add_ps(start_, kSteps1_);
+        const __m128 lanes = _mm_add_ps(start_, laneSteps_), after = _mm_add_ps(start_, nextSteps_);
         if (_mm_movemask_ps(_mm_cmpeq_ps(_mm_add_ps(lanes, d_), after)) == 0xF) {
             start_ = _mm_shuffle_ps(after, after, _MM_SHUFFLE(3, 3, 3, 3));
             return lanes;
@@ -102,15 +102,15 @@ public:
 private:
     void Guess(float p) {
         const __m128 step = _mm_set1_ps((p + d1_) - p);
-        kSteps_ = _mm_mul_ps(_mm_set_ps(3, 2, 1, 0), step);
-        kSteps1_ = _mm_mul_ps(_mm_set_ps(4, 3, 2, 1), step);
+        laneSteps_ = _mm_mul_ps(_mm_set_ps(3, 2, 1, 0), step);
+        nextSteps_ = _mm_mul_ps(_mm_set_ps(4, 3, 2, 1), step);
     }
 
-    __m128 start_;    // the next sum in every lane
-    __m128 d_;        // the step added, in every lane
-    float d1_;        // the step added
-    __m128 kSteps_;   // 0..3 times the guessed rounded step
-    __m128 kSteps1_;  // 1..4 times the guessed rounded step
+    __m128 start_;      // the next sum in every lane
+    __m128 d_;          // the step added, in every lane
+    float d1_;          // the step added
+    __m128 laneSteps_;  // 0..3 times the guessed rounded step
+    __m128 nextSteps_;  // 1..4 times the guessed rounded step
 };
 
 // The index and weight of four positions: clamp to +-2^30 (max takes its second operand
@@ -122,8 +122,7 @@ inline void SplitLanes(__m128 position, __m128i& index, __m128i& weight) {
         _mm_max_ps(_mm_sub_ps(position, _mm_set1_ps(0.5f)), _mm_sub_ps(_mm_setzero_ps(), limit)),
         limit);
     const __m128i truncated = _mm_cvttps_epi32(p);
-    index = _mm_add_epi32(truncated,
-                          _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), p)));
+    index = _mm_add_epi32(truncated, _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), p)));
     weight = _mm_add_epi32(
         _mm_cvttps_epi32(_mm_mul_ps(_mm_sub_ps(p, _mm_cvtepi32_ps(index)), _mm_set1_ps(255.0f))),
         _mm_set1_epi32(1));
@@ -145,7 +144,8 @@ void SwBitmapSampler::SplitPositionsSSE2(float& x, float& y, float dx, float dy,
             // Weights 1..255 pack into 16 bits without saturating.
             _mm_storel_epi64(reinterpret_cast<__m128i*>(wx + i),
                              _mm_packs_epi32(columnWeight, columnWeight));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(wy + i), _mm_packs_epi32(rowWeight, rowWeight));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(wy + i),
+                             _mm_packs_epi32(rowWeight, rowWeight));
         }
         x = xs.Current();
         y = ys.Current();
