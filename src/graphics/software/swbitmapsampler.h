@@ -100,7 +100,7 @@ public:
     // The bilinear neighbourhoods of `count` positions, the first (x, y), each next one the
     // previous plus (dx, dy) in float: per pixel the column ix and row iy of the upper left
     // neighbour (floor of the position less half a pixel, clamped to +-2^30 first) and the
-    // weights 1..256 of the right column and the lower row (fraction x 255, truncated, + 1).
+    // weights 1..255 of the right column and the lower row (fraction x 255, truncated, + 1).
     // Leaves (x, y) at the position after the last. Every form gives the positions of the
     // serial float sums and the same indices and weights bit for bit.
     static void SplitPositions(float& x, float& y, float dx, float dy, int32_t count, int32_t* ix,

@@ -35,7 +35,7 @@ inline __m256i MixEight(__m256i p, __m256i q, __m256i wLo, __m256i wHi) {
 }
 
 // The serial float sums p, p + d, (p + d) + d, ... eight at a time, as the SSE2 form finds
-// them: lanes p + k x step for the step the last addition took, kept where each lane plus d
+// them: lanes p + k x step for the step the first addition takes, kept where each lane plus d
 // gives the next lane, else added one by one.
 class SerialSums {
 public:

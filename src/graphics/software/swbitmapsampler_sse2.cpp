@@ -68,7 +68,7 @@ inline void LoadPairs(const uint8_t* const at[4], __m128i& left, __m128i& right)
 
 // The serial float sums p, p + d, (p + d) + d, ... four at a time without a chain of
 // additions. Inside one binade every addition rounds to the same multiple of the binade's
-// unit, so the sums are p + k x step for the step the last addition took. The guess is
+// unit, so the sums are p + k x step for the step the first addition takes. The guess is
 // checked: when each lane plus d gives the next lane, by induction from the first lane (p
 // itself) every lane is the serial sum. A zero may change sign there, which nothing made of
 // the positions can tell. Where the check fails (a binade boundary crossed, a rounding tie,
