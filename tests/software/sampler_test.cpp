@@ -430,6 +430,71 @@ TEST(SamplerBilinear, VectorGathersMatchTheScalarTwin) {
     }
 }
 
+// The vector splits against the scalar one over runs of serial float sums that cross binade
+// boundaries and zero, take rounding ties every step (odd multiples of half the unit),
+// stand still, or start beyond the clamp limits or at NaN.
+TEST(SamplerBilinear, VectorPositionSplitsMatchTheScalarTwin) {
+    std::mt19937 random(5);
+    auto uniform = [&](float low, float high) {
+        return std::uniform_real_distribution<float>(low, high)(random);
+    };
+    auto step = [&]() -> float {
+        switch (random() % 5) {
+            case 0: {  // a rounding tie at every step inside the binade of 2^e
+                const int e = int(random() % 12) - 2;
+                return std::ldexp(float(2 * (random() % 4096) + 1), e - 24) *
+                       (random() % 2 ? 1.0f : -1.0f);
+            }
+            case 1:
+                return 0.0f;
+            case 2:
+                return uniform(-1e-4f, 1e-4f);
+            default:
+                return uniform(-3.0f, 3.0f);
+        }
+    };
+    auto start = [&]() -> float {
+        switch (random() % 6) {
+            case 0:
+                return std::ldexp(1.0f, int(random() % 14) - 3) * (random() % 2 ? 1.0f : -1.0f) +
+                       uniform(-0.01f, 0.01f);
+            case 1:
+                return uniform(-2.0f, 2.0f);
+            case 2:
+                return uniform(-3e9f, 3e9f);
+            case 3:
+                return random() % 2 ? kNaN : -0.0f;
+            default:
+                return uniform(-600.0f, 600.0f);
+        }
+    };
+    auto same = [](float a, float b) { return a == b || (std::isnan(a) && std::isnan(b)); };
+    for (int trial = 0; trial < 2000; ++trial) {
+        const float x0 = start(), y0 = start(), dx = step(), dy = step();
+        const int32_t count = int32_t(random() % 70);
+        const size_t n = size_t(count);
+        std::vector<int32_t> ix(n), iy(n);
+        std::vector<uint16_t> wx(n), wy(n);
+        float x = x0, y = y0;
+        SwBitmapSampler::SplitPositionsScalar(x, y, dx, dy, count, ix.data(), iy.data(), wx.data(),
+                                              wy.data());
+        ForEachVectorLevel([&](SimdLevel level) {
+            std::vector<int32_t> vix(n), viy(n);
+            std::vector<uint16_t> vwx(n), vwy(n);
+            float vx = x0, vy = y0;
+            SwBitmapSampler::kSplitPositionsForms.For(level)(vx, vy, dx, dy, count, vix.data(),
+                                                             viy.data(), vwx.data(), vwy.data());
+            SCOPED_TRACE(::testing::Message() << "trial " << trial << " from " << x0 << ", " << y0
+                                              << " by " << dx << ", " << dy);
+            EXPECT_EQ(vix, ix);
+            EXPECT_EQ(viy, iy);
+            EXPECT_EQ(vwx, wx);
+            EXPECT_EQ(vwy, wy);
+            EXPECT_TRUE(same(vx, x) && same(vy, y)) << vx << " " << x << " " << vy << " " << y;
+        });
+    }
+}
+
 // The fast paths (neighbours read without extending, pairs of 32-bit pixels in one load)
 // against the general gather, on random bitmaps of every format family, sizes down to one
 // pixel, every extend mode, scaled and rotated matrices and spans inside and across the
@@ -469,7 +534,7 @@ TEST(SamplerBilinear, FastPathsMatchTheGeneralGather) {
             const int32_t x0 =
                 int32_t(std::floor(matrix.a * u + matrix.c * v + matrix.e)) - int32_t(random() % 8);
             const int32_t y = int32_t(std::floor(matrix.b * u + matrix.d * v + matrix.f));
-            const int32_t x1 = x0 + int32_t(random() % 140);
+            const int32_t x1 = x0 + int32_t(random() % 600);
             Pixels fast(size_t(x1 - x0), 0xDEADBEEFu), general(size_t(x1 - x0), 0xDEADBEEFu);
             sampler.FillSpan(x0, x1, y, fast.data());
             sampler.FillSpanGeneral(x0, x1, y, general.data());

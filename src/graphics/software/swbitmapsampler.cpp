@@ -430,7 +430,9 @@ const SimdKernel<SwBitmapSampler::BilinearRowProc> SwBitmapSampler::kMixBilinear
 const SimdKernel<SwBitmapSampler::MixRowProc> SwBitmapSampler::kMixRowForms{
     &MixRowScalar, GX_SSE2_FORM(MixRowSSE2), GX_AVX2_FORM(MixRowAVX2)};
 const SimdKernel<SwBitmapSampler::GatherBilinearProc> SwBitmapSampler::kGatherBilinearForms{
-    &GatherBilinearScalar, GX_SSE2_FORM(GatherBilinearSSE2), nullptr};
+    &GatherBilinearScalar, GX_SSE2_FORM(GatherBilinearSSE2), GX_AVX2_FORM(GatherBilinearAVX2)};
+const SimdKernel<SwBitmapSampler::SplitPositionsProc> SwBitmapSampler::kSplitPositionsForms{
+    &SplitPositionsScalar, GX_SSE2_FORM(SplitPositionsSSE2), GX_AVX2_FORM(SplitPositionsAVX2)};
 
 void SwBitmapSampler::MixBilinearRow(const uint32_t* tl, const uint32_t* tr, const uint32_t* bl,
                                      const uint32_t* br, const uint16_t* wx, const uint16_t* wy,
@@ -473,6 +475,26 @@ void SwBitmapSampler::GatherBilinear(const uint8_t* pixels, ptrdiff_t stride, co
     gather(pixels, stride, ix, iy, wx, wy, count, out);
 }
 
+void SwBitmapSampler::SplitPositionsScalar(float& x, float& y, float dx, float dy, int32_t count,
+                                           int32_t* ix, int32_t* iy, uint16_t* wx, uint16_t* wy) {
+    for (int32_t i = 0; i < count; ++i, x += dx, y += dy) {
+        // The four pixels whose centres surround the position: centres lie at index + 0.5,
+        // so the position moves back half a pixel before it is split into index and
+        // fraction (fraction 0..254 after the x 255 truncation).
+        const float px = ClampPosition(x - 0.5f), py = ClampPosition(y - 0.5f);
+        ix[i] = FloorClamped(px);
+        iy[i] = FloorClamped(py);
+        wx[i] = uint16_t(uint32_t((px - float(ix[i])) * 255.0f) + 1);
+        wy[i] = uint16_t(uint32_t((py - float(iy[i])) * 255.0f) + 1);
+    }
+}
+
+void SwBitmapSampler::SplitPositions(float& x, float& y, float dx, float dy, int32_t count,
+                                     int32_t* ix, int32_t* iy, uint16_t* wx, uint16_t* wy) {
+    static const SplitPositionsProc split = kSplitPositionsForms.Active();
+    split(x, y, dx, dy, count, ix, iy, wx, wy);
+}
+
 template <class Format, bool kInteriorPath>
 void SwBitmapSampler::SampleBilinear(SwBitmapSampler& s, float x, float y, int32_t count,
                                      uint32_t* out) {
@@ -480,65 +502,67 @@ void SwBitmapSampler::SampleBilinear(SwBitmapSampler& s, float x, float y, int32
     const int64_t stride = s.data_.stride;
     const int32_t bpp = s.bytesPerPixel_;
     const uint32_t* palette = s.paletteColors_;
-    // Positions are split a chunk at a time, then the neighbours gathered and mixed four-wide.
-    constexpr int32_t kChunk = 64;
+    // Positions are split a chunk at a time, then the neighbours gathered and mixed.
+    constexpr int32_t kChunk = 256;
     int32_t ix[kChunk], iy[kChunk];
     uint16_t wx[kChunk], wy[kChunk];
     uint32_t tl[kChunk], tr[kChunk], bl[kChunk], br[kChunk];
+    // Neighbours of pixels [from, to) of the chunk, each index extended.
+    auto fetchExtended = [&](int32_t from, int32_t to) {
+        for (int32_t i = from; i < to; ++i) {
+            const int32_t left = Extend(s.extendX_, ix[i], s.width_);
+            const uint8_t* top = pixels + stride * Extend(s.extendY_, iy[i], s.height_);
+            // A zero fraction (weight 1) reads no right (or lower) neighbour, which may lie
+            // outside: the pixel itself stands in for it.
+            const bool readRight = wx[i] != 1, readBelow = wy[i] != 1;
+            const int32_t right = readRight ? Extend(s.extendX_, ix[i] + 1, s.width_) : left;
+            const uint8_t* bottom =
+                readBelow ? pixels + stride * Extend(s.extendY_, iy[i] + 1, s.height_) : top;
+            tl[i] = Format::Fetch(top, left, bpp, palette);
+            tr[i] = readRight ? Format::Fetch(top, right, bpp, palette) : tl[i];
+            bl[i] = readBelow ? Format::Fetch(bottom, left, bpp, palette) : tl[i];
+            br[i] = readRight && readBelow ? Format::Fetch(bottom, right, bpp, palette) : bl[i];
+        }
+    };
+    // Whether all four neighbours of pixel i lie inside the bitmap (sizes are at least 1).
+    auto inside = [&](int32_t i) {
+        return uint32_t(ix[i]) < uint32_t(s.width_ - 1) &&
+               uint32_t(iy[i]) < uint32_t(s.height_ - 1);
+    };
     for (int32_t done = 0; done < count; done += kChunk) {
         const int32_t n = std::min(kChunk, count - done);
-        for (int32_t i = 0; i < n; ++i, x += s.matrix_.a, y += s.matrix_.b) {
-            // The four pixels whose centres surround the position: centres lie at index +
-            // 0.5, so the position moves back half a pixel before it is split into index
-            // and fraction (fraction 0..254 after the x 255 truncation).
-            const float px = ClampPosition(x - 0.5f), py = ClampPosition(y - 0.5f);
-            ix[i] = FloorClamped(px);
-            iy[i] = FloorClamped(py);
-            wx[i] = uint16_t(uint32_t((px - float(ix[i])) * 255.0f) + 1);
-            wy[i] = uint16_t(uint32_t((py - float(iy[i])) * 255.0f) + 1);
-        }
+        SplitPositions(x, y, s.matrix_.a, s.matrix_.b, n, ix, iy, wx, wy);
         // Each float step is rounded monotonically, so indices move one way along a span
-        // and the chunk's first and last pixels bound all of it. When every neighbour lies
-        // inside the bitmap, no index needs extending and all four are read: a neighbour
-        // under weight 1 adds nothing (its channel x 1 >> 8 is 0), exactly as the general
-        // gather's stand-in does.
-        const bool interior = kInteriorPath && std::min(ix[0], ix[n - 1]) >= 0 &&
-                              std::max(ix[0], ix[n - 1]) < s.width_ - 1 &&
-                              std::min(iy[0], iy[n - 1]) >= 0 &&
-                              std::max(iy[0], iy[n - 1]) < s.height_ - 1;
-        uint32_t* chunk = out + done;
-        int32_t mixed = 0;  // pixels of the chunk already finished here
-        if (interior && Format::kPlain32) {
-            // Each neighbour pair comes in one load, straight into the vector mix.
-            GatherBilinear(pixels, stride, ix, iy, wx, wy, n, chunk);
-            mixed = n;
+        // and the pixels whose neighbours all lie inside the bitmap form one run
+        // [begin, end), found from both ends. There no index needs extending and all four
+        // neighbours are read: one under weight 1 adds nothing (its channel x 1 >> 8 is 0),
+        // exactly as the extended gather's stand-in does.
+        int32_t begin = n, end = n;
+        if constexpr (kInteriorPath) {
+            begin = 0;
+            while (begin < n && !inside(begin)) ++begin;
+            while (end > begin && !inside(end - 1)) --end;
         }
-        if (interior) {
-            for (int32_t i = mixed; i < n; ++i) {
+        uint32_t* chunk = out + done;
+        fetchExtended(0, begin);
+        fetchExtended(end, n);
+        if constexpr (Format::kPlain32) {
+            // Each neighbour pair comes in one load, straight into the vector mix.
+            GatherBilinear(pixels, stride, ix + begin, iy + begin, wx + begin, wy + begin,
+                           end - begin, chunk + begin);
+            MixBilinearRow(tl, tr, bl, br, wx, wy, begin, chunk);
+            MixBilinearRow(tl + end, tr + end, bl + end, br + end, wx + end, wy + end, n - end,
+                           chunk + end);
+        } else {
+            for (int32_t i = begin; i < end; ++i) {
                 const uint8_t* top = pixels + stride * iy[i];
                 tl[i] = Format::Fetch(top, ix[i], bpp, palette);
                 tr[i] = Format::Fetch(top, ix[i] + 1, bpp, palette);
                 bl[i] = Format::Fetch(top + stride, ix[i], bpp, palette);
                 br[i] = Format::Fetch(top + stride, ix[i] + 1, bpp, palette);
             }
-        } else {
-            for (int32_t i = mixed; i < n; ++i) {
-                const int32_t left = Extend(s.extendX_, ix[i], s.width_);
-                const uint8_t* top = pixels + stride * Extend(s.extendY_, iy[i], s.height_);
-                // A zero fraction (weight 1) reads no right (or lower) neighbour, which may
-                // lie outside: the pixel itself stands in for it.
-                const bool readRight = wx[i] != 1, readBelow = wy[i] != 1;
-                const int32_t right = readRight ? Extend(s.extendX_, ix[i] + 1, s.width_) : left;
-                const uint8_t* bottom =
-                    readBelow ? pixels + stride * Extend(s.extendY_, iy[i] + 1, s.height_) : top;
-                tl[i] = Format::Fetch(top, left, bpp, palette);
-                tr[i] = readRight ? Format::Fetch(top, right, bpp, palette) : tl[i];
-                bl[i] = readBelow ? Format::Fetch(bottom, left, bpp, palette) : tl[i];
-                br[i] = readRight && readBelow ? Format::Fetch(bottom, right, bpp, palette) : bl[i];
-            }
+            MixBilinearRow(tl, tr, bl, br, wx, wy, n, chunk);
         }
-        MixBilinearRow(tl + mixed, tr + mixed, bl + mixed, br + mixed, wx + mixed, wy + mixed,
-                       n - mixed, chunk + mixed);
         if (Format::kStraight || s.opacityWeight_ != 256)
             for (int32_t i = 0; i < n; ++i) chunk[i] = Finish<Format>(chunk[i], s.opacityWeight_);
     }
@@ -567,7 +591,7 @@ SwBitmapSampler::ColumnTaps& SwBitmapSampler::Columns(float startX, int32_t coun
         taps->weight.resize(size_t(count));
         float x = taps->nextX;
         for (size_t i = held; i < size_t(count); ++i, x += matrix_.a) {
-            // The column half of SampleBilinear's neighbour search, step for step.
+            // The column half of SplitPositions, step for step.
             const float px = ClampPosition(x - 0.5f);
             const int32_t ix = FloorClamped(px);
             const uint32_t fx = uint32_t((px - float(ix)) * 255.0f);

@@ -79,9 +79,7 @@ public:
 
     // MixBilinearRow of 32-bit pixels read in place: pixel i mixes the pixels at columns
     // ix[i], ix[i] + 1 of rows iy[i], iy[i] + 1 of the bitmap at `pixels` (rows `stride`
-    // bytes apart), all four inside it. Each neighbour pair comes in one 8-byte load. (An
-    // AVX2 form measured slower than the SSE2 one: assembling the pairs costs what the wider
-    // mix saves.)
+    // bytes apart), all four inside it. Each neighbour pair comes in one 8-byte load.
     static void GatherBilinear(const uint8_t* pixels, ptrdiff_t stride, const int32_t* ix,
                                const int32_t* iy, const uint16_t* wx, const uint16_t* wy,
                                int32_t count, uint32_t* out);
@@ -94,7 +92,28 @@ public:
     static void GatherBilinearSSE2(const uint8_t* pixels, ptrdiff_t stride, const int32_t* ix,
                                    const int32_t* iy, const uint16_t* wx, const uint16_t* wy,
                                    int32_t count, uint32_t* out);
+    static void GatherBilinearAVX2(const uint8_t* pixels, ptrdiff_t stride, const int32_t* ix,
+                                   const int32_t* iy, const uint16_t* wx, const uint16_t* wy,
+                                   int32_t count, uint32_t* out);
     static const SimdKernel<GatherBilinearProc> kGatherBilinearForms;
+
+    // The bilinear neighbourhoods of `count` positions, the first (x, y), each next one the
+    // previous plus (dx, dy) in float: per pixel the column ix and row iy of the upper left
+    // neighbour (floor of the position less half a pixel, clamped to +-2^30 first) and the
+    // weights 1..255 of the right column and the lower row (fraction x 255, truncated, + 1).
+    // Leaves (x, y) at the position after the last. Every form gives the positions of the
+    // serial float sums and the same indices and weights bit for bit.
+    static void SplitPositions(float& x, float& y, float dx, float dy, int32_t count, int32_t* ix,
+                               int32_t* iy, uint16_t* wx, uint16_t* wy);
+    using SplitPositionsProc = void (*)(float& x, float& y, float dx, float dy, int32_t count,
+                                        int32_t* ix, int32_t* iy, uint16_t* wx, uint16_t* wy);
+    static void SplitPositionsScalar(float& x, float& y, float dx, float dy, int32_t count,
+                                     int32_t* ix, int32_t* iy, uint16_t* wx, uint16_t* wy);
+    static void SplitPositionsSSE2(float& x, float& y, float dx, float dy, int32_t count,
+                                   int32_t* ix, int32_t* iy, uint16_t* wx, uint16_t* wy);
+    static void SplitPositionsAVX2(float& x, float& y, float dx, float dy, int32_t count,
+                                   int32_t* ix, int32_t* iy, uint16_t* wx, uint16_t* wy);
+    static const SimdKernel<SplitPositionsProc> kSplitPositionsForms;
 
     // A row of as-fetched pixels of the sampled bitmap: straight ARGB for the straight
     // formats (ARGB32, palette colours), premultiplied for the others.
@@ -144,7 +163,7 @@ private:
 
     template <class Format>
     static void SampleNearest(SwBitmapSampler& s, float x, float y, int32_t count, uint32_t* out);
-    // With kInteriorPath, chunks whose neighbours all lie inside the bitmap skip extending.
+    // With kInteriorPath, pixels whose neighbours all lie inside the bitmap skip extending.
     template <class Format, bool kInteriorPath>
     static void SampleBilinear(SwBitmapSampler& s, float x, float y, int32_t count, uint32_t* out);
     // SampleBilinear, bit for bit, for a matrix that keeps rows horizontal (b = c = 0): the
