@@ -35,8 +35,7 @@ bool Quantise(float v, int32_t& pixel, int32_t& phase) {
 
 // Whether `m` scales, mirrored or not, but neither rotates nor skews.
 bool Upright(const GXMatrix& m) {
-    return m.b == 0 && m.c == 0 && std::isfinite(m.a) && std::isfinite(m.d) && m.a != 0 &&
-           m.d != 0;
+    return m.b == 0 && m.c == 0 && std::isfinite(m.a) && std::isfinite(m.d) && m.a != 0 && m.d != 0;
 }
 
 // Whether the outline under the upright `m` is small enough for a mask to pay.
@@ -86,9 +85,9 @@ void SwGlyphRenderer::FillRun(SwSubTarget& target, const RenderTargetBase::Place
         Slot slot{false, nullptr, 0, 0, 0};
         int32_t phaseX = 0, phaseY = 0;
         if (Upright(m) && Quantise(m.e, slot.x, phaseX) && Quantise(m.f, slot.y, phaseY)) {
-            const SwGlyphCache::Key key{
-                outline.Identity(), outline.Revision(), std::bit_cast<uint32_t>(m.a),
-                std::bit_cast<uint32_t>(m.d), uint32_t(phaseX + SwGlyphCache::kPhases * phaseY)};
+            const SwGlyphCache::Key key{outline.Identity(), outline.Revision(),
+                                        std::bit_cast<uint32_t>(m.a), std::bit_cast<uint32_t>(m.d),
+                                        uint32_t(phaseX + SwGlyphCache::kPhases * phaseY)};
             // A mask in the memo was made under the same outline and scale, which fitted.
             slot.mask = memo_.Probe(key);
             slot.cached = slot.mask || Fits(outline, m);
@@ -119,12 +118,11 @@ void SwGlyphRenderer::FillRun(SwSubTarget& target, const RenderTargetBase::Place
             if (!mask) mask = memo_.Find(key);  // an earlier glyph of this run may have built it
             if (!mask) {
                 const Geometry& outline = **glyphs[i].outline;
-                mask = memo_.Keep(
-                    outline, key,
-                    SwGlyphCache::Build(outline, std::bit_cast<float>(key.scaleX),
-                                        std::bit_cast<float>(key.scaleY),
-                                        int32_t(key.phase % SwGlyphCache::kPhases),
-                                        int32_t(key.phase / SwGlyphCache::kPhases)));
+                mask = memo_.Keep(outline, key,
+                                  SwGlyphCache::Build(outline, std::bit_cast<float>(key.scaleX),
+                                                      std::bit_cast<float>(key.scaleY),
+                                                      int32_t(key.phase % SwGlyphCache::kPhases),
+                                                      int32_t(key.phase / SwGlyphCache::kPhases)));
             }
         }
         if (mask->spans.empty()) continue;

@@ -37,10 +37,10 @@ public:
 private:
     // Where glyph i of the run goes.
     struct Slot {
-        bool cached;                  // drawn from a mask
-        const SwCoverageMask* mask;   // found at once; null while it is still to be looked up
-        size_t key;                   // where mask is null: the index of its key in keys_
-        int32_t x, y;                 // the origin pixel, the sub-target's own pixels
+        bool cached;                 // drawn from a mask
+        const SwCoverageMask* mask;  // found at once; null while it is still to be looked up
+        size_t key;                  // where mask is null: the index of its key in keys_
+        int32_t x, y;                // the origin pixel, the sub-target's own pixels
     };
 
     // Composites the masks gathered in placed_; empties the list.
@@ -48,7 +48,7 @@ private:
 
     SwGlyphMemo memo_{SwGlyphCache::Instance()};
     std::vector<Slot> slots_;
-    std::vector<SwGlyphCache::Key> keys_;      // the masks the memo did not hold, in order
+    std::vector<SwGlyphCache::Key> keys_;       // the masks the memo did not hold, in order
     std::vector<const SwCoverageMask*> masks_;  // one per key: the cache's, or null
     std::vector<SwPlacedMask> placed_;          // masks waiting for Flush
     GXIntRect placedBox_;                       // the pixels of placed_
