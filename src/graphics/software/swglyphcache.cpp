@@ -80,15 +80,6 @@ void SwGlyphCache::Forget(uint64_t identity) noexcept {
     }
 }
 
-size_t SwGlyphCache::KeyHash::operator()(const Key& key) const {
-    // The identity alone nearly always tells entries apart; the rest spreads the phases and
-    // sizes of one glyph.
-    uint64_t h = key.identity * 0x9E3779B97F4A7C15ull;
-    h ^= (key.revision + (uint64_t(key.scaleX) << 32 | key.scaleY)) * 0xC2B2AE3D27D4EB4Full;
-    h ^= key.phase * 0x165667B19E3779F9ull;
-    return size_t(h ^ (h >> 29));
-}
-
 SwGlyphCache::Recency::iterator SwGlyphCache::FindLocked(const Key& key) {
     auto found = table_.find(key);
     if (found == table_.end()) return recency_.end();

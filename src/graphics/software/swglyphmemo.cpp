@@ -7,13 +7,6 @@ namespace Graphics {
 void SwGlyphMemo::BeginRun() {
     EndRun();
     ++run_;
-    // A stale read only empties the memo one run late: FindAll checks again under the lock
-    // before it touches an entry.
-    const uint64_t now = cache_.generation_.load(std::memory_order_relaxed);
-    if (now != generation_) {
-        Drop();
-        generation_ = now;
-    }
 }
 
 const SwCoverageMask* SwGlyphMemo::Probe(const Key& key) {
@@ -80,6 +73,13 @@ const SwCoverageMask* SwGlyphMemo::Keep(const Geometry& outline, const Key& key,
 void SwGlyphMemo::EndRun() {
     drawn_.clear();
     runOnly_.clear();
+    // A stale read only empties the memo a run late: FindAll checks again under the lock
+    // before it touches an entry.
+    const uint64_t now = cache_.generation_.load(std::memory_order_relaxed);
+    if (now != generation_) {
+        Drop();
+        generation_ = now;
+    }
 }
 
 void SwGlyphMemo::Store(const Key& key, SwGlyphCache::Recency::iterator entry) {

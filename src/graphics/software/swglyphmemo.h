@@ -18,10 +18,11 @@ class Geometry;
 // masks it drew the most recent there and to look up the ones the memo lacks; masks built
 // in the run go to the cache one by one.
 //
-// The memo holds masks only while the cache holds them too, and their cache entries with
-// them: once the cache has given up any mask, the memo drops all of its own at the start
-// of the next run, so that it never keeps more than the cache's budget for long nor makes
-// a given-up entry the most recent. Used by one thread at a time, as its renderer is.
+// The memo shares its masks with the cache and knows their cache entries: once the cache
+// has given up any mask, the memo drops all of its own when a run starts or ends, so that
+// it holds masks beyond the cache's budget only until its renderer next draws text, and
+// never makes a given-up entry the most recent. Used by one thread at a time, as its
+// renderer is.
 class SwGlyphMemo {
 public:
     using Key = SwGlyphCache::Key;
@@ -43,7 +44,8 @@ public:
     // cache cannot keep it).
     const SwCoverageMask* Keep(const Geometry& outline, const Key& key,
                                std::shared_ptr<const SwCoverageMask> mask);
-    // Ends the run: lets go of the masks only the run needed.
+    // Ends the run: lets go of the masks only the run needed, and of all where the cache
+    // has given any up.
     void EndRun();
 
 private:
