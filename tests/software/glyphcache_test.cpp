@@ -330,7 +330,7 @@ TEST(GlyphCache, ManyMasksDrawAsFreshOnesWhateverTheCacheKeeps) {
 }
 
 // Threads drawing with one face on targets of their own share its outlines and the masks,
-// and draw what one thread alone draws.
+// and draw what one thread alone draws, also while the cache evicts.
 TEST(GlyphCache, ThreadsShareFacesAndMasks) {
     SwGlyphCache::Instance().Clear();
     Handle<GXFontFaceRec_> face(MakeFace(11));
@@ -361,6 +361,28 @@ TEST(GlyphCache, ThreadsShareFacesAndMasks) {
                 if (paint(page, round) != expected[size_t(round)]) ++mismatches[size_t(t)];
         });
     for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(3, 0));
+
+    // Again while the cache gives masks up under them: a budget of a few glyphs, and faces
+    // made, drawn and released beside them.
+    SwGlyphCache& cache = SwGlyphCache::Instance();
+    const size_t budget = cache.Budget();
+    cache.SetBudget(16 << 10);
+    threads.clear();
+    mismatches.assign(3, 0);
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&, t] {
+            Page page;
+            for (int round = 0; round < 6; ++round) {
+                if (paint(page, round) != expected[size_t(round)]) ++mismatches[size_t(t)];
+                Handle<GXFontFaceRec_> passing(MakeFace(9 + float(t)));
+                page.Paint(0xFFFFFFFFu, [&](GXRenderTargetRec_* target) {
+                    Ok(GXRenderTargetFillText(target, passing.handle, text.data(), black.handle));
+                });
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    cache.SetBudget(budget);
     EXPECT_EQ(mismatches, std::vector<int>(3, 0));
 }
 
