@@ -30,8 +30,8 @@ const SwCoverageMask* SwGlyphMemo::Probe(const Key& key) {
 
 void SwGlyphMemo::FindAll(const Key* keys, size_t count, const SwCoverageMask** out) {
     std::lock_guard<std::mutex> lock(cache_.mutex_);
-    // Entries taken before the cache last gave one up may be gone; the memo is emptied at
-    // the next run, and until then its masks are not made recent.
+    // Entries taken before the cache last gave one up may be gone; the memo is emptied
+    // when the run ends, and until then its masks are not made recent.
     if (cache_.generation_.load(std::memory_order_relaxed) == generation_)
         for (Slot* slot : drawn_)
             cache_.recency_.splice(cache_.recency_.begin(), cache_.recency_, slot->entry);
