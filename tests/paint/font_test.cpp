@@ -111,6 +111,24 @@ TEST(Font, OneGlyphPerCodeUnitWithDefaultGlyphForMissingCharacters) {
     EXPECT_GT(sink.Count(Op::Begin), 0);
 }
 
+// Text looks its glyphs up by code unit as GetGlyphIndices maps them, the first time and
+// once the units are known alike; units of one glyph share its entry.
+TEST(Font, TextLooksUpTheEntriesOfTheGlyphsItsUnitsMapTo) {
+    auto font = Font::Create(kDejaVuSans, 0, 12);
+    std::vector<uint16_t> text = Text(u"A\u4E00\xD83D\xDE00\xDC00 A\u00E9\u0416 \u4E01");
+    const std::vector<uint16_t> glyphs = font->GetGlyphIndices(text.data(), text.size());
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<const Graphics::GlyphOutlineCache::Glyph*> entries(text.size());
+        font->LookupText(text.data(), text.size(), entries.data());
+        for (size_t i = 0; i < text.size(); ++i) {
+            EXPECT_EQ(entries[i]->advance.x, font->GetGlyphOutline(glyphs[i], nullptr).x) << i;
+            EXPECT_EQ(entries[i]->outline == nullptr, text[i] == u' ') << i;
+            for (size_t j = 0; j < i; ++j)
+                EXPECT_EQ(entries[i] == entries[j], glyphs[i] == glyphs[j]) << i << " " << j;
+        }
+    }
+}
+
 TEST(Font, SpaceHasAnAdvanceButNoFigures) {
     auto font = Font::Create(kDejaVuSans, 0, 12);
     RecordingSink sink;

@@ -300,8 +300,37 @@ TEST(GlyphCache, BudgetBoundsTheMasksAndFacesTakeTheirsAlong) {
     cache.SetBudget(budget);
 }
 
+// More masks than a renderer keeps at hand, drawn again, with the cache evicting under it
+// and keeping nothing at all: always what masks built afresh draw.
+TEST(GlyphCache, ManyMasksDrawAsFreshOnesWhateverTheCacheKeeps) {
+    SwGlyphCache& cache = SwGlyphCache::Instance();
+    const size_t budget = cache.Budget();
+    Handle<GXFontFaceRec_> face(MakeFace(7));
+    Handle<GXBrushRec_> ink(MakeSolid(0xE0302010u));
+    std::vector<uint16_t> text;
+    for (char16_t c = u'!'; c <= u'~'; ++c) text.push_back(c);
+    text.push_back(0);
+    // 94 glyphs in 40 scales: more than three thousand masks.
+    auto draw = [&](GXRenderTargetRec_* target) {
+        for (int line = 0; line < 40; ++line) {
+            const float scale = 0.25f + float(line) / 64;
+            const GXMatrix place{scale, 0, 0, scale, -float(line % 7) / 3, 4 + 4.1f * float(line)};
+            Ok(GXRenderTargetSetCTM(target, &place));
+            Ok(GXRenderTargetFillText(target, face.handle, text.data(), ink.handle));
+        }
+    };
+    cache.Clear();
+    const std::vector<uint32_t> fresh = Page().Paint(0xFFFFFFFFu, draw);
+    Page page;
+    for (size_t round : {0, 1, 2, 3}) {
+        cache.SetBudget(round < 2 ? budget : round == 2 ? size_t(32 << 10) : 0);
+        EXPECT_EQ(page.Paint(0xFFFFFFFFu, draw), fresh) << "round " << round;
+    }
+    cache.SetBudget(budget);
+}
+
 // Threads drawing with one face on targets of their own share its outlines and the masks,
-// and draw what one thread alone draws.
+// and draw what one thread alone draws, also while the cache evicts.
 TEST(GlyphCache, ThreadsShareFacesAndMasks) {
     SwGlyphCache::Instance().Clear();
     Handle<GXFontFaceRec_> face(MakeFace(11));
@@ -332,6 +361,28 @@ TEST(GlyphCache, ThreadsShareFacesAndMasks) {
                 if (paint(page, round) != expected[size_t(round)]) ++mismatches[size_t(t)];
         });
     for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(mismatches, std::vector<int>(3, 0));
+
+    // Again while the cache gives masks up under them: a budget of a few glyphs, and faces
+    // made, drawn and released beside them.
+    SwGlyphCache& cache = SwGlyphCache::Instance();
+    const size_t budget = cache.Budget();
+    cache.SetBudget(16 << 10);
+    threads.clear();
+    mismatches.assign(3, 0);
+    for (int t = 0; t < 3; ++t)
+        threads.emplace_back([&, t] {
+            Page page;
+            for (int round = 0; round < 6; ++round) {
+                if (paint(page, round) != expected[size_t(round)]) ++mismatches[size_t(t)];
+                Handle<GXFontFaceRec_> passing(MakeFace(9 + float(t)));
+                page.Paint(0xFFFFFFFFu, [&](GXRenderTargetRec_* target) {
+                    Ok(GXRenderTargetFillText(target, passing.handle, text.data(), black.handle));
+                });
+            }
+        });
+    for (std::thread& thread : threads) thread.join();
+    cache.SetBudget(budget);
     EXPECT_EQ(mismatches, std::vector<int>(3, 0));
 }
 

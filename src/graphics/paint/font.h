@@ -48,11 +48,12 @@ public:
     // source cannot give contributes no figures and a zero advance.
     GXPoint GetGlyphOutline(uint16_t glyph, GeometrySink* sink) const;
 
-    // The cached outline and advance of each of `glyphs` into `out`, fetched from the source
-    // the first time a glyph is asked for. The entries live as long as the face.
-    void LookupGlyphs(const uint16_t* glyphs, size_t count,
-                      const GlyphOutlineCache::Glyph** out) const {
-        outlines_.Lookup(base_->GetSource(), glyphs, count, out);
+    // The cached outline and advance of the glyph of each UTF-16 code unit of `text` into
+    // `out`, the units mapped as GetGlyphIndices maps them; a glyph is fetched from the
+    // source the first time it is asked for. The entries live as long as the face.
+    void LookupText(const uint16_t* text, size_t length,
+                    const GlyphOutlineCache::Glyph** out) const {
+        outlines_.LookupText(base_->GetSource(), text, length, out);
     }
 
     // Width: the sum of the advances of the glyphs of the null-terminated `text`; height:

@@ -80,39 +80,18 @@ void SwGlyphCache::Forget(uint64_t identity) noexcept {
     }
 }
 
-size_t SwGlyphCache::KeyHash::operator()(const Key& key) const {
-    // The identity alone nearly always tells entries apart; the rest spreads the phases and
-    // sizes of one glyph.
-    uint64_t h = key.identity * 0x9E3779B97F4A7C15ull;
-    h ^= (key.revision + (uint64_t(key.scaleX) << 32 | key.scaleY)) * 0xC2B2AE3D27D4EB4Full;
-    h ^= key.phase * 0x165667B19E3779F9ull;
-    return size_t(h ^ (h >> 29));
-}
-
-std::shared_ptr<const SwCoverageMask> SwGlyphCache::FindLocked(const Key& key) {
+SwGlyphCache::Recency::iterator SwGlyphCache::FindLocked(const Key& key) {
     auto found = table_.find(key);
-    if (found == table_.end()) return nullptr;
+    if (found == table_.end()) return recency_.end();
     recency_.splice(recency_.begin(), recency_, found->second);
-    return found->second->mask;
+    return found->second;
 }
 
-std::shared_ptr<const SwCoverageMask> SwGlyphCache::Find(const Key& key) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return FindLocked(key);
-}
-
-void SwGlyphCache::FindAll(const Key* keys, size_t count,
-                           std::shared_ptr<const SwCoverageMask>* out) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (size_t i = 0; i < count; ++i) out[i] = FindLocked(keys[i]);
-}
-
-std::shared_ptr<const SwCoverageMask> SwGlyphCache::Insert(
-    const Geometry& outline, const Key& key, std::shared_ptr<const SwCoverageMask> mask) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (auto kept = FindLocked(key)) return kept;
+SwGlyphCache::Recency::iterator SwGlyphCache::InsertLocked(
+    const Geometry& outline, const Key& key, const std::shared_ptr<const SwCoverageMask>& mask) {
+    if (auto kept = FindLocked(key); kept != recency_.end()) return kept;
     const size_t bytes = mask->MemoryUse() + kEntryOverhead;
-    if (bytes > budget_) return mask;
+    if (bytes > budget_) return recency_.end();
     outline.MarkRenderingsKept();
     recency_.push_front(Entry{key, mask, bytes});
     try {
@@ -128,8 +107,9 @@ std::shared_ptr<const SwCoverageMask> SwGlyphCache::Insert(
         throw;
     }
     inUse_ += bytes;
+    // The new entry fits the budget alone and is the most recent: eviction leaves it.
     EvictLocked();
-    return mask;
+    return recency_.begin();
 }
 
 void SwGlyphCache::EraseLocked(Recency::iterator entry) {
@@ -142,6 +122,7 @@ void SwGlyphCache::EraseLocked(Recency::iterator entry) {
     inUse_ -= entry->bytes;
     table_.erase(entry->key);
     recency_.erase(entry);
+    generation_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void SwGlyphCache::EvictLocked() {
@@ -170,6 +151,7 @@ void SwGlyphCache::Clear() {
     byOutline_.clear();
     recency_.clear();
     inUse_ = 0;
+    generation_.fetch_add(1, std::memory_order_relaxed);
 }
 
 std::shared_ptr<const SwCoverageMask> SwGlyphCache::Build(const Geometry& outline, float scaleX,

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "graphics/geometry/geometry.h"
+#include "graphics/geometry/transformer.h"
 #include "graphics/software/swsubtarget.h"
 
 namespace Graphics {
@@ -20,21 +21,25 @@ constexpr float kMaxOffset = 8192.0f;
 
 // `v` to the nearest quarter pixel, as the whole pixel below it and the quarter into it.
 bool Quantise(float v, int32_t& pixel, int32_t& phase) {
+    static_assert(SwGlyphCache::kPhases == 4, "a pixel splits into two bits of phase");
     if (!(std::fabs(v) < kMaxOrigin)) return false;
-    const int64_t quarters = int64_t(std::floor(double(v) * SwGlyphCache::kPhases + 0.5));
-    const int64_t whole = quarters >= 0
-                              ? quarters / SwGlyphCache::kPhases
-                              : -((-quarters + SwGlyphCache::kPhases - 1) / SwGlyphCache::kPhases);
-    pixel = int32_t(whole);
-    phase = int32_t(quarters - whole * SwGlyphCache::kPhases);
+    // floor(), without the library call: truncation, one down for negative fractions. The
+    // sum is exact: v has at most 24 significant bits and lies within 2^22.
+    const double scaled = double(v) * SwGlyphCache::kPhases + 0.5;
+    int64_t quarters = int64_t(scaled);
+    if (double(quarters) > scaled) --quarters;
+    pixel = int32_t(quarters >> 2);  // arithmetic: rounds toward negative infinity
+    phase = int32_t(quarters & 3);
     return true;
 }
 
-// Whether the outline under `m` may be drawn from a mask: scaled, mirrored or not, but not
-// rotated or skewed, and small enough for a mask to pay.
-bool Maskable(const Geometry& outline, const GXMatrix& m) {
-    if (m.b != 0 || m.c != 0 || !std::isfinite(m.a) || !std::isfinite(m.d) || m.a == 0 || m.d == 0)
-        return false;
+// Whether `m` scales, mirrored or not, but neither rotates nor skews.
+bool Upright(const GXMatrix& m) {
+    return m.b == 0 && m.c == 0 && std::isfinite(m.a) && std::isfinite(m.d) && m.a != 0 && m.d != 0;
+}
+
+// Whether the outline under the upright `m` is small enough for a mask to pay.
+bool Fits(const Geometry& outline, const GXMatrix& m) {
     const GXRect box = outline.Bound().Box();
     const float x0 = box.left * m.a, x1 = box.right * m.a;
     const float y0 = box.top * m.d, y1 = box.bottom * m.d;
@@ -64,29 +69,39 @@ void SwGlyphRenderer::FillOutline(SwSubTarget& target, const std::shared_ptr<Geo
 void SwGlyphRenderer::FillRun(SwSubTarget& target, const RenderTargetBase::PlacedGlyph* glyphs,
                               size_t count, const Brush& brush) {
     if (count == 0) return;
-    SwGlyphCache& cache = SwGlyphCache::Instance();
+    // The sub-target's drawing matrix is the CTM moved by a whole-pixel offset, subtracted
+    // from e and f; adding its negation, read once under the identity, is the same
+    // subtraction, bit for bit.
+    target.SetCTM(kIdentityMatrix);
+    const GXMatrix offset = target.DrawingMatrix();
+    memo_.BeginRun();
     slots_.clear();
     keys_.clear();
     for (size_t i = 0; i < count; ++i) {
-        target.SetCTM(glyphs[i].ctm);
-        const GXMatrix m = target.DrawingMatrix();
+        GXMatrix m = glyphs[i].ctm;
+        m.e += offset.e;
+        m.f += offset.f;
         const Geometry& outline = **glyphs[i].outline;
-        Slot slot{false, 0, 0};
+        Slot slot{false, nullptr, 0, 0, 0};
         int32_t phaseX = 0, phaseY = 0;
-        if (Maskable(outline, m) && Quantise(m.e, slot.x, phaseX) &&
-            Quantise(m.f, slot.y, phaseY)) {
-            slot.cached = true;
-            keys_.push_back(SwGlyphCache::Key{
-                outline.Identity(), outline.Revision(), std::bit_cast<uint32_t>(m.a),
-                std::bit_cast<uint32_t>(m.d), uint32_t(phaseX + SwGlyphCache::kPhases * phaseY)});
+        if (Upright(m) && Quantise(m.e, slot.x, phaseX) && Quantise(m.f, slot.y, phaseY)) {
+            const SwGlyphCache::Key key{outline.Identity(), outline.Revision(),
+                                        std::bit_cast<uint32_t>(m.a), std::bit_cast<uint32_t>(m.d),
+                                        uint32_t(phaseX + SwGlyphCache::kPhases * phaseY)};
+            // A mask in the memo was made under the same outline and scale, which fitted.
+            slot.mask = memo_.Probe(key);
+            slot.cached = slot.mask || Fits(outline, m);
+            if (slot.cached && !slot.mask) {
+                slot.key = keys_.size();
+                keys_.push_back(key);
+            }
         }
         slots_.push_back(slot);
     }
-    masks_.resize(keys_.size());
-    cache.FindAll(keys_.data(), keys_.size(), masks_.data());
+    masks_.assign(keys_.size(), nullptr);
+    memo_.FindAll(keys_.data(), keys_.size(), masks_.data());
 
     placed_.clear();
-    size_t k = 0;
     for (size_t i = 0; i < count; ++i) {
         const Slot& slot = slots_[i];
         if (!slot.cached) {
@@ -96,16 +111,19 @@ void SwGlyphRenderer::FillRun(SwSubTarget& target, const RenderTargetBase::Place
             FillOutline(target, *glyphs[i].outline, brush);
             continue;
         }
-        const SwGlyphCache::Key& key = keys_[k];
-        std::shared_ptr<const SwCoverageMask>& mask = masks_[k++];
-        if (!mask) mask = cache.Find(key);  // an earlier glyph of this run may have built it
+        const SwCoverageMask* mask = slot.mask;
         if (!mask) {
-            const Geometry& outline = **glyphs[i].outline;
-            mask = cache.Insert(outline, key,
-                                SwGlyphCache::Build(outline, std::bit_cast<float>(key.scaleX),
-                                                    std::bit_cast<float>(key.scaleY),
-                                                    int32_t(key.phase % SwGlyphCache::kPhases),
-                                                    int32_t(key.phase / SwGlyphCache::kPhases)));
+            const SwGlyphCache::Key& key = keys_[slot.key];
+            mask = masks_[slot.key];
+            if (!mask) mask = memo_.Find(key);  // an earlier glyph of this run may have built it
+            if (!mask) {
+                const Geometry& outline = **glyphs[i].outline;
+                mask = memo_.Keep(outline, key,
+                                  SwGlyphCache::Build(outline, std::bit_cast<float>(key.scaleX),
+                                                      std::bit_cast<float>(key.scaleY),
+                                                      int32_t(key.phase % SwGlyphCache::kPhases),
+                                                      int32_t(key.phase / SwGlyphCache::kPhases)));
+            }
         }
         if (mask->spans.empty()) continue;
         const GXIntRect box{slot.x + mask->box.left, slot.y + mask->box.top,
@@ -115,12 +133,12 @@ void SwGlyphRenderer::FillRun(SwSubTarget& target, const RenderTargetBase::Place
                                                  std::min(placedBox_.top, box.top),
                                                  std::max(placedBox_.right, box.right),
                                                  std::max(placedBox_.bottom, box.bottom)};
-        placed_.push_back(SwPlacedMask{mask.get(), slot.x, slot.y});
+        placed_.push_back(SwPlacedMask{mask, slot.x, slot.y});
     }
     Flush(target, brush);
     target.SetCTM(glyphs[count - 1].ctm);
-    // The masks are the cache's to give up; this run no longer needs them.
-    for (auto& mask : masks_) mask.reset();
+    // The masks only this run needed are the run's to give up.
+    memo_.EndRun();
 }
 
 void SwGlyphRenderer::Flush(SwSubTarget& target, const Brush& brush) {

@@ -461,9 +461,8 @@ void RenderTarget::FillText(const std::shared_ptr<Font>& face, const uint16_t* t
     if (!painting_ || !face || !text || !brush) return;
     size_t length = 0;
     while (text[length] != 0) ++length;
-    const std::vector<uint16_t> glyphs = face->GetGlyphIndices(text, length);
-    glyphEntries_.resize(glyphs.size());
-    face->LookupGlyphs(glyphs.data(), glyphs.size(), glyphEntries_.data());
+    glyphEntries_.resize(length);
+    face->LookupText(text, length, glyphEntries_.data());
     // Each glyph is placed under the CTM moved by the advances before it, composed exactly
     // as ConcatCTM composes it; glyphs without figures (spaces) only advance the pen.
     const GXMatrix ctm = impl_->GetCTM();
