@@ -73,13 +73,7 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
     // that no rounding piles up along the row. NaN (from huge steps) reads as before the
     // start.
     SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
-    constexpr int32_t kChunk = 256;
-    float t[kChunk];
-    for (int32_t first = 0; first < count; first += kChunk) {
-        const int32_t n = std::min(kChunk, count - first);
-        for (int32_t i = 0; i < n; ++i) t[i] = t0 + float(first + i) * dtdx_;
-        table_->ColorSpan(t, n, startColor_, startColor_, endColor_, out + first, cursor);
-    }
+    table_->ColorRamp(t0, dtdx_, 0, count, startColor_, endColor_, out, cursor);
 }
 
 }  // namespace Graphics
