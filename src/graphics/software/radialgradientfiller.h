@@ -49,14 +49,10 @@ public:
     static const SimdKernel<SolveProc> kSolveSpanForms;
 
 private:
-    // SolveSpanAVX2 for count a multiple of eight, with the range tests of the bounds
-    // that are finite.
-    template <bool kLower, bool kUpper>
+    // SolveSpanAVX2 for count a multiple of eight, specialised on the sign of a and on which
+    // bounds of s are finite.
+    template <int kSignA, bool kLower, bool kUpper>
     void SolveLanesAVX2(float px, float py, int32_t first, int32_t count, float* s) const;
-
-public:
-
-private:
     // The s of the circle that paints the point (px, py) of the normalised space; -inf
     // where none does.
     float SolveAt(float px, float py) const;

@@ -27,18 +27,32 @@ template <bool kLower, bool kUpper>
 // every lane rounds exactly as the scalar twin does.
 void RadialGradientFiller::SolveSpanAVX2(float px, float py, int32_t first, int32_t count,
                                          float* s) const {
-    const bool lower = sMin_ != -__builtin_huge_valf(), upper = sMax_ != __builtin_huge_valf();
-    const auto solve = lower ? (upper ? &RadialGradientFiller::SolveLanesAVX2<true, true>
-                                      : &RadialGradientFiller::SolveLanesAVX2<true, false>)
-                             : (upper ? &RadialGradientFiller::SolveLanesAVX2<false, true>
-                                      : &RadialGradientFiller::SolveLanesAVX2<false, false>);
+    // The loop for the sign of a and the finite bounds, by (sign + 1) x 4 + lower x 2 + upper.
+    using Lanes = void (RadialGradientFiller::*)(float, float, int32_t, int32_t, float*) const;
+    static constexpr Lanes kLanes[] = {
+        &RadialGradientFiller::SolveLanesAVX2<-1, false, false>,
+        &RadialGradientFiller::SolveLanesAVX2<-1, false, true>,
+        &RadialGradientFiller::SolveLanesAVX2<-1, true, false>,
+        &RadialGradientFiller::SolveLanesAVX2<-1, true, true>,
+        &RadialGradientFiller::SolveLanesAVX2<0, false, false>,
+        &RadialGradientFiller::SolveLanesAVX2<0, false, true>,
+        &RadialGradientFiller::SolveLanesAVX2<0, true, false>,
+        &RadialGradientFiller::SolveLanesAVX2<0, true, true>,
+        &RadialGradientFiller::SolveLanesAVX2<1, false, false>,
+        &RadialGradientFiller::SolveLanesAVX2<1, false, true>,
+        &RadialGradientFiller::SolveLanesAVX2<1, true, false>,
+        &RadialGradientFiller::SolveLanesAVX2<1, true, true>};
+    const int32_t sign = a_ < 0.0f ? -1 : a_ != 0.0f ? 1 : 0;  // NaN as the scalar twin takes it
+    const Lanes solve = kLanes[(sign + 1) * 4 + (sMin_ != -__builtin_huge_valf()) * 2 +
+                               (sMax_ != __builtin_huge_valf())];
     const int32_t wide = count & ~7;
     (this->*solve)(px, py, first, wide, s);
     SolveSpanSSE2(px, py, first + wide, count - wide, s + wide);
 }
 
-// Whole groups of eight; `kLower` and `kUpper`: whether sMin_ and sMax_ are finite.
-template <bool kLower, bool kUpper>
+// Whole groups of eight. `kSignA`: the sign of a; `kLower` and `kUpper`: whether sMin_
+// and sMax_ are finite.
+template <int kSignA, bool kLower, bool kUpper>
 void RadialGradientFiller::SolveLanesAVX2(float px, float py, int32_t first, int32_t count,
                                           float* s) const {
     const __m256 zero = _mm256_setzero_ps();
@@ -50,13 +64,11 @@ void RadialGradientFiller::SolveLanesAVX2(float px, float py, int32_t first, int
     const __m256 sMin = _mm256_set1_ps(sMin_), sMax = _mm256_set1_ps(sMax_);
     const __m256 stepX = _mm256_set1_ps(inverse_.a), stepY = _mm256_set1_ps(inverse_.b);
     const __m256 x0 = _mm256_set1_ps(px), y0 = _mm256_set1_ps(py);
-    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    // The choices that depend on a alone, made once (s may alias the members, so the
-    // compiler would otherwise read them again for every group).
-    const bool holdsOther = a_ < 0.0f, twoRoots = a_ != 0.0f;
+    __m256i pixel =
+        _mm256_add_epi32(_mm256_set1_epi32(first), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     for (int32_t i = 0; i < count; i += 8) {
-        const __m256 index =
-            _mm256_cvtepi32_ps(_mm256_add_epi32(_mm256_set1_epi32(first + i), lanes));
+        const __m256 index = _mm256_cvtepi32_ps(pixel);
+        pixel = _mm256_add_epi32(pixel, _mm256_set1_epi32(8));
         const __m256 x = _mm256_add_ps(x0, _mm256_mul_ps(index, stepX));
         const __m256 y = _mm256_add_ps(y0, _mm256_mul_ps(index, stepY));
         const __m256 b =
@@ -65,7 +77,7 @@ void RadialGradientFiller::SolveLanesAVX2(float px, float py, int32_t first, int
             _mm256_sub_ps(_mm256_add_ps(_mm256_mul_ps(x, x), _mm256_mul_ps(y, y)), r02);
         __m256 disc = _mm256_sub_ps(_mm256_mul_ps(b, b), _mm256_mul_ps(a, c));
         // max(0, disc) keeps a NaN discriminant as std::max(disc, 0) does.
-        if (holdsOther) disc = _mm256_max_ps(zero, disc);
+        if constexpr (kSignA < 0) disc = _mm256_max_ps(zero, disc);
         // A discriminant below 0 or NaN needs no mask: its root is NaN, which makes q and
         // both candidates NaN, and NaN fails every range test, leaving -inf.
         const __m256 root = _mm256_sqrt_ps(disc);
@@ -73,7 +85,7 @@ void RadialGradientFiller::SolveLanesAVX2(float px, float py, int32_t first, int
         const __m256 negative = _mm256_andnot_ps(_mm256_cmp_ps(b, zero, _CMP_GE_OQ), signBit);
         const __m256 q = _mm256_add_ps(b, _mm256_xor_ps(root, negative));
         __m256 result = none;
-        if (twoRoots) {
+        if constexpr (kSignA != 0) {
             const __m256 far = _mm256_mul_ps(q, inverseA);
             result = _mm256_blendv_ps(result, far, InRange<kLower, kUpper>(far, sMin, sMax));
         }

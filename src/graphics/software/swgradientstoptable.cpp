@@ -148,7 +148,7 @@ SwGradientStopTable::Cursor SwGradientStopTable::Locate(float t) {
     const size_t index = size_t(upper - stops_);
     std::unique_ptr<uint32_t[]>& colors = intervals_[index];
     if (!colors) {
-        colors = std::make_unique<uint32_t[]>(256);
+        colors = std::make_unique<uint32_t[]>(kColorsAllocated);
         for (uint32_t weight = 1; weight <= 256; ++weight)
             colors[weight - 1] = SwColorSource::ApplyOpacity(
                 SwColorSource::Premultiply(SwMix(upper->argb, upper[-1].argb, weight)),

@@ -22,12 +22,16 @@ public:
     struct Cursor {
         float lower;             // the interval holds t with lower < t <= upper
         float upper;             // (the lower_bound convention: a stop's offset belongs below it)
-        const uint32_t* colors;  // 256 pixels by weight - 1; null outside the stops
+        // 256 pixels by weight - 1, then padding to kColorsAllocated (so that vector lanes
+        // may load eight entries from any index); null outside the stops.
+        const uint32_t* colors;
         uint32_t color;  // the pixel when colors is null (before the first or past the last stop)
         // 1 / (upper - lower) where that width is a power of two: dividing by it and
         // multiplying by this round alike, so vector lanes may multiply. 0 otherwise.
         float reciprocal;
     };
+
+    static constexpr size_t kColorsAllocated = 256 + 7;
 
     // `stops`: `count` searchable stops, offsets non-decreasing; they must outlive every
     // use of the table. Color() needs count >= 1. `opacityWeight`: 1..256.
