@@ -272,9 +272,15 @@ TEST(ColorSourceRadial, VectorSolvesMatchTheScalarTwin) {
         // Integer circles meet the exact configurations (equal radii, a = 0, concentric)
         // often; random matrices make the steps irregular.
         const GXPoint c0{float(coordinate(random)), float(coordinate(random))};
-        const GXPoint c1 =
+        GXPoint c1 =
             n % 4 == 0 ? c0 : GXPoint{float(coordinate(random)), float(coordinate(random))};
-        const float r0 = float(radius(random)), r1 = n % 3 == 0 ? r0 : float(radius(random));
+        const float r0 = float(radius(random));
+        float r1 = n % 3 == 0 ? r0 : float(radius(random));
+        if (n % 7 == 5) {  // touching from inside: a = 0
+            const float k = float(1 + n % 4);
+            c1 = {c0.x + 3 * k, c0.y + 4 * k};
+            r1 = r0 + 5 * k;
+        }
         const GXMatrix m{scale(random), scale(random), scale(random), scale(random), 3, -7};
         RadialGradientFiller filler(Radial(kBlackToWhite, c0, r0, c1, r1, n % 2, n % 5 < 2), m,
                                     256);
