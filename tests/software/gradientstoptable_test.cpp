@@ -124,8 +124,8 @@ TEST(GradientStopTable, RampRunsMatchThePixelByPixelRamp) {
                 SwGradientStopTable runs(stops.data(), stops.size(), 256);
                 SwGradientStopTable::Cursor runCursor = SwGradientStopTable::EmptyCursor();
                 std::vector<uint32_t> a(static_cast<size_t>(count));
-                runs.ColorRampWith(SwGradientStopTable::kRunForms.For(level), t0, dt, first,
-                                   count, 1, 2, a.data(), runCursor);
+                runs.ColorRampWith(SwGradientStopTable::kRunForms.For(level), t0, dt, first, count,
+                                   1, 2, a.data(), runCursor);
                 ASSERT_EQ(a, b) << SimdLevelName(level) << " case " << n;
             }
         }

@@ -33,6 +33,7 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(opacityWeight),
       table_(SwGradientStopTableCache::Find(gradient_->ShareStops(), opacityWeight_)),
+      cursor_(SwGradientStopTable::EmptyCursor()),
       constant_(1) {
     GXMatrix deviceToGradient;
     const GXPoint c0 = gradient_->GetP0(), c1 = gradient_->GetP1();
@@ -135,14 +136,14 @@ void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* 
     }
     const float px = inverse_.a * float(x0) + inverse_.c * float(y) + inverse_.e;
     const float py = inverse_.b * float(x0) + inverse_.d * float(y) + inverse_.f;
-    // s changes little from one pixel to the next, so the cursor seldom searches.
-    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
+    // s changes little from one pixel to the next (and from one row to the next), so the
+    // cursor seldom searches.
     constexpr int32_t kChunk = 256;
     float s[kChunk];
     for (int32_t first = 0; first < count; first += kChunk) {
         const int32_t n = std::min(kChunk, count - first);
         SolveSpan(px, py, first, n, s);
-        table_->ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor);
+        table_->ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor_);
     }
 }
 

@@ -74,6 +74,7 @@ private:
     size_t stopCount_;           // >= 1 unless constant_
     uint32_t opacityWeight_;     // 1..256
     std::shared_ptr<SwGradientStopTable> table_;  // stops_ prepared for lookup, never null
+    SwGradientStopTable::Cursor cursor_;          // the interval the last lookup fell in
     uint8_t constant_;                            // non-zero: every pixel is background_
 };
 

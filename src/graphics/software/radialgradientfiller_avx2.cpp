@@ -29,19 +29,18 @@ void RadialGradientFiller::SolveSpanAVX2(float px, float py, int32_t first, int3
                                          float* s) const {
     // The loop for the sign of a and the finite bounds, by (sign + 1) x 4 + lower x 2 + upper.
     using Lanes = void (RadialGradientFiller::*)(float, float, int32_t, int32_t, float*) const;
-    static constexpr Lanes kLanes[] = {
-        &RadialGradientFiller::SolveLanesAVX2<-1, false, false>,
-        &RadialGradientFiller::SolveLanesAVX2<-1, false, true>,
-        &RadialGradientFiller::SolveLanesAVX2<-1, true, false>,
-        &RadialGradientFiller::SolveLanesAVX2<-1, true, true>,
-        &RadialGradientFiller::SolveLanesAVX2<0, false, false>,
-        &RadialGradientFiller::SolveLanesAVX2<0, false, true>,
-        &RadialGradientFiller::SolveLanesAVX2<0, true, false>,
-        &RadialGradientFiller::SolveLanesAVX2<0, true, true>,
-        &RadialGradientFiller::SolveLanesAVX2<1, false, false>,
-        &RadialGradientFiller::SolveLanesAVX2<1, false, true>,
-        &RadialGradientFiller::SolveLanesAVX2<1, true, false>,
-        &RadialGradientFiller::SolveLanesAVX2<1, true, true>};
+    static constexpr Lanes kLanes[] = {&RadialGradientFiller::SolveLanesAVX2<-1, false, false>,
+                                       &RadialGradientFiller::SolveLanesAVX2<-1, false, true>,
+                                       &RadialGradientFiller::SolveLanesAVX2<-1, true, false>,
+                                       &RadialGradientFiller::SolveLanesAVX2<-1, true, true>,
+                                       &RadialGradientFiller::SolveLanesAVX2<0, false, false>,
+                                       &RadialGradientFiller::SolveLanesAVX2<0, false, true>,
+                                       &RadialGradientFiller::SolveLanesAVX2<0, true, false>,
+                                       &RadialGradientFiller::SolveLanesAVX2<0, true, true>,
+                                       &RadialGradientFiller::SolveLanesAVX2<1, false, false>,
+                                       &RadialGradientFiller::SolveLanesAVX2<1, false, true>,
+                                       &RadialGradientFiller::SolveLanesAVX2<1, true, false>,
+                                       &RadialGradientFiller::SolveLanesAVX2<1, true, true>};
     const int32_t sign = a_ < 0.0f ? -1 : a_ != 0.0f ? 1 : 0;  // NaN as the scalar twin takes it
     const Lanes solve = kLanes[(sign + 1) * 4 + (sMin_ != -__builtin_huge_valf()) * 2 +
                                (sMax_ != __builtin_huge_valf())];
@@ -91,10 +90,9 @@ void RadialGradientFiller::SolveLanesAVX2(float px, float py, int32_t first, int
         }
         // std::max(result, near) where q != 0 and near is in range: near where result < near.
         const __m256 near = _mm256_div_ps(c, q);
-        const __m256 chosen = _mm256_and_ps(
-            _mm256_and_ps(_mm256_cmp_ps(q, zero, _CMP_NEQ_UQ),
-                          _mm256_cmp_ps(result, near, _CMP_LT_OQ)),
-            InRange<kLower, kUpper>(near, sMin, sMax));
+        const __m256 chosen = _mm256_and_ps(_mm256_and_ps(_mm256_cmp_ps(q, zero, _CMP_NEQ_UQ),
+                                                          _mm256_cmp_ps(result, near, _CMP_LT_OQ)),
+                                            InRange<kLower, kUpper>(near, sMin, sMax));
         _mm256_storeu_ps(s + i, _mm256_blendv_ps(result, near, chosen));
     }
 }

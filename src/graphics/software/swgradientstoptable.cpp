@@ -11,7 +11,6 @@ namespace Graphics {
 
 namespace {
 
-// One pixel of ColorSpan.
 // The end of the run of pixels from `start` (inside(at(start)) holds) for which inside
 // holds, before `count`: steps doubling until one lands outside, then halving. A run is
 // contiguous because t moves monotonically and each class is an interval of t.
@@ -45,6 +44,7 @@ float ExactReciprocal(float width) {
     return std::isfinite(reciprocal) ? reciprocal : 0.0f;
 }
 
+// One pixel of ColorSpan.
 uint32_t SpanColor(float t, uint32_t none, uint32_t below, uint32_t above,
                    SwGradientStopTable& table, SwGradientStopTable::Cursor& cursor) {
     return t == -std::numeric_limits<float>::infinity() ? none

@@ -20,8 +20,8 @@ class SwGradientStopTable {
 public:
     // The interval a parameter fell in: where it is valid and what it paints.
     struct Cursor {
-        float lower;             // the interval holds t with lower < t <= upper
-        float upper;             // (the lower_bound convention: a stop's offset belongs below it)
+        float lower;  // the interval holds t with lower < t <= upper
+        float upper;  // (the lower_bound convention: a stop's offset belongs below it)
         // 256 pixels by weight - 1, then padding to kColorsAllocated (so that vector lanes
         // may load eight entries from any index); null outside the stops.
         const uint32_t* colors;
@@ -66,10 +66,10 @@ public:
     void ColorSpanScalar(const float* t, int32_t count, uint32_t none, uint32_t below,
                          uint32_t above, uint32_t* out, Cursor& cursor);
     // Four and eight pixels per step.
-    void ColorSpanSSE2(const float* t, int32_t count, uint32_t none, uint32_t below,
-                       uint32_t above, uint32_t* out, Cursor& cursor);
-    void ColorSpanAVX2(const float* t, int32_t count, uint32_t none, uint32_t below,
-                       uint32_t above, uint32_t* out, Cursor& cursor);
+    void ColorSpanSSE2(const float* t, int32_t count, uint32_t none, uint32_t below, uint32_t above,
+                       uint32_t* out, Cursor& cursor);
+    void ColorSpanAVX2(const float* t, int32_t count, uint32_t none, uint32_t below, uint32_t above,
+                       uint32_t* out, Cursor& cursor);
     using SpanProc = void (SwGradientStopTable::*)(const float* t, int32_t count, uint32_t none,
                                                    uint32_t below, uint32_t above, uint32_t* out,
                                                    Cursor& cursor);
@@ -80,8 +80,8 @@ public:
     // reads as below. t moves monotonically along the ramp, so the pixels fall in runs of
     // one interval (or one side of 0..1) whose ends a search finds; constant runs are
     // filled, the others made in vector lanes with no per-pixel checks.
-    void ColorRamp(float t0, float dt, int32_t first, int32_t count, uint32_t below,
-                   uint32_t above, uint32_t* out, Cursor& cursor) {
+    void ColorRamp(float t0, float dt, int32_t first, int32_t count, uint32_t below, uint32_t above,
+                   uint32_t* out, Cursor& cursor) {
         static const RunProc run = kRunForms.Active();
         ColorRampWith(run, t0, dt, first, count, below, above, out, cursor);
     }

@@ -30,15 +30,17 @@ struct IntervalLanes {
     template <bool kMultiply>
     __m256 Fraction(__m256 ts) const {
         const __m256 distance = _mm256_sub_ps(upper, ts);
-        if constexpr (kMultiply) return _mm256_mul_ps(distance, factor);
-        else return _mm256_div_ps(distance, factor);
+        if constexpr (kMultiply)
+            return _mm256_mul_ps(distance, factor);
+        else
+            return _mm256_div_ps(distance, factor);
     }
 
     __m256 lower, upper;
-    __m256 factor;         // the reciprocal of the width, or the width
-    __m256i color;         // the pixel when colors is null
+    __m256 factor;  // the reciprocal of the width, or the width
+    __m256i color;  // the pixel when colors is null
     const uint32_t* colors;
-    bool multiply;         // factor is the reciprocal
+    bool multiply;  // factor is the reciprocal
     // Finite ends: every t inside the interval has 0 <= f <= 1, and its weight - 1 is
     // int(f x 255) with no clamps.
     bool bounded;
@@ -107,11 +109,10 @@ template <bool kMultiply, bool kBounded>
     if (outsideLanes != 0xFF)
         pixels = interval.colors
                      ? LookUp<kMultiply, kBounded>(ts, _mm256_castps_si256(outside), interval)
-                                 : interval.color;
+                     : interval.color;
     if (outsideLanes != 0) {
         // Blended in reverse order of precedence: -inf before t < 0 (or NaN) before t > 1.
-        const __m256 none =
-            _mm256_cmp_ps(ts, _mm256_set1_ps(-__builtin_huge_valf()), _CMP_EQ_OQ);
+        const __m256 none = _mm256_cmp_ps(ts, _mm256_set1_ps(-__builtin_huge_valf()), _CMP_EQ_OQ);
         pixels = _mm256_blendv_epi8(pixels, constants.above, _mm256_castps_si256(above));
         pixels = _mm256_blendv_epi8(pixels, constants.below, _mm256_castps_si256(below));
         pixels = _mm256_blendv_epi8(pixels, constants.none, _mm256_castps_si256(none));
@@ -170,7 +171,8 @@ void SwGradientStopTable::ColorSpanAVX2(const float* t, int32_t count, uint32_t 
                                    const ConstantPixels&, uint32_t*);
         static constexpr Groups kGroups[] = {ColorGroups<false, false>, ColorGroups<false, true>,
                                              ColorGroups<true, false>, ColorGroups<true, true>};
-        i = kGroups[interval.multiply * 2 + interval.bounded](t, i, count, interval, constants, out);
+        i = kGroups[interval.multiply * 2 + interval.bounded](t, i, count, interval, constants,
+                                                              out);
         if (i + 8 > count) break;
         ColorSpanScalar(t + i, 8, none, below, above, out + i, cursor);
         i += 8;

@@ -64,8 +64,8 @@ bool ColorLanes(__m128 ts, const SwGradientStopTable::Cursor& cursor,
         // Chosen in reverse order of precedence: -inf before t < 0 (or NaN) before t > 1.
         pixels = Select(_mm_cmpgt_ps(ts, one), constants.above, pixels);
         pixels = Select(_mm_cmpnge_ps(ts, zero), constants.below, pixels);
-        pixels = Select(_mm_cmpeq_ps(ts, _mm_set1_ps(-__builtin_huge_valf())), constants.none,
-                        pixels);
+        pixels =
+            Select(_mm_cmpeq_ps(ts, _mm_set1_ps(-__builtin_huge_valf())), constants.none, pixels);
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), pixels);
     return true;
@@ -94,12 +94,12 @@ void SwGradientStopTable::RunSSE2(const Cursor& cursor, float t0, float dt, int3
     const __m128 scale = _mm_set1_ps(255.0f);
     int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
-        const __m128 pixel = _mm_cvtepi32_ps(
-            _mm_add_epi32(_mm_set1_epi32(first + i), _mm_setr_epi32(0, 1, 2, 3)));
+        const __m128 pixel =
+            _mm_cvtepi32_ps(_mm_add_epi32(_mm_set1_epi32(first + i), _mm_setr_epi32(0, 1, 2, 3)));
         const __m128 ts = _mm_add_ps(start, _mm_mul_ps(pixel, step));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         Fetch(_mm_cvttps_epi32(_mm_mul_ps(Fraction(ts, cursor), scale)),
-                               cursor.colors));
+        _mm_storeu_si128(
+            reinterpret_cast<__m128i*>(out + i),
+            Fetch(_mm_cvttps_epi32(_mm_mul_ps(Fraction(ts, cursor), scale)), cursor.colors));
     }
     RunScalar(cursor, t0, dt, first + i, count - i, out + i);
 }

@@ -17,6 +17,7 @@ SwLinearGradientColorSource::SwLinearGradientColorSource(std::shared_ptr<LinearG
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(OpacityWeight(opacity)),
       table_(SwGradientStopTableCache::Find(gradient_->ShareStops(), opacityWeight_)),
+      cursor_(SwGradientStopTable::EmptyCursor()),
       startColor_(0),
       endColor_(0),
       background_(0),
@@ -69,11 +70,10 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
     }
     const float t0 = t00_ + dtdx_ * float(x0) + dtdy_ * float(y);
     // t moves monotonically along the row, so the cursor changes interval at most once per
-    // stop. Each pixel's t is t0 plus its own multiple of the step, not a running sum, so
+    // stop (and the next row most often starts in the interval this one started in). Each pixel's t is t0 plus its own multiple of the step, not a running sum, so
     // that no rounding piles up along the row. NaN (from huge steps) reads as before the
     // start.
-    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
-    table_->ColorRamp(t0, dtdx_, 0, count, startColor_, endColor_, out, cursor);
+    table_->ColorRamp(t0, dtdx_, 0, count, startColor_, endColor_, out, cursor_);
 }
 
 }  // namespace Graphics

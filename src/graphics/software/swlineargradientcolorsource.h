@@ -27,6 +27,7 @@ private:
     size_t stopCount_;                            // >= 1 unless constant_
     uint32_t opacityWeight_;                      // 1..256
     std::shared_ptr<SwGradientStopTable> table_;  // stops_ prepared for lookup, never null
+    SwGradientStopTable::Cursor cursor_;          // the interval the last lookup fell in
     uint32_t startColor_;  // premultiplied pixel for t < 0: stop colour at 0, or background
     uint32_t endColor_;    // premultiplied pixel for t > 1: stop colour at 1, or background
     uint32_t background_;  // premultiplied background with opacity; 0 without one
