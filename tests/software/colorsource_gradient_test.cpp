@@ -9,6 +9,7 @@
 #include "graphics/paint/lineargradient.h"
 #include "graphics/paint/radialgradient.h"
 #include "graphics/software/radialgradientfiller.h"
+#include "graphics/software/swcoveragecompositenormalop.h"
 #include "graphics/software/swgradientcolorsource.h"
 #include "graphics/software/swlineargradientcolorsource.h"
 #include "graphics/software/swradialgradientcolorsource.h"
@@ -295,5 +296,44 @@ TEST(ColorSourceRadial, VectorSolvesMatchTheScalarTwin) {
             for (int32_t i = 0; i < count; ++i)
                 ASSERT_EQ(lanes[i], scalar[i]) << "case " << n << " pixel " << i;
         });
+    }
+}
+
+TEST(ColorSourceGradient, OpaqueOnlyWhenEveryPixelIsAndThenWrittenStraightIn) {
+    const std::vector<GradientStop> translucent{{0.0f, 0xFF000000}, {1.0f, 0xFEFFFFFF}};
+    auto linear = [](const std::vector<GradientStop>& stops, bool extend, uint32_t background,
+                     float opacity) {
+        return SwLinearGradientColorSource(
+                   Linear(stops, {0, 0}, {40, 0}, extend, extend, background), kIdentity, opacity)
+            .IsOpaque();
+    };
+    EXPECT_TRUE(linear(kBlackToWhite, true, 0, 1.0f));
+    EXPECT_FALSE(linear(kBlackToWhite, true, 0, 0.99f));
+    EXPECT_FALSE(linear(translucent, true, 0, 1.0f));
+    EXPECT_FALSE(linear(kBlackToWhite, false, 0, 1.0f));          // transparent past the ends
+    EXPECT_TRUE(linear(kBlackToWhite, false, 0xFF102030, 1.0f));  // an opaque background there
+    auto radial = [](uint32_t background) {
+        return SwRadialGradientColorSource(
+                   Radial(kBlackToWhite, {10, 10}, 2, {12, 10}, 20, true, true, background),
+                   kIdentity, 1.0f)
+            .IsOpaque();
+    };
+    EXPECT_FALSE(radial(0));  // transparent where no circle paints
+    EXPECT_TRUE(radial(0xFF102030));
+
+    // Whole coverage writes the source pixels; partial coverage composites them.
+    auto source = std::make_shared<SwLinearGradientColorSource>(
+        Linear(kBlackToWhite, {0, 0}, {40, 7}, true, true), kIdentity, 1.0f);
+    SwCoverageCompositeNormalOp op(source);
+    for (uint8_t coverage : {uint8_t(255), uint8_t(100)}) {
+        Pixels target(37, 0x80402010u), row(37), expected = target;
+        source->FillSpan(3, 40, 5, row.data());
+        SwCoverageCompositeNormalOp::CompositeRow(expected.data(), row.data(), coverage, 37);
+        SwSpanState state{};
+        state.targetColor = target.data();
+        state.sourceColor = row.data();
+        state.span = {5, 3, 40, coverage};
+        op.Process(state);
+        EXPECT_EQ(target, expected) << int(coverage);
     }
 }

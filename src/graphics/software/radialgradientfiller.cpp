@@ -129,6 +129,12 @@ void RadialGradientFiller::SolveSpanScalar(float px, float py, int32_t first, in
         s[i] = SolveAt(px + float(first + i) * inverse_.a, py + float(first + i) * inverse_.b);
 }
 
+bool RadialGradientFiller::IsOpaque() const {
+    return SwAlpha(background_) == 255 &&
+           (constant_ ||
+            (opacityWeight_ == 256 && SwGradientColorSource::StopsOpaque(stops_, stopCount_)));
+}
+
 void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out) {
     if (constant_) {
         std::fill(out, out + count, background_);

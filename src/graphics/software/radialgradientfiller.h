@@ -31,6 +31,10 @@ public:
     // Writes `count` pixels of row y from x0.
     void Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out);
 
+    // True when every pixel Fill writes is opaque (the background too, which paints where
+    // no circle does).
+    bool IsOpaque() const;
+
     // The s of the circle that paints pixels first .. first + count - 1 of a span whose
     // pixel 0 sits at (px, py) of the normalised space, pixel i at
     // (px + i inverse.a, py + i inverse.b); -inf where none does. Several pixels at a time

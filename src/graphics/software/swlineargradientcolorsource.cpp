@@ -62,6 +62,12 @@ SwLinearGradientColorSource::SwLinearGradientColorSource(std::shared_ptr<LinearG
     constant_ = 0;
 }
 
+bool SwLinearGradientColorSource::IsOpaque() const {
+    if (constant_) return SwAlpha(background_) == 255;
+    return opacityWeight_ == 256 && SwAlpha(startColor_) == 255 && SwAlpha(endColor_) == 255 &&
+           SwGradientColorSource::StopsOpaque(stops_, stopCount_);
+}
+
 void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
     const int32_t count = x1 - x0;
     if (constant_) {
@@ -70,9 +76,9 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
     }
     const float t0 = t00_ + dtdx_ * float(x0) + dtdy_ * float(y);
     // t moves monotonically along the row, so the cursor changes interval at most once per
-    // stop (and the next row most often starts in the interval this one started in). Each pixel's t is t0 plus its own multiple of the step, not a running sum, so
-    // that no rounding piles up along the row. NaN (from huge steps) reads as before the
-    // start.
+    // stop (and the next row most often starts where this one did). Each pixel's t is t0
+    // plus its own multiple of the step, not a running sum, so that no rounding piles up
+    // along the row. NaN (from huge steps) reads as before the start.
     table_->ColorRamp(t0, dtdx_, 0, count, startColor_, endColor_, out, cursor_);
 }
 

@@ -20,6 +20,7 @@ public:
                                 const GXMatrix& gradientToDevice, float opacity);
 
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
+    bool IsOpaque() const override;
 
 private:
     std::shared_ptr<LinearGradient> gradient_;    // keeps the stop table alive
