@@ -9,6 +9,7 @@
 #include "graphics/paint/lineargradient.h"
 #include "graphics/paint/radialgradient.h"
 #include "graphics/software/radialgradientfiller.h"
+#include "graphics/software/swcoveragecompositenormalop.h"
 #include "graphics/software/swgradientcolorsource.h"
 #include "graphics/software/swlineargradientcolorsource.h"
 #include "graphics/software/swradialgradientcolorsource.h"
@@ -272,9 +273,15 @@ TEST(ColorSourceRadial, VectorSolvesMatchTheScalarTwin) {
         // Integer circles meet the exact configurations (equal radii, a = 0, concentric)
         // often; random matrices make the steps irregular.
         const GXPoint c0{float(coordinate(random)), float(coordinate(random))};
-        const GXPoint c1 =
+        GXPoint c1 =
             n % 4 == 0 ? c0 : GXPoint{float(coordinate(random)), float(coordinate(random))};
-        const float r0 = float(radius(random)), r1 = n % 3 == 0 ? r0 : float(radius(random));
+        const float r0 = float(radius(random));
+        float r1 = n % 3 == 0 ? r0 : float(radius(random));
+        if (n % 7 == 5) {  // touching from inside: a = 0
+            const float k = float(1 + n % 4);
+            c1 = {c0.x + 3 * k, c0.y + 4 * k};
+            r1 = r0 + 5 * k;
+        }
         const GXMatrix m{scale(random), scale(random), scale(random), scale(random), 3, -7};
         RadialGradientFiller filler(Radial(kBlackToWhite, c0, r0, c1, r1, n % 2, n % 5 < 2), m,
                                     256);
@@ -289,5 +296,44 @@ TEST(ColorSourceRadial, VectorSolvesMatchTheScalarTwin) {
             for (int32_t i = 0; i < count; ++i)
                 ASSERT_EQ(lanes[i], scalar[i]) << "case " << n << " pixel " << i;
         });
+    }
+}
+
+TEST(ColorSourceGradient, OpaqueOnlyWhenEveryPixelIsAndThenWrittenStraightIn) {
+    const std::vector<GradientStop> translucent{{0.0f, 0xFF000000}, {1.0f, 0xFEFFFFFF}};
+    auto linear = [](const std::vector<GradientStop>& stops, bool extend, uint32_t background,
+                     float opacity) {
+        return SwLinearGradientColorSource(
+                   Linear(stops, {0, 0}, {40, 0}, extend, extend, background), kIdentity, opacity)
+            .IsOpaque();
+    };
+    EXPECT_TRUE(linear(kBlackToWhite, true, 0, 1.0f));
+    EXPECT_FALSE(linear(kBlackToWhite, true, 0, 0.99f));
+    EXPECT_FALSE(linear(translucent, true, 0, 1.0f));
+    EXPECT_FALSE(linear(kBlackToWhite, false, 0, 1.0f));          // transparent past the ends
+    EXPECT_TRUE(linear(kBlackToWhite, false, 0xFF102030, 1.0f));  // an opaque background there
+    auto radial = [](uint32_t background) {
+        return SwRadialGradientColorSource(
+                   Radial(kBlackToWhite, {10, 10}, 2, {12, 10}, 20, true, true, background),
+                   kIdentity, 1.0f)
+            .IsOpaque();
+    };
+    EXPECT_FALSE(radial(0));  // transparent where no circle paints
+    EXPECT_TRUE(radial(0xFF102030));
+
+    // Whole coverage writes the source pixels; partial coverage composites them.
+    auto source = std::make_shared<SwLinearGradientColorSource>(
+        Linear(kBlackToWhite, {0, 0}, {40, 7}, true, true), kIdentity, 1.0f);
+    SwCoverageCompositeNormalOp op(source);
+    for (uint8_t coverage : {uint8_t(255), uint8_t(100)}) {
+        Pixels target(37, 0x80402010u), row(37), expected = target;
+        source->FillSpan(3, 40, 5, row.data());
+        SwCoverageCompositeNormalOp::CompositeRow(expected.data(), row.data(), coverage, 37);
+        SwSpanState state{};
+        state.targetColor = target.data();
+        state.sourceColor = row.data();
+        state.span = {5, 3, 40, coverage};
+        op.Process(state);
+        EXPECT_EQ(target, expected) << int(coverage);
     }
 }

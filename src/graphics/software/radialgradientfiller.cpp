@@ -33,6 +33,7 @@ RadialGradientFiller::RadialGradientFiller(std::shared_ptr<RadialGradient> gradi
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(opacityWeight),
       table_(SwGradientStopTableCache::Find(gradient_->ShareStops(), opacityWeight_)),
+      cursor_(SwGradientStopTable::EmptyCursor()),
       constant_(1) {
     GXMatrix deviceToGradient;
     const GXPoint c0 = gradient_->GetP0(), c1 = gradient_->GetP1();
@@ -128,6 +129,12 @@ void RadialGradientFiller::SolveSpanScalar(float px, float py, int32_t first, in
         s[i] = SolveAt(px + float(first + i) * inverse_.a, py + float(first + i) * inverse_.b);
 }
 
+bool RadialGradientFiller::IsOpaque() const {
+    return SwAlpha(background_) == 255 &&
+           (constant_ ||
+            (opacityWeight_ == 256 && SwGradientColorSource::StopsOpaque(stops_, stopCount_)));
+}
+
 void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out) {
     if (constant_) {
         std::fill(out, out + count, background_);
@@ -135,14 +142,14 @@ void RadialGradientFiller::Fill(int32_t x0, int32_t count, int32_t y, uint32_t* 
     }
     const float px = inverse_.a * float(x0) + inverse_.c * float(y) + inverse_.e;
     const float py = inverse_.b * float(x0) + inverse_.d * float(y) + inverse_.f;
-    // s changes little from one pixel to the next, so the cursor seldom searches.
-    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
+    // s changes little from one pixel to the next (and from one row to the next), so the
+    // cursor seldom searches.
     constexpr int32_t kChunk = 256;
     float s[kChunk];
     for (int32_t first = 0; first < count; first += kChunk) {
         const int32_t n = std::min(kChunk, count - first);
         SolveSpan(px, py, first, n, s);
-        table_->ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor);
+        table_->ColorSpan(s, n, background_, startColor_, endColor_, out + first, cursor_);
     }
 }
 

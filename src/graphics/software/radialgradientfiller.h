@@ -31,6 +31,10 @@ public:
     // Writes `count` pixels of row y from x0.
     void Fill(int32_t x0, int32_t count, int32_t y, uint32_t* out);
 
+    // True when every pixel Fill writes is opaque (the background too, which paints where
+    // no circle does).
+    bool IsOpaque() const;
+
     // The s of the circle that paints pixels first .. first + count - 1 of a span whose
     // pixel 0 sits at (px, py) of the normalised space, pixel i at
     // (px + i inverse.a, py + i inverse.b); -inf where none does. Several pixels at a time
@@ -49,6 +53,10 @@ public:
     static const SimdKernel<SolveProc> kSolveSpanForms;
 
 private:
+    // SolveSpanAVX2 for count a multiple of eight, specialised on the sign of a and on which
+    // bounds of s are finite.
+    template <int kSignA, bool kLower, bool kUpper>
+    void SolveLanesAVX2(float px, float py, int32_t first, int32_t count, float* s) const;
     // The s of the circle that paints the point (px, py) of the normalised space; -inf
     // where none does.
     float SolveAt(float px, float py) const;
@@ -70,6 +78,7 @@ private:
     size_t stopCount_;           // >= 1 unless constant_
     uint32_t opacityWeight_;     // 1..256
     std::shared_ptr<SwGradientStopTable> table_;  // stops_ prepared for lookup, never null
+    SwGradientStopTable::Cursor cursor_;          // the interval the last lookup fell in
     uint8_t constant_;                            // non-zero: every pixel is background_
 };
 

@@ -29,6 +29,10 @@ public:
     // pipelines then composite it without a source row.
     virtual bool GetSolidPixel(uint32_t& /*pixel*/) const { return false; }
 
+    // True when every pixel FillSpan writes has alpha 255: a Normal composite at whole
+    // coverage then leaves exactly that pixel, so pipelines may write it straight in.
+    virtual bool IsOpaque() const { return false; }
+
     // The source that paints `brush` for a draw covering `deviceRect` under `deviceMatrix`
     // (applied after the brush's own matrix). Raises "Not implemented" for a brush kind
     // this renderer does not paint.

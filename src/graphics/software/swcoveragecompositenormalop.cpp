@@ -22,8 +22,15 @@ void SwCoverageCompositeNormalOp::CompositeRow(uint32_t* target, const uint32_t*
 }
 
 void SwCoverageCompositeNormalOp::Process(SwSpanState& state) {
-    CompositeRow(state.targetColor, state.sourceColor, state.span.coverage,
-                 state.span.x1 - state.span.x0);
+    const SwSpan& span = state.span;
+    if (opaqueSource_) {
+        if (span.coverage == 255) {
+            opaqueSource_->FillSpan(span.x0, span.x1, span.y, state.targetColor);
+            return;
+        }
+        opaqueSource_->FillSpan(span.x0, span.x1, span.y, state.sourceColor);
+    }
+    CompositeRow(state.targetColor, state.sourceColor, span.coverage, span.x1 - span.x0);
 }
 
 }  // namespace Graphics

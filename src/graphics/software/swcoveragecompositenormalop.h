@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "graphics/core/simdlevel.h"
+#include "graphics/software/swcolorsource.h"
 #include "graphics/software/swoperation.h"
 
 namespace Graphics {
@@ -16,6 +18,11 @@ namespace Graphics {
 class SwCoverageCompositeNormalOp : public SwOperation {
 public:
     SwCoverageCompositeNormalOp() : SwOperation(kSwOrderComposite) {}
+    // In place of the source colour step, for an opaque source: spans of whole coverage
+    // (where the composite is the source pixel itself) are filled straight into the target
+    // row, the others through the source row as usual.
+    explicit SwCoverageCompositeNormalOp(std::shared_ptr<SwColorSource> opaqueSource)
+        : SwOperation(kSwOrderComposite), opaqueSource_(std::move(opaqueSource)) {}
     void Process(SwSpanState& state) override;
 
     using RowProc = void (*)(uint32_t* target, const uint32_t* source, uint8_t coverage,
@@ -32,6 +39,9 @@ public:
     static void CompositeRowAVX2(uint32_t* target, const uint32_t* source, uint8_t coverage,
                                  int32_t count);
     static const SimdKernel<RowProc> kCompositeRowForms;
+
+private:
+    std::shared_ptr<SwColorSource> opaqueSource_;  // null: the source row is filled before
 };
 
 }  // namespace Graphics

@@ -48,6 +48,11 @@ size_t SwGradientColorSource::SearchableStopCount(const GradientStopCollection& 
                   all.begin());
 }
 
+bool SwGradientColorSource::StopsOpaque(const GradientStop* stops, size_t count) {
+    return std::all_of(stops, stops + count,
+                       [](const GradientStop& stop) { return SwAlpha(stop.argb) == 255; });
+}
+
 uint32_t SwGradientColorSource::StopColor(const GradientStop* stops, size_t count, float t) {
     const GradientStop* end = stops + count;
     const GradientStop* upper = std::lower_bound(

@@ -28,6 +28,9 @@ public:
     // offsets are kept at the end and never match).
     static size_t SearchableStopCount(const GradientStopCollection& stops);
 
+    // True when the first `count` stops are all opaque, so that every mix of them is.
+    static bool StopsOpaque(const GradientStop* stops, size_t count);
+
     // The premultiplied colour of `stops` (count >= 1, offsets non-decreasing) at t in 0..1:
     // the first stop at or above t; short of an exact match, that stop mixed with the one
     // before by (int((upper - t) / (upper - lower) x 255) & 0xFF) + 1. Below the first stop

@@ -17,6 +17,7 @@ SwLinearGradientColorSource::SwLinearGradientColorSource(std::shared_ptr<LinearG
       stopCount_(SwGradientColorSource::SearchableStopCount(gradient_->GetStops())),
       opacityWeight_(OpacityWeight(opacity)),
       table_(SwGradientStopTableCache::Find(gradient_->ShareStops(), opacityWeight_)),
+      cursor_(SwGradientStopTable::EmptyCursor()),
       startColor_(0),
       endColor_(0),
       background_(0),
@@ -61,6 +62,12 @@ SwLinearGradientColorSource::SwLinearGradientColorSource(std::shared_ptr<LinearG
     constant_ = 0;
 }
 
+bool SwLinearGradientColorSource::IsOpaque() const {
+    if (constant_) return SwAlpha(background_) == 255;
+    return opacityWeight_ == 256 && SwAlpha(startColor_) == 255 && SwAlpha(endColor_) == 255 &&
+           SwGradientColorSource::StopsOpaque(stops_, stopCount_);
+}
+
 void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) {
     const int32_t count = x1 - x0;
     if (constant_) {
@@ -69,17 +76,10 @@ void SwLinearGradientColorSource::FillSpan(int32_t x0, int32_t x1, int32_t y, ui
     }
     const float t0 = t00_ + dtdx_ * float(x0) + dtdy_ * float(y);
     // t moves monotonically along the row, so the cursor changes interval at most once per
-    // stop. Each pixel's t is t0 plus its own multiple of the step, not a running sum, so
-    // that no rounding piles up along the row. NaN (from huge steps) reads as before the
-    // start.
-    SwGradientStopTable::Cursor cursor = SwGradientStopTable::EmptyCursor();
-    constexpr int32_t kChunk = 256;
-    float t[kChunk];
-    for (int32_t first = 0; first < count; first += kChunk) {
-        const int32_t n = std::min(kChunk, count - first);
-        for (int32_t i = 0; i < n; ++i) t[i] = t0 + float(first + i) * dtdx_;
-        table_->ColorSpan(t, n, startColor_, startColor_, endColor_, out + first, cursor);
-    }
+    // stop (and the next row most often starts where this one did). Each pixel's t is t0
+    // plus its own multiple of the step, not a running sum, so that no rounding piles up
+    // along the row. NaN (from huge steps) reads as before the start.
+    table_->ColorRamp(t0, dtdx_, 0, count, startColor_, endColor_, out, cursor_);
 }
 
 }  // namespace Graphics

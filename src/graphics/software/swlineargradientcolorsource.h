@@ -20,6 +20,7 @@ public:
                                 const GXMatrix& gradientToDevice, float opacity);
 
     void FillSpan(int32_t x0, int32_t x1, int32_t y, uint32_t* out) override;
+    bool IsOpaque() const override;
 
 private:
     std::shared_ptr<LinearGradient> gradient_;    // keeps the stop table alive
@@ -27,6 +28,7 @@ private:
     size_t stopCount_;                            // >= 1 unless constant_
     uint32_t opacityWeight_;                      // 1..256
     std::shared_ptr<SwGradientStopTable> table_;  // stops_ prepared for lookup, never null
+    SwGradientStopTable::Cursor cursor_;          // the interval the last lookup fell in
     uint32_t startColor_;  // premultiplied pixel for t < 0: stop colour at 0, or background
     uint32_t endColor_;    // premultiplied pixel for t > 1: stop colour at 1, or background
     uint32_t background_;  // premultiplied background with opacity; 0 without one

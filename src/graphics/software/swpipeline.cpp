@@ -156,7 +156,8 @@ void SwPipeLine::AddClipMask(SwClipping& clipping) {
 void SwPipeLine::AddBasicComposite() {
     // A source going straight onto the target under Normal, with no mask, has the span's
     // coverage for its shape throughout: no shape row is needed, and a solid colour needs
-    // no source row either. One operation composites at the coverage instead.
+    // no source row either (nor, at whole coverage, an opaque one: it is written straight
+    // into the target). One operation composites at the coverage instead.
     // With a target and a source, two operations mean nothing else: the target's (key 1)
     // and then the source's.
     if (blendMode_ == 0 && targetBitmap_ && source_ && operations_.size() == 2) {
@@ -164,6 +165,8 @@ void SwPipeLine::AddBasicComposite() {
         if (source_->GetSolidPixel(pixel)) {
             operations_.back() = MakePooled<SwSolidCompositeNormalOp>(pixel);
             solidNormalPixel_ = pixel;
+        } else if (source_->IsOpaque()) {
+            operations_.back() = MakePooled<SwCoverageCompositeNormalOp>(source_);
         } else {
             Insert(MakePooled<SwCoverageCompositeNormalOp>());
         }

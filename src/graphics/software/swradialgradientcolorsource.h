@@ -18,6 +18,8 @@ public:
         filler_.Fill(x0, x1 - x0, y, out);
     }
 
+    bool IsOpaque() const override { return filler_.IsOpaque(); }
+
 private:
     RadialGradientFiller filler_;
 };
