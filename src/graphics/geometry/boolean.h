@@ -44,7 +44,8 @@ private:
         bool straight;  // an ending edge whose chain goes on along the same segment
     };
 
-    bool Inside(const std::array<int32_t, 2>& winding) const;
+    // Whether a point with these windings of the first and second operand is in the result.
+    bool Inside(int32_t first, int32_t second) const;
     void Append(int32_t piece, bool back, const GXPoint& point);
     void Send(int32_t piece);
 

@@ -195,11 +195,55 @@ void Scanner::BuildChains(const Figure& figure) {
     }
 }
 
+// The queue is a four-ary heap: half the depth of a binary one, and the up to four children
+// of a node are neighbours in memory. New crossings lie just below the sweep position, near
+// the top, so pushes climb far and pops sink far: depth is what costs.
 void Scanner::PushEvent(int32_t vertex, int32_t chain) {
-    const Vertex& v = vertices_[vertex];
-    events_.push_back({v.y, v.x, vertex, chain});
-    std::push_heap(events_.begin(), events_.end(),
-                   [this](const Event& a, const Event& b) { return Later(a, b); });
+    const Event event{vertices_[vertex].y, vertex, chain};
+    auto i = events_.size();
+    events_.emplace_back();
+    while (i > 0) {
+        const size_t parent = (i - 1) / 4;
+        if (!Later(events_[parent], event)) break;
+        events_[i] = events_[parent];
+        i = parent;
+    }
+    events_[i] = event;
+}
+
+void Scanner::PopEvent() {
+    const Event last = events_.back();
+    events_.pop_back();
+    const size_t n = events_.size();
+    if (n == 0) return;
+    size_t i = 0;
+    for (;;) {
+        const size_t first = 4 * i + 1;
+        if (first >= n) break;
+        const size_t end = std::min(first + 4, n);
+        // The earliest child by its double y, picked without branches; that is the earliest
+        // one exactly unless another child comes within the slack of the running minimum.
+        size_t earliest = first;
+        double earliestY = events_[first].y;
+        bool close = false;
+        for (size_t c = first + 1; c < end; ++c) {
+            const double y = events_[c].y;
+            close |= std::fabs(y - earliestY) <= 2 * kCrossingSlack;
+            const bool before = y < earliestY;
+            earliest = before ? c : earliest;
+            earliestY = before ? y : earliestY;
+        }
+        if (close) {
+            earliest = first;
+            for (size_t c = first + 1; c < end; ++c) {
+                if (Later(events_[earliest], events_[c])) earliest = c;
+            }
+        }
+        if (!Later(last, events_[earliest])) break;
+        events_[i] = events_[earliest];
+        i = earliest;
+    }
+    events_[i] = last;
 }
 
 // Positions more than twice the crossing slack apart in y are ordered by their doubles (two
@@ -211,7 +255,6 @@ bool Scanner::Later(const Event& a, const Event& b) const {
 
 void Scanner::Sweep() {
     PrepareChains();
-    auto later = [this](const Event& a, const Event& b) { return Later(a, b); };
     std::vector<int32_t> starting;
     size_t nextStart = 0;
     while (nextStart < starts_.size() || !events_.empty()) {
@@ -226,8 +269,7 @@ void Scanner::Sweep() {
         int32_t through = -1;
         while (!events_.empty() && Compare(events_.front().vertex, vertex) == 0) {
             if (events_.front().chain >= 0) through = events_.front().chain;
-            std::pop_heap(events_.begin(), events_.end(), later);
-            events_.pop_back();
+            PopEvent();
         }
         starting.clear();
         while (nextStart < starts_.size() &&
@@ -422,8 +464,6 @@ int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     Vertex v{};
     v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
     v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
-    v.ux = static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_);
-    v.uy = static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_);
     if (freeCrossings_.empty()) {
         v.crossing = static_cast<int32_t>(crossings_.size());
         crossings_.push_back(crossing);
@@ -548,8 +588,13 @@ bool Scanner::SameDirection(int32_t a, int32_t b) const {
     return Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) == Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
 }
 
+// Most crossings lie inside the result or outside it and never reach the output, so their
+// user-space position is worked out only here.
 GXPoint Scanner::UserPoint(int32_t vertex) const {
-    return {vertices_[vertex].ux, vertices_[vertex].uy};
+    const Vertex& v = vertices_[vertex];
+    if (v.crossing < 0) return {v.ux, v.uy};
+    return {static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_),
+            static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_)};
 }
 
 bool Scanner::Validate() const {

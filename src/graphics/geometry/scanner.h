@@ -55,7 +55,7 @@ protected:
                            // 1/8 unit for crossings (the bound the double filters rely on)
         int64_t fx, fy;    // exact fixed-point position of an input vertex, |v| < 2^46
         int32_t crossing;  // index into crossings_, -1 for an input vertex
-        float ux, uy;      // user-space position handed to the output
+        float ux, uy;      // user-space position of an input vertex
         int32_t tops;      // chains whose current piece starts here
     };
     // A crossing: the input vertices of the two segments that cross (a-b and c-d). Its exact
@@ -113,11 +113,11 @@ private:
         int32_t vertex;  // a split point on a chain's current supporting segment
         int32_t next;    // the next one further down, -1 at the end
     };
-    // A vertex still to reach, with its position copied so that most heap comparisons need
+    // A vertex still to reach, with its y copied so that most heap comparisons need
     // no look-up, and a chain whose current segment runs through it (-1 when none is known):
     // the event finds its place in the active list from that chain instead of searching.
     struct Event {
-        double y, x;
+        double y;
         int32_t vertex;
         int32_t chain;
     };
@@ -135,6 +135,7 @@ private:
     void SetTop(Chain& chain, int32_t vertex);
     void CrossingParameter(const Crossing& crossing, __int128& l, __int128& tNum) const;
     void PushEvent(int32_t vertex, int32_t chain);
+    void PopEvent();  // removes the earliest event
     bool Later(const Event& a, const Event& b) const;
 
     // Sweep order of two vertices: negative when a comes first, 0 at the same position.
