@@ -314,27 +314,23 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
         // figure on it, or a third chain through a crossing) is cut there as well.
         const bool passing = Compare(chain.bot, vertex) != 0;
         if (chain.out != 0) {
-            ending_.push_back({c, chain.out, passing || chain.bot != chainVertices_[chain.cur]});
+            ending_.push_back({c, chain.out, passing || chain.bot != chain.lower});
         }
         if (passing) SplitAt(chain, vertex);
         if (Advance(chain)) leaving_.push_back(c);
     }
     for (int32_t c : starting) {
         Chain& chain = chains_[c];
-        chain.cur = chain.begin + 1;
-        chain.bot = chainVertices_[chain.cur];
+        EnterSegment(chain, chain.begin + 1);
+        chain.bot = chain.lower;
         PushEvent(chain.bot, c);
         leaving_.push_back(c);
     }
     // Pieces leaving one vertex are ordered by direction: cross(u, w) < 0 puts u left.
     const auto leftOf = [this](int32_t a, int32_t b) {
-        const Vertex& a0 = vertices_[chainVertices_[chains_[a].cur - 1]];
-        const Vertex& a1 = vertices_[chainVertices_[chains_[a].cur]];
-        const Vertex& b0 = vertices_[chainVertices_[chains_[b].cur - 1]];
-        const Vertex& b1 = vertices_[chainVertices_[chains_[b].cur]];
-        const Int128 cross =
-            Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) - Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
-        return cross < 0;
+        const Segment& u = chains_[a].segment;
+        const Segment& w = chains_[b].segment;
+        return Int128(u.dx) * w.dy - Int128(u.dy) * w.dx < 0;
     };
     // Crossings, the common event, have two: one test instead of a sort.
     if (leaving_.size() == 2) {
@@ -389,10 +385,11 @@ bool Scanner::Advance(Chain& chain) {
         chain.bot = splits_[split].vertex;
         chain.pending = splits_[split].next;
         freeSplits_.push_back(split);
-    } else if (chain.bot != chainVertices_[chain.cur]) {
-        chain.bot = chainVertices_[chain.cur];
+    } else if (chain.bot != chain.lower) {
+        chain.bot = chain.lower;
     } else if (chain.cur + 1 < chain.end) {
-        chain.bot = chainVertices_[++chain.cur];
+        EnterSegment(chain, chain.cur + 1);
+        chain.bot = chain.lower;
         PushEvent(chain.bot, static_cast<int32_t>(&chain - chains_.data()));
     } else {
         return false;
@@ -403,7 +400,7 @@ bool Scanner::Advance(Chain& chain) {
 // Every split point lies strictly above the chain's current bottom, so the old bottom is
 // the nearest pending point below the new one.
 void Scanner::SplitAt(Chain& chain, int32_t vertex) {
-    if (chain.bot != chainVertices_[chain.cur]) {
+    if (chain.bot != chain.lower) {
         int32_t split;
         if (freeSplits_.empty()) {
             split = static_cast<int32_t>(splits_.size());
@@ -435,35 +432,47 @@ void Scanner::TestPair(int32_t left, int32_t right) {
     PushEvent(crossing, left);
 }
 
-// The crossing of segments a-b and c-d is a + (b - a) * t with t = tNum / l in (0, 1), l > 0.
-void Scanner::CrossingParameter(const Crossing& crossing, Int128& l, Int128& tNum) const {
-    const Vertex& a = vertices_[crossing.a];
-    const Vertex& b = vertices_[crossing.b];
-    const Vertex& c = vertices_[crossing.c];
-    const Vertex& d = vertices_[crossing.d];
-    const int64_t dx2 = d.fx - c.fx, dy2 = d.fy - c.fy;
-    l = Int128(b.fx - a.fx) * dy2 - Int128(b.fy - a.fy) * dx2;
-    tNum = Int128(c.fx - a.fx) * dy2 - Int128(c.fy - a.fy) * dx2;
+void Scanner::EnterSegment(Chain& chain, int32_t cur) {
+    chain.cur = cur;
+    chain.upper = chainVertices_[cur - 1];
+    chain.lower = chainVertices_[cur];
+    chain.segment = SegmentOf(chain.upper, chain.lower);
+}
+
+Scanner::Segment Scanner::SegmentOf(int32_t upper, int32_t lower) const {
+    const Vertex& a = vertices_[upper];
+    const Vertex& b = vertices_[lower];
+    return {a.fx, a.fy, b.fx - a.fx, b.fy - a.fy};
+}
+
+// The crossing of the first segment with the second is at its start plus its extent times
+// t = tNum / l in (0, 1), l > 0.
+void Scanner::CrossingParameter(const Segment& first, const Segment& second, Int128& l,
+                                Int128& tNum) {
+    l = Int128(first.dx) * second.dy - Int128(first.dy) * second.dx;
+    tNum = Int128(second.x - first.x) * second.dy - Int128(second.y - first.y) * second.dx;
     if (l < 0) {
         l = -l;
         tNum = -tNum;
     }
 }
 
+void Scanner::CrossingParameter(const Crossing& crossing, Int128& l, Int128& tNum) const {
+    CrossingParameter(SegmentOf(crossing.a, crossing.b), SegmentOf(crossing.c, crossing.d), l,
+                      tNum);
+}
+
 int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     // Only the two segments are kept: the exact rationals are rebuilt in the rare case that
     // a range test cannot decide.
-    const Crossing crossing{chainVertices_[p.cur - 1], chainVertices_[p.cur],
-                            chainVertices_[q.cur - 1], chainVertices_[q.cur]};
+    const Crossing crossing{p.upper, p.lower, q.upper, q.lower};
     Int128 l, tNum;
-    CrossingParameter(crossing, l, tNum);
-    const Vertex& a = vertices_[crossing.a];
-    const Vertex& b = vertices_[crossing.b];
+    CrossingParameter(p.segment, q.segment, l, tNum);
     // Within kCrossingSlack of the exact position (the derivation is at kCrossingSlack).
     const double t = ToDouble(tNum) / ToDouble(l);
     Vertex v{};
-    v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
-    v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
+    v.x = static_cast<double>(p.segment.x) + static_cast<double>(p.segment.dx) * t;
+    v.y = static_cast<double>(p.segment.y) + static_cast<double>(p.segment.dy) * t;
     if (freeCrossings_.empty()) {
         v.crossing = static_cast<int32_t>(crossings_.size());
         crossings_.push_back(crossing);
@@ -542,21 +551,20 @@ int Scanner::Compare(int32_t a, int32_t b) const {
 }
 
 int Scanner::Orient(int32_t vertex, const Chain& chain) const {
-    const Vertex& a = vertices_[chainVertices_[chain.cur - 1]];
-    const Vertex& b = vertices_[chainVertices_[chain.cur]];
+    const Segment& s = chain.segment;
     const Vertex& v = vertices_[vertex];
-    const int64_t dx = b.fx - a.fx, dy = b.fy - a.fy;
+    const int64_t dx = s.dx, dy = s.dy;
     if (v.crossing < 0) {
-        return Sign(Int128(dx) * (v.fy - a.fy) - Int128(dy) * (v.fx - a.fx));
+        return Sign(Int128(dx) * (v.fy - s.y) - Int128(dy) * (v.fx - s.x));
     }
     // A crossing lies on both segments it was made from: the common case of a chain tested
     // against its own crossing needs no arithmetic at all.
     const Crossing& crossing = crossings_[v.crossing];
-    const int32_t upper = chainVertices_[chain.cur - 1], lower = chainVertices_[chain.cur];
-    if ((crossing.a == upper && crossing.b == lower) || (crossing.c == upper && crossing.d == lower))
+    if ((crossing.a == chain.upper && crossing.b == chain.lower) ||
+        (crossing.c == chain.upper && crossing.d == chain.lower))
         return 0;
-    const double p1 = static_cast<double>(dx) * (v.y - a.y);
-    const double p2 = static_cast<double>(dy) * (v.x - a.x);
+    const double p1 = static_cast<double>(dx) * (v.y - static_cast<double>(s.y));
+    const double p2 = static_cast<double>(dy) * (v.x - static_cast<double>(s.x));
     // The differences v - a are off by the position error plus their own rounding (0.075 +
     // 2^-6 < kCrossingSlack, see there), which |dx| + |dy| scales; the two products and their
     // difference add at most 2u(|p1| + |p2|) + O(u^2), well under the 8u = 2^-50 allowed.
@@ -572,20 +580,16 @@ int Scanner::Orient(int32_t vertex, const Chain& chain) const {
     CrossingParameter(crossing, l, tNum);
     const Vertex& c = vertices_[crossing.a];
     const Vertex& d = vertices_[crossing.b];
-    const Int128 toStart = Int128(dx) * (c.fy - a.fy) - Int128(dy) * (c.fx - a.fx);
+    const Int128 toStart = Int128(dx) * (c.fy - s.y) - Int128(dy) * (c.fx - s.x);
     const Int128 along = Int128(dx) * (d.fy - c.fy) - Int128(dy) * (d.fx - c.fx);
     return ProductSumSign::Of(toStart, l, along, tNum);
 }
 
 bool Scanner::SameDirection(int32_t a, int32_t b) const {
-    const Chain& p = chains_[a];
-    const Chain& q = chains_[b];
-    const Vertex& a0 = vertices_[chainVertices_[p.cur - 1]];
-    const Vertex& a1 = vertices_[chainVertices_[p.cur]];
-    const Vertex& b0 = vertices_[chainVertices_[q.cur - 1]];
-    const Vertex& b1 = vertices_[chainVertices_[q.cur]];
+    const Segment& u = chains_[a].segment;
+    const Segment& w = chains_[b].segment;
     // Both point down or right in sweep order, so parallel means the same direction.
-    return Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) == Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
+    return Int128(u.dx) * w.dy == Int128(u.dy) * w.dx;
 }
 
 // Most crossings lie inside the result or outside it and never reach the output, so their
@@ -614,7 +618,7 @@ bool Scanner::Validate() const {
             if (Compare(above, splits_[s].vertex) >= 0) return false;
             above = splits_[s].vertex;
         }
-        if (Compare(above, chainVertices_[chain.cur]) > 0) return false;
+        if (Compare(above, chain.lower) > 0) return false;
         if (i == 0) continue;
         // Adjacent chains may touch but never cross: at the later top and at the earlier
         // bottom the left one is not right of the right one.

@@ -64,9 +64,15 @@ protected:
         int32_t a, b;  // first segment, upper then lower end (input vertices)
         int32_t c, d;  // second segment, the same way
     };
+    // A segment between two input vertices in fixed-point units: upper end and extent.
+    struct Segment {
+        int64_t x, y, dx, dy;
+    };
     struct Chain {
         int32_t begin, end;  // its vertices in chainVertices_, in sweep order, end - begin >= 2
         int32_t cur;         // index of the lower end of the current supporting segment
+        int32_t upper, lower;  // the supporting segment's ends (vertices), and the segment
+        Segment segment;       // itself, kept here since every test at every event reads them
         int32_t top;         // vertex starting the current piece (an event vertex), -1
                              // before the chain starts
         int32_t bot;         // vertex ending the current piece: chainVertices_[cur] or a
@@ -133,6 +139,11 @@ private:
     void TestPair(int32_t left, int32_t right);
     int32_t MakeCrossing(const Chain& p, const Chain& q);
     void SetTop(Chain& chain, int32_t vertex);
+    // Makes chainVertices_[cur] the lower end of the chain's supporting segment.
+    void EnterSegment(Chain& chain, int32_t cur);
+    Segment SegmentOf(int32_t upper, int32_t lower) const;
+    static void CrossingParameter(const Segment& first, const Segment& second, __int128& l,
+                                  __int128& tNum);
     void CrossingParameter(const Crossing& crossing, __int128& l, __int128& tNum) const;
     void PushEvent(int32_t vertex, int32_t chain);
     void PopEvent();  // removes the earliest event
