@@ -529,6 +529,14 @@ int Scanner::Compare(int32_t a, int32_t b) const {
     }
     // Range test first: the double positions are within kCrossingSlack of the truth.
     if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
+    return CompareNear(a, b);
+}
+
+// Kept apart from Compare, whose quick cases run several times per event: the exact
+// arithmetic's stack frame would otherwise be set up on every call.
+int Scanner::CompareNear(int32_t a, int32_t b) const {
+    const Vertex& va = vertices_[a];
+    const Vertex& vb = vertices_[b];
     if (va.crossing < 0 || vb.crossing < 0) {
         // A crossing against an input vertex.
         const int flip = va.crossing < 0 ? -1 : 1;
@@ -565,17 +573,23 @@ int Scanner::Orient(int32_t vertex, const Chain& chain) const {
         return 0;
     const double p1 = static_cast<double>(dx) * (v.y - static_cast<double>(s.y));
     const double p2 = static_cast<double>(dy) * (v.x - static_cast<double>(s.x));
-    // The differences v - a are off by the position error plus their own rounding (0.075 +
-    // 2^-6 < kCrossingSlack, see there), which |dx| + |dy| scales; the two products and their
-    // difference add at most 2u(|p1| + |p2|) + O(u^2), well under the 8u = 2^-50 allowed.
+    // With a the segment's upper end, the differences v - a are off by the position error
+    // plus their own rounding (0.075 + 2^-6 < kCrossingSlack, see there), which |dx| + |dy|
+    // scales; the two products and their difference add at most 2u(|p1| + |p2|) + O(u^2),
+    // well under the 8u = 2^-50 allowed.
     const double bound =
         (std::fabs(static_cast<double>(dx)) + std::fabs(static_cast<double>(dy))) * kCrossingSlack +
         (std::fabs(p1) + std::fabs(p2)) * 0x1p-50;
     const double approx = p1 - p2;
     if (approx > bound) return 1;
     if (approx < -bound) return -1;
-    // With X = C + (D - C)·tNum / l (l > 0, C-D the crossing's first segment), the side
-    // scaled by l is cross(b - a, C - a)·l + cross(b - a, D - C)·tNum.
+    return OrientExact(crossing, s);
+}
+
+// With X = C + (D - C)·tNum / l (l > 0, C-D the crossing's first segment) and a-b the
+// segment, the side scaled by l is cross(b - a, C - a)·l + cross(b - a, D - C)·tNum.
+int Scanner::OrientExact(const Crossing& crossing, const Segment& s) const {
+    const int64_t dx = s.dx, dy = s.dy;
     Int128 l, tNum;
     CrossingParameter(crossing, l, tNum);
     const Vertex& c = vertices_[crossing.a];

@@ -151,9 +151,13 @@ private:
 
     // Sweep order of two vertices: negative when a comes first, 0 at the same position.
     int Compare(int32_t a, int32_t b) const;
+    // Compare for a crossing and another vertex closer in y than the double positions tell.
+    int CompareNear(int32_t a, int32_t b) const;
     // Side of a vertex relative to a chain's supporting segment: negative right of it,
     // positive left, 0 on its line.
     int Orient(int32_t vertex, const Chain& chain) const;
+    // Orient for a crossing too close to the segment's line for the double test.
+    int OrientExact(const Crossing& crossing, const Segment& segment) const;
     void ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const;
     // Sign of a crossing's coordinate minus an input vertex's, in x or in y.
     int CrossingMinusInput(const Vertex& crossingVertex, const Vertex& v, bool alongX) const;
