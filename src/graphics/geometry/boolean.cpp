@@ -54,13 +54,14 @@ void Boolean::ProcessEdges(int32_t left, std::span<const int32_t> leaving) {
         size_t j = i;
         for (;; ++j) {
             Chain& chain = chains_[leaving[j]];
-            first += chain.operand == 1 ? chain.direction : 0;
-            second += chain.operand == 2 ? chain.direction : 0;
+            first += (2 - chain.operand) * chain.direction;  // operand is 1 or 2
+            second += (chain.operand - 1) * chain.direction;
             chain.winding = {first, second};
             if (j + 1 == leaving.size() || !SameDirection(leaving[j + 1], leaving[i])) break;
         }
         const bool after = Inside(first, second);
-        if (after != inside) chains_[leaving[j]].out = after ? -1 : 1;
+        // -1 where the result's interior begins, +1 where it ends, 0 where neither.
+        chains_[leaving[j]].out = static_cast<int8_t>(static_cast<int>(inside) - static_cast<int>(after));
         inside = after;
         i = j + 1;
     }

@@ -155,10 +155,12 @@ void Scanner::PrepareChains() {
     }
     for (const Figure& figure : figures_) BuildChains(figure);
     starts_.resize(chains_.size());
-    for (size_t i = 0; i < starts_.size(); ++i) starts_[i] = static_cast<int32_t>(i);
-    std::sort(starts_.begin(), starts_.end(), [this](int32_t a, int32_t b) {
-        return Compare(chainVertices_[chains_[a].begin], chainVertices_[chains_[b].begin]) < 0;
-    });
+    for (size_t i = 0; i < starts_.size(); ++i) {
+        const int32_t first = chainVertices_[chains_[i].begin];
+        starts_[i] = {vertices_[first].y, first, static_cast<int32_t>(i)};
+    }
+    std::sort(starts_.begin(), starts_.end(),
+              [this](const Event& a, const Event& b) { return Compare(a.vertex, b.vertex) < 0; });
 }
 
 void Scanner::BuildChains(const Figure& figure) {
@@ -221,17 +223,34 @@ void Scanner::PopEvent() {
         const size_t first = 4 * i + 1;
         if (first >= n) break;
         const size_t end = std::min(first + 4, n);
-        // The earliest child by its double y, picked without branches; that is the earliest
-        // one exactly unless another child comes within the slack of the running minimum.
-        size_t earliest = first;
-        double earliestY = events_[first].y;
-        bool close = false;
-        for (size_t c = first + 1; c < end; ++c) {
-            const double y = events_[c].y;
-            close |= std::fabs(y - earliestY) <= 2 * kCrossingSlack;
-            const bool before = y < earliestY;
-            earliest = before ? c : earliest;
-            earliestY = before ? y : earliestY;
+        // The earliest child by its double y, picked without branches: a knock-out between
+        // two pairs where all four exist. That is the earliest one exactly unless some
+        // comparison on the way was between positions within the slack of each other.
+        size_t earliest;
+        bool close;
+        if (end - first == 4) {
+            const auto earlier = [&](size_t a, size_t b, bool& near) {
+                const double ya = events_[a].y, yb = events_[b].y;
+                near |= std::fabs(ya - yb) <= 2 * kCrossingSlack;
+                // A mask, not a conditional: the compiler would branch here, and the branch
+                // would be a coin toss.
+                return a ^ ((a ^ b) & (size_t{0} - static_cast<size_t>(yb < ya)));
+            };
+            close = false;
+            const size_t left = earlier(first, first + 1, close);
+            const size_t right = earlier(first + 2, first + 3, close);
+            earliest = earlier(left, right, close);
+        } else {
+            earliest = first;
+            double earliestY = events_[first].y;
+            close = false;
+            for (size_t c = first + 1; c < end; ++c) {
+                const double y = events_[c].y;
+                close |= std::fabs(y - earliestY) <= 2 * kCrossingSlack;
+                const bool before = y < earliestY;
+                earliest = before ? c : earliest;
+                earliestY = before ? y : earliestY;
+            }
         }
         if (close) {
             earliest = first;
@@ -258,25 +277,25 @@ void Scanner::Sweep() {
     std::vector<int32_t> starting;
     size_t nextStart = 0;
     while (nextStart < starts_.size() || !events_.empty()) {
-        int32_t vertex;
+        // The earliest of the next start and the queue's top; everything else at its position
+        // is not later than it.
+        Event current;
         if (nextStart == starts_.size()) {
-            vertex = events_.front().vertex;
+            current = events_.front();
         } else {
-            vertex = chainVertices_[chains_[starts_[nextStart]].begin];
-            if (!events_.empty() && Compare(events_.front().vertex, vertex) < 0)
-                vertex = events_.front().vertex;
+            current = starts_[nextStart];
+            if (!events_.empty() && Later(current, events_.front())) current = events_.front();
         }
         int32_t through = -1;
-        while (!events_.empty() && Compare(events_.front().vertex, vertex) == 0) {
+        while (!events_.empty() && !Later(events_.front(), current)) {
             if (events_.front().chain >= 0) through = events_.front().chain;
             PopEvent();
         }
         starting.clear();
-        while (nextStart < starts_.size() &&
-               Compare(chainVertices_[chains_[starts_[nextStart]].begin], vertex) == 0) {
-            starting.push_back(starts_[nextStart++]);
+        while (nextStart < starts_.size() && !Later(starts_[nextStart], current)) {
+            starting.push_back(starts_[nextStart++].chain);
         }
-        ProcessEvent(vertex, through, starting);
+        ProcessEvent(current.vertex, through, starting);
         if (observer_) observer_(*this);
     }
 }
@@ -522,13 +541,14 @@ int Scanner::Compare(int32_t a, int32_t b) const {
     if (a == b) return 0;
     const Vertex& va = vertices_[a];
     const Vertex& vb = vertices_[b];
+    // Range test first: the double positions are within kCrossingSlack of the truth (input
+    // vertices exactly there, and a whole unit apart where their y differ).
+    if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
     if (va.crossing < 0 && vb.crossing < 0) {
         if (va.fy != vb.fy) return va.fy < vb.fy ? -1 : 1;
         if (va.fx != vb.fx) return va.fx < vb.fx ? -1 : 1;
         return 0;
     }
-    // Range test first: the double positions are within kCrossingSlack of the truth.
-    if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
     return CompareNear(a, b);
 }
 

@@ -183,7 +183,7 @@ private:
     // only the crossings near the sweep position instead of every one it has passed.
     std::vector<int32_t> freeCrossings_;  // crossing vertices no chain starts from any more
     std::vector<int32_t> freeSplits_;
-    std::vector<int32_t> starts_;  // chains by first vertex, in sweep order
+    std::vector<Event> starts_;    // chains' first vertices in sweep order, with the chain
     std::vector<Event> events_;    // heap of vertices still to reach, earliest on top
     std::vector<int32_t> active_;  // chains spanning the sweep position, left to right
     int32_t event_ = -1;           // vertex of the event being processed or last processed
