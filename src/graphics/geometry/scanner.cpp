@@ -154,13 +154,23 @@ void Scanner::PrepareChains() {
         v.y = static_cast<double>(v.fy);
     }
     for (const Figure& figure : figures_) BuildChains(figure);
-    starts_.resize(chains_.size());
-    for (size_t i = 0; i < starts_.size(); ++i) {
+    // Every input vertex event is known now: sorted once, they leave the queue to the
+    // crossings, which makes it shallower.
+    starts_.clear();
+    arrivals_.clear();
+    for (size_t i = 0; i < chains_.size(); ++i) {
+        const auto c = static_cast<int32_t>(i);
         const int32_t first = chainVertices_[chains_[i].begin];
-        starts_[i] = {vertices_[first].y, first, static_cast<int32_t>(i)};
+        starts_.push_back({vertices_[first].y, first, c});
+        for (int32_t k = chains_[i].begin + 1; k < chains_[i].end; ++k) {
+            arrivals_.push_back({vertices_[chainVertices_[k]].y, chainVertices_[k], c});
+        }
     }
-    std::sort(starts_.begin(), starts_.end(),
-              [this](const Event& a, const Event& b) { return Compare(a.vertex, b.vertex) < 0; });
+    const auto earlier = [this](const Event& a, const Event& b) {
+        return Compare(a.vertex, b.vertex) < 0;
+    };
+    std::sort(starts_.begin(), starts_.end(), earlier);
+    std::sort(arrivals_.begin(), arrivals_.end(), earlier);
 }
 
 void Scanner::BuildChains(const Figure& figure) {
@@ -275,20 +285,25 @@ bool Scanner::Later(const Event& a, const Event& b) const {
 void Scanner::Sweep() {
     PrepareChains();
     std::vector<int32_t> starting;
-    size_t nextStart = 0;
-    while (nextStart < starts_.size() || !events_.empty()) {
-        // The earliest of the next start and the queue's top; everything else at its position
-        // is not later than it.
-        Event current;
-        if (nextStart == starts_.size()) {
-            current = events_.front();
-        } else {
-            current = starts_[nextStart];
-            if (!events_.empty() && Later(current, events_.front())) current = events_.front();
-        }
+    size_t nextStart = 0, nextArrival = 0;
+    for (;;) {
+        // The earliest of the next start, the next arrival and the queue's top; everything
+        // else at its position is not later than it.
+        const Event* earliest = nullptr;
+        const auto consider = [&](const Event& e) {
+            if (!earliest || Later(*earliest, e)) earliest = &e;
+        };
+        if (nextStart < starts_.size()) consider(starts_[nextStart]);
+        if (nextArrival < arrivals_.size()) consider(arrivals_[nextArrival]);
+        if (!events_.empty()) consider(events_.front());
+        if (!earliest) break;
+        const Event current = *earliest;  // a copy: popping moves the queue's entries
         int32_t through = -1;
+        while (nextArrival < arrivals_.size() && !Later(arrivals_[nextArrival], current)) {
+            through = arrivals_[nextArrival++].chain;
+        }
         while (!events_.empty() && !Later(events_.front(), current)) {
-            if (events_.front().chain >= 0) through = events_.front().chain;
+            through = events_.front().chain;
             PopEvent();
         }
         starting.clear();
@@ -342,7 +357,6 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
         Chain& chain = chains_[c];
         EnterSegment(chain, chain.begin + 1);
         chain.bot = chain.lower;
-        PushEvent(chain.bot, c);
         leaving_.push_back(c);
     }
     // Pieces leaving one vertex are ordered by direction: cross(u, w) < 0 puts u left.
@@ -409,7 +423,6 @@ bool Scanner::Advance(Chain& chain) {
     } else if (chain.cur + 1 < chain.end) {
         EnterSegment(chain, chain.cur + 1);
         chain.bot = chain.lower;
-        PushEvent(chain.bot, static_cast<int32_t>(&chain - chains_.data()));
     } else {
         return false;
     }

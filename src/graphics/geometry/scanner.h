@@ -119,9 +119,10 @@ private:
         int32_t vertex;  // a split point on a chain's current supporting segment
         int32_t next;    // the next one further down, -1 at the end
     };
-    // A vertex still to reach, with its y copied so that most heap comparisons need
-    // no look-up, and a chain whose current segment runs through it (-1 when none is known):
-    // the event finds its place in the active list from that chain instead of searching.
+    // A vertex still to reach, with its y copied so that most comparisons need no look-up,
+    // and a chain: for a start the chain starting there, otherwise one whose current segment
+    // runs through it, from which the event finds its place in the active list instead of
+    // searching.
     struct Event {
         double y;
         int32_t vertex;
@@ -183,8 +184,9 @@ private:
     // only the crossings near the sweep position instead of every one it has passed.
     std::vector<int32_t> freeCrossings_;  // crossing vertices no chain starts from any more
     std::vector<int32_t> freeSplits_;
-    std::vector<Event> starts_;    // chains' first vertices in sweep order, with the chain
-    std::vector<Event> events_;    // heap of vertices still to reach, earliest on top
+    std::vector<Event> starts_;    // chains' first vertices in sweep order
+    std::vector<Event> arrivals_;  // chains' other vertices in sweep order
+    std::vector<Event> events_;    // heap of crossings still to reach, earliest on top
     std::vector<int32_t> active_;  // chains spanning the sweep position, left to right
     int32_t event_ = -1;           // vertex of the event being processed or last processed
     std::vector<int32_t> leaving_;
