@@ -32,12 +32,16 @@ Boolean::Boolean(float precision, int32_t operation, std::shared_ptr<GeometrySin
 }
 
 void Boolean::EndOperand() {
-    if (++operandsEnded_ == 2) Scanner::EndOperand();
+    if (++operandsEnded_ < 2) return;
+    // A winding counts as inside where it has a bit of the mask: the lowest under even-odd,
+    // any under non-zero.
+    for (int i = 0; i < 2; ++i) insideMasks_[i] = FillRule(i + 1) == 1 ? 1 : ~0;
+    Scanner::EndOperand();
 }
 
 bool Boolean::Inside(int32_t first, int32_t second) const {
-    const bool in1 = FillRule(1) == 1 ? (first & 1) != 0 : first != 0;
-    const bool in2 = FillRule(2) == 1 ? (second & 1) != 0 : second != 0;
+    const bool in1 = (first & insideMasks_[0]) != 0;
+    const bool in2 = (second & insideMasks_[1]) != 0;
     return (resultMask_ >> (static_cast<int>(in1) | static_cast<int>(in2) << 1)) & 1;
 }
 

@@ -50,6 +50,7 @@ private:
     void Send(int32_t piece);
 
     uint32_t resultMask_ = 0;  // bit in1 + 2·in2 set where such a point is in the result
+    std::array<int32_t, 2> insideMasks_ = {~0, ~0};  // per operand, from its fill rule
     std::shared_ptr<GeometrySink> target_;
     int32_t operandsEnded_ = 0;
     std::vector<Piece> pieces_;

@@ -279,7 +279,8 @@ void Scanner::PopEvent() {
 // input vertices at different y are at least one unit apart); closer ones by Compare.
 bool Scanner::Later(const Event& a, const Event& b) const {
     if (std::fabs(a.y - b.y) > 2 * kCrossingSlack) return a.y > b.y;
-    return Compare(a.vertex, b.vertex) > 0;
+    // The same vertex often meets itself: the queue's top against the event it makes.
+    return a.vertex != b.vertex && Compare(a.vertex, b.vertex) > 0;
 }
 
 void Scanner::Sweep() {
