@@ -356,7 +356,11 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
             ending_.push_back({c, chain.out, passing || chain.bot != chain.lower});
         }
         if (passing) SplitAt(chain, vertex);
-        if (Advance(chain)) leaving_.push_back(c);
+        if (Advance(chain)) {
+            leaving_.push_back(c);
+        } else {
+            SetTop(chain, -1);
+        }
     }
     for (int32_t c : starting) {
         Chain& chain = chains_[c];
@@ -376,7 +380,6 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
     } else {
         std::sort(leaving_.begin(), leaving_.end(), leftOf);
     }
-    for (int32_t i = lo; i < hi; ++i) SetTop(chains_[active_[i]], -1);
     for (int32_t c : leaving_) {
         SetTop(chains_[c], vertex);
         chains_[c].out = 0;
