@@ -65,7 +65,8 @@ void Boolean::ProcessEdges(int32_t left, std::span<const int32_t> leaving) {
         }
         const bool after = Inside(first, second);
         // -1 where the result's interior begins, +1 where it ends, 0 where neither.
-        chains_[leaving[j]].out = static_cast<int8_t>(static_cast<int>(inside) - static_cast<int>(after));
+        chains_[leaving[j]].out =
+            static_cast<int8_t>(static_cast<int>(inside) - static_cast<int>(after));
         inside = after;
         i = j + 1;
     }

@@ -208,8 +208,8 @@ void Scanner::BuildChains(const Figure& figure) {
 }
 
 // The queue is a four-ary heap: half the depth of a binary one, and the up to four children
-// of a node are neighbours in memory. New crossings lie just below the sweep position, near
-// the top, so pushes climb far and pops sink far: depth is what costs.
+// of a node are neighbours in memory. A pop sinks the last entry all the way down, so depth
+// is what costs; a new crossing mostly stays within a level of the bottom.
 void Scanner::PushEvent(int32_t vertex, int32_t chain) {
     const Event event{vertices_[vertex].y, vertex, chain};
     auto i = events_.size();
@@ -233,34 +233,17 @@ void Scanner::PopEvent() {
         const size_t first = 4 * i + 1;
         if (first >= n) break;
         const size_t end = std::min(first + 4, n);
-        // The earliest child by its double y, picked without branches: a knock-out between
-        // two pairs where all four exist. That is the earliest one exactly unless some
-        // comparison on the way was between positions within the slack of each other.
-        size_t earliest;
-        bool close;
-        if (end - first == 4) {
-            const auto earlier = [&](size_t a, size_t b, bool& near) {
-                const double ya = events_[a].y, yb = events_[b].y;
-                near |= std::fabs(ya - yb) <= 2 * kCrossingSlack;
-                // A mask, not a conditional: the compiler would branch here, and the branch
-                // would be a coin toss.
-                return a ^ ((a ^ b) & (size_t{0} - static_cast<size_t>(yb < ya)));
-            };
-            close = false;
-            const size_t left = earlier(first, first + 1, close);
-            const size_t right = earlier(first + 2, first + 3, close);
-            earliest = earlier(left, right, close);
-        } else {
-            earliest = first;
-            double earliestY = events_[first].y;
-            close = false;
-            for (size_t c = first + 1; c < end; ++c) {
-                const double y = events_[c].y;
-                close |= std::fabs(y - earliestY) <= 2 * kCrossingSlack;
-                const bool before = y < earliestY;
-                earliest = before ? c : earliest;
-                earliestY = before ? y : earliestY;
-            }
+        // The earliest child by its double y, picked without branches; that is the earliest
+        // one exactly unless another child comes within the slack of the running minimum.
+        size_t earliest = first;
+        double earliestY = events_[first].y;
+        bool close = false;
+        for (size_t c = first + 1; c < end; ++c) {
+            const double y = events_[c].y;
+            close |= std::fabs(y - earliestY) <= 2 * kCrossingSlack;
+            const bool before = y < earliestY;
+            earliest = before ? c : earliest;
+            earliestY = before ? y : earliestY;
         }
         if (close) {
             earliest = first;

@@ -71,8 +71,6 @@ protected:
     struct Chain {
         int32_t begin, end;  // its vertices in chainVertices_, in sweep order, end - begin >= 2
         int32_t cur;         // index of the lower end of the current supporting segment
-        int32_t upper, lower;  // the supporting segment's ends (vertices), and the segment
-        Segment segment;       // itself, kept here since every test at every event reads them
         int32_t top;         // vertex starting the current piece (an event vertex), -1
                              // before the chain starts
         int32_t bot;         // vertex ending the current piece: chainVertices_[cur] or a
@@ -86,6 +84,10 @@ protected:
         std::array<int32_t, 2> winding;  // winding of each operand just to its right
         int32_t piece;                   // output polygon holding its open end (emitting subclass)
         int32_t slot;                    // its index in the active list while active
+        // The current supporting segment's ends (vertices) and the segment itself, kept
+        // here since the tests at every event read them.
+        int32_t upper, lower;
+        Segment segment;
     };
     // An output edge that ended at an event, as it was before the event changed it.
     struct EndingEdge {
