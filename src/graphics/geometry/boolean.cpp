@@ -32,21 +32,25 @@ Boolean::Boolean(float precision, int32_t operation, std::shared_ptr<GeometrySin
 }
 
 void Boolean::EndOperand() {
-    if (++operandsEnded_ == 2) Scanner::EndOperand();
+    if (++operandsEnded_ < 2) return;
+    // A winding counts as inside where it has a bit of the mask: the lowest under even-odd,
+    // any under non-zero.
+    for (int i = 0; i < 2; ++i) insideMasks_[i] = FillRule(i + 1) == 1 ? 1 : ~0;
+    Scanner::EndOperand();
 }
 
-bool Boolean::Inside(const std::array<int32_t, 2>& winding) const {
-    int k = 0;
-    for (int i = 0; i < 2; ++i) {
-        const bool in = FillRule(i + 1) == 1 ? (winding[i] & 1) != 0 : winding[i] != 0;
-        k |= static_cast<int>(in) << i;
-    }
-    return (resultMask_ >> k) & 1;
+bool Boolean::Inside(int32_t first, int32_t second) const {
+    const bool in1 = (first & insideMasks_[0]) != 0;
+    const bool in2 = (second & insideMasks_[1]) != 0;
+    return (resultMask_ >> (static_cast<int>(in1) | static_cast<int>(in2) << 1)) & 1;
 }
 
 void Boolean::ProcessEdges(int32_t left, std::span<const int32_t> leaving) {
-    std::array<int32_t, 2> winding = left >= 0 ? chains_[left].winding : std::array<int32_t, 2>{};
-    bool inside = Inside(winding);
+    // The windings of the two operands are kept as scalars: updating one half of an array in
+    // memory and reading it back whole stalls on store forwarding, and this runs at every event.
+    int32_t first = left >= 0 ? chains_[left].winding[0] : 0;
+    int32_t second = left >= 0 ? chains_[left].winding[1] : 0;
+    bool inside = Inside(first, second);
     // Pieces leaving in the same direction coincide: only the state across the whole bundle
     // matters, and at most its last piece carries the boundary, so coincident edges never
     // turn into zero-width slivers.
@@ -54,12 +58,15 @@ void Boolean::ProcessEdges(int32_t left, std::span<const int32_t> leaving) {
         size_t j = i;
         for (;; ++j) {
             Chain& chain = chains_[leaving[j]];
-            winding[chain.operand - 1] += chain.direction;
-            chain.winding = winding;
+            first += (2 - chain.operand) * chain.direction;  // operand is 1 or 2
+            second += (chain.operand - 1) * chain.direction;
+            chain.winding = {first, second};
             if (j + 1 == leaving.size() || !SameDirection(leaving[j + 1], leaving[i])) break;
         }
-        const bool after = Inside(winding);
-        if (after != inside) chains_[leaving[j]].out = after ? -1 : 1;
+        const bool after = Inside(first, second);
+        // -1 where the result's interior begins, +1 where it ends, 0 where neither.
+        chains_[leaving[j]].out =
+            static_cast<int8_t>(static_cast<int>(inside) - static_cast<int>(after));
         inside = after;
         i = j + 1;
     }

@@ -44,11 +44,13 @@ private:
         bool straight;  // an ending edge whose chain goes on along the same segment
     };
 
-    bool Inside(const std::array<int32_t, 2>& winding) const;
+    // Whether a point with these windings of the first and second operand is in the result.
+    bool Inside(int32_t first, int32_t second) const;
     void Append(int32_t piece, bool back, const GXPoint& point);
     void Send(int32_t piece);
 
     uint32_t resultMask_ = 0;  // bit in1 + 2·in2 set where such a point is in the result
+    std::array<int32_t, 2> insideMasks_ = {~0, ~0};  // per operand, from its fill rule
     std::shared_ptr<GeometrySink> target_;
     int32_t operandsEnded_ = 0;
     std::vector<Piece> pieces_;

@@ -154,11 +154,23 @@ void Scanner::PrepareChains() {
         v.y = static_cast<double>(v.fy);
     }
     for (const Figure& figure : figures_) BuildChains(figure);
-    starts_.resize(chains_.size());
-    for (size_t i = 0; i < starts_.size(); ++i) starts_[i] = static_cast<int32_t>(i);
-    std::sort(starts_.begin(), starts_.end(), [this](int32_t a, int32_t b) {
-        return Compare(chainVertices_[chains_[a].begin], chainVertices_[chains_[b].begin]) < 0;
-    });
+    // Every input vertex event is known now: sorted once, they leave the queue to the
+    // crossings, which makes it shallower.
+    starts_.clear();
+    arrivals_.clear();
+    for (size_t i = 0; i < chains_.size(); ++i) {
+        const auto c = static_cast<int32_t>(i);
+        const int32_t first = chainVertices_[chains_[i].begin];
+        starts_.push_back({vertices_[first].y, first, c});
+        for (int32_t k = chains_[i].begin + 1; k < chains_[i].end; ++k) {
+            arrivals_.push_back({vertices_[chainVertices_[k]].y, chainVertices_[k], c});
+        }
+    }
+    const auto earlier = [this](const Event& a, const Event& b) {
+        return Compare(a.vertex, b.vertex) < 0;
+    };
+    std::sort(starts_.begin(), starts_.end(), earlier);
+    std::sort(arrivals_.begin(), arrivals_.end(), earlier);
 }
 
 void Scanner::BuildChains(const Figure& figure) {
@@ -195,46 +207,98 @@ void Scanner::BuildChains(const Figure& figure) {
     }
 }
 
+// The queue is a four-ary heap: half the depth of a binary one, and the up to four children
+// of a node are neighbours in memory. A pop sinks the last entry all the way down, so depth
+// is what costs; a new crossing mostly stays within a level of the bottom.
 void Scanner::PushEvent(int32_t vertex, int32_t chain) {
-    const Vertex& v = vertices_[vertex];
-    events_.push_back({v.y, v.x, vertex, chain});
-    std::push_heap(events_.begin(), events_.end(),
-                   [this](const Event& a, const Event& b) { return Later(a, b); });
+    const Event event{vertices_[vertex].y, vertex, chain};
+    auto i = events_.size();
+    events_.emplace_back();
+    while (i > 0) {
+        const size_t parent = (i - 1) / 4;
+        if (!Later(events_[parent], event)) break;
+        events_[i] = events_[parent];
+        i = parent;
+    }
+    events_[i] = event;
 }
+
+void Scanner::PopEvent() {
+    const Event last = events_.back();
+    events_.pop_back();
+    const size_t n = events_.size();
+    if (n == 0) return;
+    size_t i = 0;
+    for (;;) {
+        const size_t first = 4 * i + 1;
+        if (first >= n) break;
+        const size_t end = std::min(first + 4, n);
+        // The earliest child by its double y, picked without branches; that is the earliest
+        // one exactly unless another child comes within the slack of the running minimum.
+        size_t earliest = first;
+        double earliestY = events_[first].y;
+        bool close = false;
+        for (size_t c = first + 1; c < end; ++c) {
+            const double y = events_[c].y;
+            close |= std::fabs(y - earliestY) <= 2 * kCrossingSlack;
+            const bool before = y < earliestY;
+            earliest = before ? c : earliest;
+            earliestY = before ? y : earliestY;
+        }
+        if (close) {
+            earliest = first;
+            for (size_t c = first + 1; c < end; ++c) {
+                if (Later(events_[earliest], events_[c])) earliest = c;
+            }
+        }
+        if (!Later(last, events_[earliest])) break;
+        events_[i] = events_[earliest];
+        i = earliest;
+    }
+    events_[i] = last;
+}
+
+// The helpers that run several times at every event (Later, Compare, Orient, TestPair,
+// SetTop, Advance, SplitAt) are defined inline: as calls, their entry and exit cost about a
+// twentieth of the sweep. Their rare exact paths stay out of line.
 
 // Positions more than twice the crossing slack apart in y are ordered by their doubles (two
 // input vertices at different y are at least one unit apart); closer ones by Compare.
-bool Scanner::Later(const Event& a, const Event& b) const {
+inline bool Scanner::Later(const Event& a, const Event& b) const {
     if (std::fabs(a.y - b.y) > 2 * kCrossingSlack) return a.y > b.y;
-    return Compare(a.vertex, b.vertex) > 0;
+    // The same vertex often meets itself: the queue's top against the event it makes.
+    return a.vertex != b.vertex && Compare(a.vertex, b.vertex) > 0;
 }
 
 void Scanner::Sweep() {
     PrepareChains();
-    auto later = [this](const Event& a, const Event& b) { return Later(a, b); };
     std::vector<int32_t> starting;
-    size_t nextStart = 0;
-    while (nextStart < starts_.size() || !events_.empty()) {
-        int32_t vertex;
-        if (nextStart == starts_.size()) {
-            vertex = events_.front().vertex;
-        } else {
-            vertex = chainVertices_[chains_[starts_[nextStart]].begin];
-            if (!events_.empty() && Compare(events_.front().vertex, vertex) < 0)
-                vertex = events_.front().vertex;
-        }
+    size_t nextStart = 0, nextArrival = 0;
+    for (;;) {
+        // The earliest of the next start, the next arrival and the queue's top; everything
+        // else at its position is not later than it.
+        const Event* earliest = nullptr;
+        const auto consider = [&](const Event& e) {
+            if (!earliest || Later(*earliest, e)) earliest = &e;
+        };
+        if (nextStart < starts_.size()) consider(starts_[nextStart]);
+        if (nextArrival < arrivals_.size()) consider(arrivals_[nextArrival]);
+        if (!events_.empty()) consider(events_.front());
+        if (!earliest) break;
+        const Event current = *earliest;  // a copy: popping moves the queue's entries
         int32_t through = -1;
-        while (!events_.empty() && Compare(events_.front().vertex, vertex) == 0) {
-            if (events_.front().chain >= 0) through = events_.front().chain;
-            std::pop_heap(events_.begin(), events_.end(), later);
-            events_.pop_back();
+        while (nextArrival < arrivals_.size() && !Later(arrivals_[nextArrival], current)) {
+            through = arrivals_[nextArrival++].chain;
+        }
+        while (!events_.empty() && !Later(events_.front(), current)) {
+            through = events_.front().chain;
+            PopEvent();
         }
         starting.clear();
-        while (nextStart < starts_.size() &&
-               Compare(chainVertices_[chains_[starts_[nextStart]].begin], vertex) == 0) {
-            starting.push_back(starts_[nextStart++]);
+        while (nextStart < starts_.size() && !Later(starts_[nextStart], current)) {
+            starting.push_back(starts_[nextStart++].chain);
         }
-        ProcessEvent(vertex, through, starting);
+        ProcessEvent(current.vertex, through, starting);
         if (observer_) observer_(*this);
     }
 }
@@ -272,27 +336,26 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
         // figure on it, or a third chain through a crossing) is cut there as well.
         const bool passing = Compare(chain.bot, vertex) != 0;
         if (chain.out != 0) {
-            ending_.push_back({c, chain.out, passing || chain.bot != chainVertices_[chain.cur]});
+            ending_.push_back({c, chain.out, passing || chain.bot != chain.lower});
         }
         if (passing) SplitAt(chain, vertex);
-        if (Advance(chain)) leaving_.push_back(c);
+        if (Advance(chain)) {
+            leaving_.push_back(c);
+        } else {
+            SetTop(chain, -1);
+        }
     }
     for (int32_t c : starting) {
         Chain& chain = chains_[c];
-        chain.cur = chain.begin + 1;
-        chain.bot = chainVertices_[chain.cur];
-        PushEvent(chain.bot, c);
+        EnterSegment(chain, chain.begin + 1);
+        chain.bot = chain.lower;
         leaving_.push_back(c);
     }
     // Pieces leaving one vertex are ordered by direction: cross(u, w) < 0 puts u left.
     const auto leftOf = [this](int32_t a, int32_t b) {
-        const Vertex& a0 = vertices_[chainVertices_[chains_[a].cur - 1]];
-        const Vertex& a1 = vertices_[chainVertices_[chains_[a].cur]];
-        const Vertex& b0 = vertices_[chainVertices_[chains_[b].cur - 1]];
-        const Vertex& b1 = vertices_[chainVertices_[chains_[b].cur]];
-        const Int128 cross =
-            Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) - Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
-        return cross < 0;
+        const Segment& u = chains_[a].segment;
+        const Segment& w = chains_[b].segment;
+        return Int128(u.dx) * w.dy - Int128(u.dy) * w.dx < 0;
     };
     // Crossings, the common event, have two: one test instead of a sort.
     if (leaving_.size() == 2) {
@@ -300,7 +363,6 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
     } else {
         std::sort(leaving_.begin(), leaving_.end(), leftOf);
     }
-    for (int32_t i = lo; i < hi; ++i) SetTop(chains_[active_[i]], -1);
     for (int32_t c : leaving_) {
         SetTop(chains_[c], vertex);
         chains_[c].out = 0;
@@ -332,7 +394,7 @@ void Scanner::ProcessEvent(int32_t vertex, int32_t through, std::span<const int3
 // A crossing is referenced by the event queue and the chains' split lists until the sweep
 // reaches it, and afterwards only as the top of the pieces leaving it; once the last of
 // those moves on, its records are free for the next crossing.
-void Scanner::SetTop(Chain& chain, int32_t vertex) {
+inline void Scanner::SetTop(Chain& chain, int32_t vertex) {
     if (chain.top >= 0) {
         Vertex& old = vertices_[chain.top];
         if (--old.tops == 0 && old.crossing >= 0) freeCrossings_.push_back(chain.top);
@@ -341,17 +403,17 @@ void Scanner::SetTop(Chain& chain, int32_t vertex) {
     if (vertex >= 0) ++vertices_[vertex].tops;
 }
 
-bool Scanner::Advance(Chain& chain) {
+inline bool Scanner::Advance(Chain& chain) {
     if (chain.pending >= 0) {
         const int32_t split = chain.pending;
         chain.bot = splits_[split].vertex;
         chain.pending = splits_[split].next;
         freeSplits_.push_back(split);
-    } else if (chain.bot != chainVertices_[chain.cur]) {
-        chain.bot = chainVertices_[chain.cur];
+    } else if (chain.bot != chain.lower) {
+        chain.bot = chain.lower;
     } else if (chain.cur + 1 < chain.end) {
-        chain.bot = chainVertices_[++chain.cur];
-        PushEvent(chain.bot, static_cast<int32_t>(&chain - chains_.data()));
+        EnterSegment(chain, chain.cur + 1);
+        chain.bot = chain.lower;
     } else {
         return false;
     }
@@ -360,8 +422,8 @@ bool Scanner::Advance(Chain& chain) {
 
 // Every split point lies strictly above the chain's current bottom, so the old bottom is
 // the nearest pending point below the new one.
-void Scanner::SplitAt(Chain& chain, int32_t vertex) {
-    if (chain.bot != chainVertices_[chain.cur]) {
+inline void Scanner::SplitAt(Chain& chain, int32_t vertex) {
+    if (chain.bot != chain.lower) {
         int32_t split;
         if (freeSplits_.empty()) {
             split = static_cast<int32_t>(splits_.size());
@@ -376,7 +438,7 @@ void Scanner::SplitAt(Chain& chain, int32_t vertex) {
     chain.bot = vertex;
 }
 
-void Scanner::TestPair(int32_t left, int32_t right) {
+inline void Scanner::TestPair(int32_t left, int32_t right) {
     Chain& p = chains_[left];
     Chain& q = chains_[right];
     // p is left of q just below the event. Both are straight down to the earlier of their
@@ -393,37 +455,47 @@ void Scanner::TestPair(int32_t left, int32_t right) {
     PushEvent(crossing, left);
 }
 
-// The crossing of segments a-b and c-d is a + (b - a) * t with t = tNum / l in (0, 1), l > 0.
-void Scanner::CrossingParameter(const Crossing& crossing, Int128& l, Int128& tNum) const {
-    const Vertex& a = vertices_[crossing.a];
-    const Vertex& b = vertices_[crossing.b];
-    const Vertex& c = vertices_[crossing.c];
-    const Vertex& d = vertices_[crossing.d];
-    const int64_t dx2 = d.fx - c.fx, dy2 = d.fy - c.fy;
-    l = Int128(b.fx - a.fx) * dy2 - Int128(b.fy - a.fy) * dx2;
-    tNum = Int128(c.fx - a.fx) * dy2 - Int128(c.fy - a.fy) * dx2;
+void Scanner::EnterSegment(Chain& chain, int32_t cur) {
+    chain.cur = cur;
+    chain.upper = chainVertices_[cur - 1];
+    chain.lower = chainVertices_[cur];
+    chain.segment = SegmentOf(chain.upper, chain.lower);
+}
+
+Scanner::Segment Scanner::SegmentOf(int32_t upper, int32_t lower) const {
+    const Vertex& a = vertices_[upper];
+    const Vertex& b = vertices_[lower];
+    return {a.fx, a.fy, b.fx - a.fx, b.fy - a.fy};
+}
+
+// The crossing of the first segment with the second is at its start plus its extent times
+// t = tNum / l in (0, 1), l > 0.
+void Scanner::CrossingParameter(const Segment& first, const Segment& second, Int128& l,
+                                Int128& tNum) {
+    l = Int128(first.dx) * second.dy - Int128(first.dy) * second.dx;
+    tNum = Int128(second.x - first.x) * second.dy - Int128(second.y - first.y) * second.dx;
     if (l < 0) {
         l = -l;
         tNum = -tNum;
     }
 }
 
+void Scanner::CrossingParameter(const Crossing& crossing, Int128& l, Int128& tNum) const {
+    CrossingParameter(SegmentOf(crossing.a, crossing.b), SegmentOf(crossing.c, crossing.d), l,
+                      tNum);
+}
+
 int32_t Scanner::MakeCrossing(const Chain& p, const Chain& q) {
     // Only the two segments are kept: the exact rationals are rebuilt in the rare case that
     // a range test cannot decide.
-    const Crossing crossing{chainVertices_[p.cur - 1], chainVertices_[p.cur],
-                            chainVertices_[q.cur - 1], chainVertices_[q.cur]};
+    const Crossing crossing{p.upper, p.lower, q.upper, q.lower};
     Int128 l, tNum;
-    CrossingParameter(crossing, l, tNum);
-    const Vertex& a = vertices_[crossing.a];
-    const Vertex& b = vertices_[crossing.b];
+    CrossingParameter(p.segment, q.segment, l, tNum);
     // Within kCrossingSlack of the exact position (the derivation is at kCrossingSlack).
     const double t = ToDouble(tNum) / ToDouble(l);
     Vertex v{};
-    v.x = a.x + static_cast<double>(b.fx - a.fx) * t;
-    v.y = a.y + static_cast<double>(b.fy - a.fy) * t;
-    v.ux = static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_);
-    v.uy = static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_);
+    v.x = static_cast<double>(p.segment.x) + static_cast<double>(p.segment.dx) * t;
+    v.y = static_cast<double>(p.segment.y) + static_cast<double>(p.segment.dy) * t;
     if (freeCrossings_.empty()) {
         v.crossing = static_cast<int32_t>(crossings_.size());
         crossings_.push_back(crossing);
@@ -469,17 +541,26 @@ int Scanner::CrossingMinusInput(const Vertex& crossingVertex, const Vertex& v, b
                   : ProductSumSign::Of(a.fy - v.fy, l, b.fy - a.fy, tNum);
 }
 
-int Scanner::Compare(int32_t a, int32_t b) const {
+inline int Scanner::Compare(int32_t a, int32_t b) const {
     if (a == b) return 0;
     const Vertex& va = vertices_[a];
     const Vertex& vb = vertices_[b];
+    // Range test first: the double positions are within kCrossingSlack of the truth (input
+    // vertices exactly there, and a whole unit apart where their y differ).
+    if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
     if (va.crossing < 0 && vb.crossing < 0) {
         if (va.fy != vb.fy) return va.fy < vb.fy ? -1 : 1;
         if (va.fx != vb.fx) return va.fx < vb.fx ? -1 : 1;
         return 0;
     }
-    // Range test first: the double positions are within kCrossingSlack of the truth.
-    if (std::fabs(va.y - vb.y) > 2 * kCrossingSlack) return va.y < vb.y ? -1 : 1;
+    return CompareNear(a, b);
+}
+
+// Kept apart from Compare, whose quick cases run several times per event: the exact
+// arithmetic's stack frame would otherwise be set up on every call.
+int Scanner::CompareNear(int32_t a, int32_t b) const {
+    const Vertex& va = vertices_[a];
+    const Vertex& vb = vertices_[b];
     if (va.crossing < 0 || vb.crossing < 0) {
         // A crossing against an input vertex.
         const int flip = va.crossing < 0 ? -1 : 1;
@@ -501,55 +582,61 @@ int Scanner::Compare(int32_t a, int32_t b) const {
     return (x > 0) - (x < 0);
 }
 
-int Scanner::Orient(int32_t vertex, const Chain& chain) const {
-    const Vertex& a = vertices_[chainVertices_[chain.cur - 1]];
-    const Vertex& b = vertices_[chainVertices_[chain.cur]];
+inline int Scanner::Orient(int32_t vertex, const Chain& chain) const {
+    const Segment& s = chain.segment;
     const Vertex& v = vertices_[vertex];
-    const int64_t dx = b.fx - a.fx, dy = b.fy - a.fy;
+    const int64_t dx = s.dx, dy = s.dy;
     if (v.crossing < 0) {
-        return Sign(Int128(dx) * (v.fy - a.fy) - Int128(dy) * (v.fx - a.fx));
+        return Sign(Int128(dx) * (v.fy - s.y) - Int128(dy) * (v.fx - s.x));
     }
     // A crossing lies on both segments it was made from: the common case of a chain tested
     // against its own crossing needs no arithmetic at all.
     const Crossing& crossing = crossings_[v.crossing];
-    const int32_t upper = chainVertices_[chain.cur - 1], lower = chainVertices_[chain.cur];
-    if ((crossing.a == upper && crossing.b == lower) || (crossing.c == upper && crossing.d == lower))
+    if ((crossing.a == chain.upper && crossing.b == chain.lower) ||
+        (crossing.c == chain.upper && crossing.d == chain.lower))
         return 0;
-    const double p1 = static_cast<double>(dx) * (v.y - a.y);
-    const double p2 = static_cast<double>(dy) * (v.x - a.x);
-    // The differences v - a are off by the position error plus their own rounding (0.075 +
-    // 2^-6 < kCrossingSlack, see there), which |dx| + |dy| scales; the two products and their
-    // difference add at most 2u(|p1| + |p2|) + O(u^2), well under the 8u = 2^-50 allowed.
+    const double p1 = static_cast<double>(dx) * (v.y - static_cast<double>(s.y));
+    const double p2 = static_cast<double>(dy) * (v.x - static_cast<double>(s.x));
+    // With a the segment's upper end, the differences v - a are off by the position error
+    // plus their own rounding (0.075 + 2^-6 < kCrossingSlack, see there), which |dx| + |dy|
+    // scales; the two products and their difference add at most 2u(|p1| + |p2|) + O(u^2),
+    // well under the 8u = 2^-50 allowed.
     const double bound =
         (std::fabs(static_cast<double>(dx)) + std::fabs(static_cast<double>(dy))) * kCrossingSlack +
         (std::fabs(p1) + std::fabs(p2)) * 0x1p-50;
     const double approx = p1 - p2;
     if (approx > bound) return 1;
     if (approx < -bound) return -1;
-    // With X = C + (D - C)·tNum / l (l > 0, C-D the crossing's first segment), the side
-    // scaled by l is cross(b - a, C - a)·l + cross(b - a, D - C)·tNum.
+    return OrientExact(crossing, s);
+}
+
+// With X = C + (D - C)·tNum / l (l > 0, C-D the crossing's first segment) and a-b the
+// segment, the side scaled by l is cross(b - a, C - a)·l + cross(b - a, D - C)·tNum.
+int Scanner::OrientExact(const Crossing& crossing, const Segment& s) const {
+    const int64_t dx = s.dx, dy = s.dy;
     Int128 l, tNum;
     CrossingParameter(crossing, l, tNum);
     const Vertex& c = vertices_[crossing.a];
     const Vertex& d = vertices_[crossing.b];
-    const Int128 toStart = Int128(dx) * (c.fy - a.fy) - Int128(dy) * (c.fx - a.fx);
+    const Int128 toStart = Int128(dx) * (c.fy - s.y) - Int128(dy) * (c.fx - s.x);
     const Int128 along = Int128(dx) * (d.fy - c.fy) - Int128(dy) * (d.fx - c.fx);
     return ProductSumSign::Of(toStart, l, along, tNum);
 }
 
 bool Scanner::SameDirection(int32_t a, int32_t b) const {
-    const Chain& p = chains_[a];
-    const Chain& q = chains_[b];
-    const Vertex& a0 = vertices_[chainVertices_[p.cur - 1]];
-    const Vertex& a1 = vertices_[chainVertices_[p.cur]];
-    const Vertex& b0 = vertices_[chainVertices_[q.cur - 1]];
-    const Vertex& b1 = vertices_[chainVertices_[q.cur]];
+    const Segment& u = chains_[a].segment;
+    const Segment& w = chains_[b].segment;
     // Both point down or right in sweep order, so parallel means the same direction.
-    return Int128(a1.fx - a0.fx) * (b1.fy - b0.fy) == Int128(a1.fy - a0.fy) * (b1.fx - b0.fx);
+    return Int128(u.dx) * w.dy == Int128(u.dy) * w.dx;
 }
 
+// Most crossings lie inside the result or outside it and never reach the output, so their
+// user-space position is worked out only here.
 GXPoint Scanner::UserPoint(int32_t vertex) const {
-    return {vertices_[vertex].ux, vertices_[vertex].uy};
+    const Vertex& v = vertices_[vertex];
+    if (v.crossing < 0) return {v.ux, v.uy};
+    return {static_cast<float>((v.x * fixedToGrid_ - 0.5) / reciprocal_),
+            static_cast<float>((v.y * fixedToGrid_ - 0.5) / reciprocal_)};
 }
 
 bool Scanner::Validate() const {
@@ -569,7 +656,7 @@ bool Scanner::Validate() const {
             if (Compare(above, splits_[s].vertex) >= 0) return false;
             above = splits_[s].vertex;
         }
-        if (Compare(above, chainVertices_[chain.cur]) > 0) return false;
+        if (Compare(above, chain.lower) > 0) return false;
         if (i == 0) continue;
         // Adjacent chains may touch but never cross: at the later top and at the earlier
         // bottom the left one is not right of the right one.

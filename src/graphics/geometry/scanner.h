@@ -55,7 +55,7 @@ protected:
                            // 1/8 unit for crossings (the bound the double filters rely on)
         int64_t fx, fy;    // exact fixed-point position of an input vertex, |v| < 2^46
         int32_t crossing;  // index into crossings_, -1 for an input vertex
-        float ux, uy;      // user-space position handed to the output
+        float ux, uy;      // user-space position of an input vertex
         int32_t tops;      // chains whose current piece starts here
     };
     // A crossing: the input vertices of the two segments that cross (a-b and c-d). Its exact
@@ -63,6 +63,10 @@ protected:
     struct Crossing {
         int32_t a, b;  // first segment, upper then lower end (input vertices)
         int32_t c, d;  // second segment, the same way
+    };
+    // A segment between two input vertices in fixed-point units: upper end and extent.
+    struct Segment {
+        int64_t x, y, dx, dy;
     };
     struct Chain {
         int32_t begin, end;  // its vertices in chainVertices_, in sweep order, end - begin >= 2
@@ -80,6 +84,10 @@ protected:
         std::array<int32_t, 2> winding;  // winding of each operand just to its right
         int32_t piece;                   // output polygon holding its open end (emitting subclass)
         int32_t slot;                    // its index in the active list while active
+        // The current supporting segment's ends (vertices) and the segment itself, kept
+        // here since the tests at every event read them.
+        int32_t upper, lower;
+        Segment segment;
     };
     // An output edge that ended at an event, as it was before the event changed it.
     struct EndingEdge {
@@ -113,11 +121,12 @@ private:
         int32_t vertex;  // a split point on a chain's current supporting segment
         int32_t next;    // the next one further down, -1 at the end
     };
-    // A vertex still to reach, with its position copied so that most heap comparisons need
-    // no look-up, and a chain whose current segment runs through it (-1 when none is known):
-    // the event finds its place in the active list from that chain instead of searching.
+    // A vertex still to reach, with its y copied so that most comparisons need no look-up,
+    // and a chain: for a start the chain starting there, otherwise one whose current segment
+    // runs through it, from which the event finds its place in the active list instead of
+    // searching.
     struct Event {
-        double y, x;
+        double y;
         int32_t vertex;
         int32_t chain;
     };
@@ -133,15 +142,25 @@ private:
     void TestPair(int32_t left, int32_t right);
     int32_t MakeCrossing(const Chain& p, const Chain& q);
     void SetTop(Chain& chain, int32_t vertex);
+    // Makes chainVertices_[cur] the lower end of the chain's supporting segment.
+    void EnterSegment(Chain& chain, int32_t cur);
+    Segment SegmentOf(int32_t upper, int32_t lower) const;
+    static void CrossingParameter(const Segment& first, const Segment& second, __int128& l,
+                                  __int128& tNum);
     void CrossingParameter(const Crossing& crossing, __int128& l, __int128& tNum) const;
     void PushEvent(int32_t vertex, int32_t chain);
+    void PopEvent();  // removes the earliest event
     bool Later(const Event& a, const Event& b) const;
 
     // Sweep order of two vertices: negative when a comes first, 0 at the same position.
     int Compare(int32_t a, int32_t b) const;
+    // Compare for a crossing and another vertex closer in y than the double positions tell.
+    int CompareNear(int32_t a, int32_t b) const;
     // Side of a vertex relative to a chain's supporting segment: negative right of it,
     // positive left, 0 on its line.
     int Orient(int32_t vertex, const Chain& chain) const;
+    // Orient for a crossing too close to the segment's line for the double test.
+    int OrientExact(const Crossing& crossing, const Segment& segment) const;
     void ExactCoordinates(int32_t vertex, ExactInt& nx, ExactInt& ny, ExactInt& l) const;
     // Sign of a crossing's coordinate minus an input vertex's, in x or in y.
     int CrossingMinusInput(const Vertex& crossingVertex, const Vertex& v, bool alongX) const;
@@ -167,8 +186,9 @@ private:
     // only the crossings near the sweep position instead of every one it has passed.
     std::vector<int32_t> freeCrossings_;  // crossing vertices no chain starts from any more
     std::vector<int32_t> freeSplits_;
-    std::vector<int32_t> starts_;  // chains by first vertex, in sweep order
-    std::vector<Event> events_;    // heap of vertices still to reach, earliest on top
+    std::vector<Event> starts_;    // chains' first vertices in sweep order
+    std::vector<Event> arrivals_;  // chains' other vertices in sweep order
+    std::vector<Event> events_;    // heap of crossings still to reach, earliest on top
     std::vector<int32_t> active_;  // chains spanning the sweep position, left to right
     int32_t event_ = -1;           // vertex of the event being processed or last processed
     std::vector<int32_t> leaving_;
