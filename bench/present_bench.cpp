@@ -1,5 +1,13 @@
 // Presenting a 1920 x 1080 window: through a MIT-SHM shared image against XPutImage over the
-// connection, in the same run. Needs an X server (DISPLAY), e.g. Xvfb :9 -screen 0 1920x1200x24.
+// connection, in the same run; and whole frames of the GPU window target (clear, one fill,
+// shown), whose cost is mostly the submissions and waits a frame takes. Needs an X server
+// (DISPLAY), e.g. Xvfb :9 -screen 0 1920x1200x24, and for the GPU frames a Vulkan device.
+#include "graphics/core/exception.h"
+#include "graphics/geometry/geometry.h"
+#include "graphics/gpu/gpurendertargetfactory.h"
+#include "graphics/paint/solidbrush.h"
+#include "graphics/target/rendertargetbase.h"
+// Xlib after the library's headers: its macros (None, Bool) break templates.
 #include <X11/Xlib.h>
 #include <benchmark/benchmark.h>
 #include <pixman.h>
@@ -70,8 +78,39 @@ void BM_PresentSharedMemory(benchmark::State& state) {
 void BM_PresentXPutImage(benchmark::State& state) {
     Present(state, false);
 }
+
+void BM_GpuWindowFrame(benchmark::State& state) {
+    Scene& scene = TheScene();
+    if (!scene.target) {
+        state.SkipWithError("no X display: set DISPLAY (Xvfb with a screen of 1920x1080 or more)");
+        return;
+    }
+    std::unique_ptr<Graphics::GpuRenderTargetFactory> factory;
+    try {
+        factory = std::make_unique<Graphics::GpuRenderTargetFactory>();
+    } catch (const Graphics::Exception&) {
+        state.SkipWithError("no Vulkan device");
+        return;
+    }
+    std::shared_ptr<Graphics::RenderTargetBase> target = factory->CreateWindowRenderTarget(scene.target);
+    auto square = std::make_shared<Graphics::Geometry>();
+    square->Rectangle(GXRect{100, 100, 900, 700});
+    auto red = std::make_shared<Graphics::SolidBrush>(Graphics::ColorF::FromARGB(0xFFFF0000u));
+    for (auto _ : state) {
+        target->BeginPaint();
+        target->Clear(Graphics::ColorF::FromARGB(0xFF808080u));
+        target->FillGeometry(square, red);
+        if (!target->EndPaint()) {
+            state.SkipWithError("a frame was not shown");
+            break;
+        }
+    }
+    target.reset();
+}
+
 BENCHMARK(BM_PresentSharedMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PresentXPutImage)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GpuWindowFrame)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
