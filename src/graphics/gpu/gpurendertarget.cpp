@@ -55,6 +55,14 @@ void GpuRenderTarget::BeginPaint() {
 
 bool GpuRenderTarget::EndPaint() {
     if (!current_) return true;
+    const bool finished = FinishPaint();
+    // Submits the paint; after a loss, makes the device anew.
+    device_->Present();
+    return finished;
+}
+
+bool GpuRenderTarget::FinishPaint() {
+    if (!current_) return true;
     bool ok = true;
     try {
         // Groups left open are dropped, as the software renderer drops them.
@@ -71,10 +79,7 @@ bool GpuRenderTarget::EndPaint() {
     stack_.clear();
     ignoreDepth_ = 0;
     rest_ = GpuState{};
-    const bool lost = device_->IsLost();
-    // Submits the paint; after a loss, makes the device anew.
-    device_->Present();
-    return ok && !lost;
+    return ok && !device_->IsLost();
 }
 
 void GpuRenderTarget::Flush() {

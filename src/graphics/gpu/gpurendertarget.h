@@ -44,6 +44,9 @@ public:
     void BeginPaint() override;
     // False when the paint raised or the device was lost during it.
     bool EndPaint() override;
+    // Ends the paint as EndPaint does but leaves its recorded work unsubmitted, for a caller
+    // that adds to the frame and submits it (and, after a loss, has the device made anew).
+    bool FinishPaint();
     void Flush() override;
 
     void PushState() override;

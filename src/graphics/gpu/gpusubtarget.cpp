@@ -49,7 +49,8 @@ void GpuSubTarget::BeginPaint(const GpuState& state) {
 }
 
 void GpuSubTarget::EndPaint() {
-    Flush();
+    // Recorded only: whoever ends the frame submits it, together with what it adds.
+    DrawBatch();
     {
         std::lock_guard lock(device_->Tracker().Mutex());
         device_->Tracker().EndFrame();
@@ -257,7 +258,7 @@ bool GpuSubTarget::CanBatch(const GpuColorSource& source, const GXRect& bounds) 
                                  : DisjointWithSameSource(source, bounds);
 }
 
-void GpuSubTarget::Flush() {
+void GpuSubTarget::DrawBatch() {
     const uint32_t count = vertices_->VertexCount();
     if (count > 2 && !batchRects_.empty() && batch_.source) {
         try {
@@ -271,6 +272,10 @@ void GpuSubTarget::Flush() {
     batchRects_.clear();
     batchBounds_ = GXRect{0, 0, 0, 0};
     batch_ = Batch{};
+}
+
+void GpuSubTarget::Flush() {
+    DrawBatch();
     device_->Flush();
     // What the batch used may now be evicted.
     std::lock_guard lock(device_->Tracker().Mutex());

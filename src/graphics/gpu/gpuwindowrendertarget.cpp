@@ -2,6 +2,7 @@
 
 #include "graphics/core/exception.h"
 #include "graphics/gpu/gpucontext.h"
+#include "graphics/gpu/gpudevice.h"
 #include "graphics/gpu/gpurendertarget.h"
 #include "graphics/gpu/gpuwindowsurface.h"
 
@@ -53,16 +54,20 @@ void GpuWindowRenderTarget::BeginPaint() {
 bool GpuWindowRenderTarget::EndPaint() {
     if (!painting_) return target_->EndPaint();
     painting_ = false;
-    // A paint the render target could not finish is not shown: the window keeps its last
-    // frame, and the caller paints again.
-    if (!target_->EndPaint()) return false;
+    // The paint, the copy into the back buffer and the present reach the GPU as one
+    // submission. A paint the render target could not finish is not shown: its work is still
+    // submitted (after a loss the device is made anew), the window keeps its last frame, and
+    // the caller paints again.
     try {
-        if (!surface_->EndPaint()) return false;
-        surface_->Present();
-        return surface_->IsValid();
+        if (target_->FinishPaint() && surface_->EndPaint()) {
+            surface_->Present();
+            return surface_->IsValid();
+        }
+        device_->Present();
     } catch (const Exception&) {
-        return false;
+        // The window went away or cannot be presented to: the frame is not shown.
     }
+    return false;
 }
 
 void GpuWindowRenderTarget::Flush() { target_->Flush(); }
