@@ -140,4 +140,19 @@ TEST_F(GpuWindowRenderTargetTest, DrawsFollowsTheWindowAndSurvivesDeviceLossInAP
     EXPECT_TRUE(factory_->CreateWindowRenderTarget(window_));
 }
 
+// A frame's paint, its copy into the back buffer and its present share one submission,
+// and every frame shows what it painted.
+TEST_F(GpuWindowRenderTargetTest, AFrameIsOneSubmission) {
+    std::shared_ptr<RenderTargetBase> target = factory_->CreateWindowRenderTarget(window_);
+    ASSERT_TRUE(target);
+    const std::shared_ptr<GpuDevice>& device = factory_->Context()->Device();
+    ASSERT_TRUE(Paint(*target));  // the first also makes the shader and the swap chain's images
+    for (int frame = 0; frame < 3; ++frame) {
+        const uint64_t before = device->SubmitCount();
+        ASSERT_TRUE(Paint(*target));
+        EXPECT_EQ(device->SubmitCount() - before, 1u);
+        EXPECT_TRUE(Shows(32, 20));
+    }
+}
+
 }  // namespace

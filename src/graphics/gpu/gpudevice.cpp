@@ -461,8 +461,9 @@ GXBitmapData GpuDevice::MapResource(const GpuStagingSurface& surface) {
 uint8_t* GpuDevice::MapBuffer(GpuBuffer& buffer) {
     if (lost_) return nullptr;
     // Recorded work that reads or writes the buffer finishes first; the memory is coherent,
-    // so nothing needs flushing either way.
-    Flush();
+    // so nothing needs flushing either way. Work that does not touch the buffer stays
+    // recorded, to be submitted with the rest of the frame.
+    if (device_->Retains(&buffer)) Flush();
     if (lost_) return nullptr;
     VkResult r;
     uint8_t* bytes = buffer.Map(r);
@@ -509,7 +510,8 @@ void GpuDevice::CopyRect(const std::shared_ptr<GpuStagingSurface>& source, const
     region.imageOffset = {point ? point->x : 0, point ? point->y : 0, 0};
     device_->Fn().vkCmdCopyBufferToImage(commands, source->buffer->Handle(), destination->Handle(),
                                          VK_IMAGE_LAYOUT_GENERAL, 1, &region);
-    device_->Retain(source);
+    // The buffer itself, so that mapping it knows the copy is pending.
+    device_->Retain(source->buffer);
     device_->Retain(destination);
 }
 
@@ -530,7 +532,7 @@ void GpuDevice::CopyRect(const std::shared_ptr<GpuImage>& source, uint32_t level
     device_->Fn().vkCmdCopyImageToBuffer(commands, source->Handle(), VK_IMAGE_LAYOUT_GENERAL,
                                          destination->buffer->Handle(), 1, &region);
     device_->Retain(source);
-    device_->Retain(destination);
+    device_->Retain(destination->buffer);
 }
 
 void GpuDevice::CopyResource(const std::shared_ptr<GpuImage>& source,

@@ -142,6 +142,8 @@ public:
     void ReportLossOnNextCall() { lossOnNextCall_ = true; }
     // Draw calls recorded since the device object was made (batching is measured by it).
     uint64_t DrawCount() const { return drawCount_; }
+    // Submissions on the current device generation (0 while there is none).
+    uint64_t SubmitCount() const { return device_ ? device_->SubmitCount() : 0; }
 
     std::shared_ptr<GpuShaderCache> GetShaderCache();
     std::shared_ptr<GpuBitmapCache> GetBitmapCache();

@@ -1,5 +1,6 @@
 #include "graphics/gpu/gpulogicaldevice.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -280,6 +281,11 @@ VkResult GpuLogicalDevice::AllocateDescriptorSet(VkDescriptorSet* set) {
     return fn_.vkAllocateDescriptorSets(device_, &info, set);
 }
 
+bool GpuLogicalDevice::Retains(const void* object) const {
+    return std::any_of(retained_.begin(), retained_.end(),
+                       [object](const std::shared_ptr<const void>& held) { return held.get() == object; });
+}
+
 VkResult GpuLogicalDevice::Submit() {
     if (!recording_) return VK_SUCCESS;
     recording_ = false;
@@ -290,6 +296,7 @@ VkResult GpuLogicalDevice::Submit() {
         info.commandBufferCount = 1;
         info.pCommandBuffers = &commands_;
         r = fn_.vkQueueSubmit(queue_, 1, &info, fence_);
+        ++submitCount_;
         if (r == VK_SUCCESS) r = fn_.vkWaitForFences(device_, 1, &fence_, VK_TRUE, UINT64_MAX);
         if (r == VK_SUCCESS) r = fn_.vkResetFences(device_, 1, &fence_);
     }

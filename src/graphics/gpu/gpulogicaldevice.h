@@ -68,11 +68,15 @@ public:
                     VkPipelineStageFlags target, VkAccessFlags targetAccess) const;
     // Keeps `object` alive until the recorded work that uses it has finished.
     void Retain(std::shared_ptr<const void> object) { retained_.push_back(std::move(object)); }
+    // Whether recorded work that has not been submitted retains `object`.
+    bool Retains(const void* object) const;
     // A descriptor set of the shared layout, valid until the next submit.
     VkResult AllocateDescriptorSet(VkDescriptorSet* set);
     // Submits what was recorded and waits for it; then the retained objects and descriptor
     // sets are released. Nothing recorded: success at once.
     VkResult Submit();
+    // Submissions made so far (how many a frame takes is measured by it).
+    uint64_t SubmitCount() const { return submitCount_; }
 
 private:
     GpuLogicalDevice() = default;
@@ -90,6 +94,7 @@ private:
     VkCommandBuffer commands_ = VK_NULL_HANDLE;
     VkFence fence_ = VK_NULL_HANDLE;           // signalled when a submit finished
     bool recording_ = false;                   // commands_ is begun and holds work
+    uint64_t submitCount_ = 0;                 // vkQueueSubmit calls
     VkDescriptorSetLayout setLayout_ = VK_NULL_HANDLE;
     VkPipelineLayout pipelineLayout_ = VK_NULL_HANDLE;
     std::vector<VkDescriptorPool> pools_;      // the last one serves new sets

@@ -83,7 +83,10 @@ bool GpuRenderTarget::FinishPaint() {
 }
 
 void GpuRenderTarget::Flush() {
-    if (GpuSubTarget* target = Drawing()) target->Flush();
+    GpuSubTarget* target = Drawing();
+    if (!target) return;
+    target->Flush();
+    device_->Flush();
 }
 
 void GpuRenderTarget::PushState() {

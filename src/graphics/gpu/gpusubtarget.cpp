@@ -49,8 +49,7 @@ void GpuSubTarget::BeginPaint(const GpuState& state) {
 }
 
 void GpuSubTarget::EndPaint() {
-    // Recorded only: whoever ends the frame submits it, together with what it adds.
-    DrawBatch();
+    Flush();
     {
         std::lock_guard lock(device_->Tracker().Mutex());
         device_->Tracker().EndFrame();
@@ -258,7 +257,7 @@ bool GpuSubTarget::CanBatch(const GpuColorSource& source, const GXRect& bounds) 
                                  : DisjointWithSameSource(source, bounds);
 }
 
-void GpuSubTarget::DrawBatch() {
+void GpuSubTarget::Flush() {
     const uint32_t count = vertices_->VertexCount();
     if (count > 2 && !batchRects_.empty() && batch_.source) {
         try {
@@ -272,12 +271,8 @@ void GpuSubTarget::DrawBatch() {
     batchRects_.clear();
     batchBounds_ = GXRect{0, 0, 0, 0};
     batch_ = Batch{};
-}
-
-void GpuSubTarget::Flush() {
-    DrawBatch();
-    device_->Flush();
-    // What the batch used may now be evicted.
+    // What the batch used may now be evicted (evicting submits the recorded work first
+    // when it needs the memory back).
     std::lock_guard lock(device_->Tracker().Mutex());
     device_->Tracker().EndFrame();
     device_->Tracker().BeginFrame();

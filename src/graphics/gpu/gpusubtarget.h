@@ -50,10 +50,11 @@ public:
 
     // Starts a paint on this sub-target with `state` as its first state.
     void BeginPaint(const GpuState& state);
-    // Records what is pending without submitting it; the state stack is emptied.
+    // Draws what is pending; the state stack is emptied.
     virtual void EndPaint();
-    // Draws the pending batch and submits the recorded work; errors inside the draw are
-    // swallowed and the batch dropped.
+    // Draws the pending batch; errors inside are swallowed and the batch dropped. The draw
+    // is recorded, not submitted: whoever needs the result (a read-back, the end of the
+    // frame, the target's own Flush) submits it with the rest of the frame.
     void Flush();
 
     GpuState& Current() { return states_.back(); }
@@ -138,9 +139,6 @@ protected:
     std::shared_ptr<Geometry> pixelRectangle_;    // FillPixels' rectangle, reused
 
 private:
-    // Records the pending batch's draw and starts an empty batch; errors inside are
-    // swallowed and the batch dropped.
-    void DrawBatch();
     // Device `pixels` as own pixels (exact below 2^24).
     GXRect OwnPixels(const GXIntRect& pixels) const;
     // ClipGeometry and FillGeometry with `matrix` (to own pixels) in place of the drawing
