@@ -39,11 +39,11 @@ public:
     GXMatrix GetTransform() const override { return {1, 0, 0, 1, 0, 0}; }
     // Raises "The window does not exist" once the window went away.
     std::shared_ptr<GpuRenderTexture> BeginPaint() override;
-    // Copies the paint texture into the back buffer: true when that was done on a device
-    // that is not lost. A device found lost is made anew here, so that the next paint
-    // draws on the new one.
+    // Records the copy of the paint texture into the back buffer, behind the paint's own
+    // recorded work: true when that was done on a device that is not lost. A device found
+    // lost is made anew here, so that the next paint draws on the new one.
     bool EndPaint() override;
-    // Shows the frame (copying the paint texture first when EndPaint did not).
+    // Submits the frame and shows it (copying the paint texture first when EndPaint did not).
     void Present() override;
     // The texture the next paint draws into, unless the window's size changes first.
     const std::shared_ptr<GpuRenderTexture>& PaintTexture() const { return paintTexture_; }
