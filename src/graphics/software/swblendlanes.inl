@@ -133,9 +133,16 @@ struct SwBlendLanes {
 
     // B for 0 < count < kLanes pairs as one vector: the spans of small shapes are short, and
     // one vector step costs less than a few scalar ones. The idle lanes repeat the first pair
-    // (a real colour, so they do nothing unusual) and their results are dropped.
+    // (a real colour, so they do nothing unusual) and their results are dropped. A lone pair,
+    // the most common tail (the edge pixels of a shape come one per span), is broadcast in
+    // registers: assembling a vector in memory from pixels just written costs a stalled load.
     static void Tail(int32_t mode, const uint32_t* backdrop, const uint32_t* source,
                      int32_t count, uint32_t* out) {
+        if (count == 1) {
+            out[0] = static_cast<uint32_t>(Blend(mode, Ints{} + static_cast<int32_t>(backdrop[0]),
+                                                 Ints{} + static_cast<int32_t>(source[0]))[0]);
+            return;
+        }
         uint32_t b[kLanes], s[kLanes], result[kLanes];
         for (int32_t i = 0; i < kLanes; ++i) {
             b[i] = backdrop[i < count ? i : 0];
