@@ -8,7 +8,7 @@ namespace {
 
 using Floats = float __attribute__((vector_size(16)));
 using Ints = int32_t __attribute__((vector_size(16)));
-using Doubles = double __attribute__((vector_size(2 * sizeof(Floats))));
+using Doubles = double __attribute__((vector_size(32)));
 
 bool AnyLane(Ints mask) { return _mm_movemask_ps(reinterpret_cast<__m128>(mask)) != 0; }
 
@@ -18,9 +18,7 @@ bool AnyLane(Ints mask) { return _mm_movemask_ps(reinterpret_cast<__m128>(mask))
 
 void SwBlendNonSeparableRowSSE2(int32_t mode, const uint32_t* backdrop, const uint32_t* source,
                                 int32_t count, uint32_t* out) {
-    using Lanes = SwBlendLanes<Floats, Ints, Doubles>;
-    const int32_t done = Lanes::Row(mode, backdrop, source, count, out);
-    if (done < count) Lanes::Tail(mode, backdrop + done, source + done, count - done, out + done);
+    SwBlendLanes<Floats, Ints, Doubles>::All(mode, backdrop, source, count, out);
 }
 
 }  // namespace Graphics

@@ -155,4 +155,11 @@ struct SwBlendLanes {
         __builtin_memcpy(result, &blended, sizeof result);
         __builtin_memcpy(out, result, sizeof(uint32_t) * static_cast<size_t>(count));
     }
+
+    // B for any count of pairs: whole vectors, then the rest as one padded vector.
+    static void All(int32_t mode, const uint32_t* backdrop, const uint32_t* source,
+                    int32_t count, uint32_t* out) {
+        const int32_t done = Row(mode, backdrop, source, count, out);
+        if (done < count) Tail(mode, backdrop + done, source + done, count - done, out + done);
+    }
 };
