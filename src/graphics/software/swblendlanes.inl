@@ -3,22 +3,17 @@
 // instruction sets. Every operation is the single-precision operation of the scalar
 // functions in swblend.cpp, in the same order, with each choice made per lane by a mask,
 // so every lane rounds exactly as the scalar code does. Included by those two files only,
-// inside an anonymous namespace: `Floats`, `Ints` and `Doubles` (as many doubles as there are
-// lanes) are their vector types, and `AnyLane(mask)` tells whether a mask holds a set lane.
+// inside an anonymous namespace: `Floats` and `Ints` are their vector types, `AnyLane(mask)`
+// tells whether a mask holds a set lane, and `Units(bytes)` gives x / 255.0f for bytes x as the
+// scalar Unit does (through kSwInverse255).
 
-template <class Floats, class Ints, class Doubles>
+template <class Floats, class Ints>
 struct SwBlendLanes {
     struct Rgb {
         Floats r, g, b;
     };
 
-    // x / 255.0f for bytes x, as the scalar Unit.
-    static Floats Unit(Ints bytes) {
-        return __builtin_convertvector(__builtin_convertvector(bytes, Doubles) * kSwInverse255,
-                                       Floats);
-    }
-
-    static Floats Channel(Ints pixels, int32_t shift) { return Unit((pixels >> shift) & 0xFF); }
+    static Floats Channel(Ints pixels, int32_t shift) { return Units((pixels >> shift) & 0xFF); }
 
     static Rgb ToRgb(Ints pixels) {
         return {Channel(pixels, 16), Channel(pixels, 8), Channel(pixels, 0)};
@@ -34,7 +29,7 @@ struct SwBlendLanes {
     // Saturation taken on the bytes, as the scalar Sat.
     static Floats Sat(Ints pixels) {
         const Ints r = (pixels >> 16) & 0xFF, g = (pixels >> 8) & 0xFF, b = pixels & 0xFF;
-        return Unit(Max(r, Max(g, b)) - Min(r, Min(g, b)));
+        return Units(Max(r, Max(g, b)) - Min(r, Min(g, b)));
     }
 
     // The scalar SetSat's decision tree as masks: which channel is largest and which is
