@@ -25,6 +25,12 @@ struct Rgb {
     float b;  // blue
 };
 
+static_assert([] {
+    for (int32_t x = 0; x < 256; ++x)
+        if (static_cast<float>(x * kSwInverse255) != static_cast<float>(x) / 255.0f) return false;
+    return true;
+}());
+
 // x / 255.0f for a byte x (see kSwInverse255).
 float Unit(uint32_t byte) {
     return static_cast<float>(static_cast<int32_t>(byte) * kSwInverse255);

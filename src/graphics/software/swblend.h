@@ -40,14 +40,8 @@ extern const std::array<uint8_t, 256> kSwSoftLightD;
 
 // A byte's channel value x / 255.0f is taken as the double product x * kSwInverse255 rounded
 // to float: for every byte that is the very float the single-precision quotient gives (checked
-// below at compile time), for a multiplication instead of a division.
+// at compile time in swblend.cpp), for a multiplication instead of a division.
 inline constexpr double kSwInverse255 = 1.0 / 255.0;
-constexpr bool SwInverse255MatchesDivision() {
-    for (int32_t x = 0; x < 256; ++x)
-        if (static_cast<float>(x * kSwInverse255) != static_cast<float>(x) / 255.0f) return false;
-    return true;
-}
-static_assert(SwInverse255MatchesDivision());
 
 // The non-separable modes work in 32-bit floats on whole colours; out of line because they
 // are long and rare enough that a direct call per pixel costs nothing next to their body.
