@@ -16,6 +16,12 @@ inline uint32_t Composite(uint32_t cb, uint32_t cs, uint32_t s) {
     return SwBlendOver<Mode>(cb, cs);
 }
 
+// Straight colour from premultiplied. An opaque pixel (the common backdrop) is its own
+// straight colour, as the exact division by 255 in SwUnpremultiply gives too.
+inline uint32_t Straight(uint32_t c) {
+    return SwAlpha(c) == 255 ? c : SwUnpremultiply(c);
+}
+
 // The non-separable modes a chunk at a time: the pixels that need the blend function have
 // their straight colours gathered, blended together in vector lanes, and composited.
 void CompositeNonSeparableSpan(int32_t mode, uint32_t* target, const uint32_t* source,
@@ -38,8 +44,8 @@ void CompositeNonSeparableSpan(int32_t mode, uint32_t* target, const uint32_t* s
             }
             index[n] = i;
             scaled[n] = cs;
-            backdrop[n] = SwUnpremultiply(cb);
-            straight[n] = SwUnpremultiply(cs);
+            backdrop[n] = Straight(cb);
+            straight[n] = Straight(cs);
             ++n;
         }
         SwBlendNonSeparableRow(mode, backdrop, straight, n, blended);

@@ -25,9 +25,19 @@ struct Rgb {
     float b;  // blue
 };
 
+static_assert([] {
+    for (int32_t x = 0; x < 256; ++x)
+        if (static_cast<float>(x * kSwInverse255) != static_cast<float>(x) / 255.0f) return false;
+    return true;
+}());
+
+// x / 255.0f for a byte x (see kSwInverse255).
+float Unit(uint32_t byte) {
+    return static_cast<float>(static_cast<int32_t>(byte) * kSwInverse255);
+}
+
 Rgb ToRgb(uint32_t c) {
-    return {static_cast<float>((c >> 16) & 0xFF) / 255.0f,
-            static_cast<float>((c >> 8) & 0xFF) / 255.0f, static_cast<float>(c & 0xFF) / 255.0f};
+    return {Unit((c >> 16) & 0xFF), Unit((c >> 8) & 0xFF), Unit(c & 0xFF)};
 }
 
 uint32_t ToByte(float channel) {
@@ -50,7 +60,7 @@ float Sat(uint32_t c) {
     uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
     uint32_t hi = std::max(r, std::max(g, b));
     uint32_t lo = std::min(r, std::min(g, b));
-    return static_cast<float>(hi - lo) / 255.0f;
+    return Unit(hi - lo);
 }
 
 Rgb SetSat(Rgb c, float s) {

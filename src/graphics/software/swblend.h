@@ -38,6 +38,11 @@ enum SwBlendMode : int32_t {
 // precision exactly as the formula is written (so the table matches the float arithmetic).
 extern const std::array<uint8_t, 256> kSwSoftLightD;
 
+// A byte's channel value x / 255.0f is taken as the double product x * kSwInverse255 rounded
+// to float: for every byte that is the very float the single-precision quotient gives (checked
+// at compile time in swblend.cpp), for a multiplication instead of a division.
+inline constexpr double kSwInverse255 = 1.0 / 255.0;
+
 // The non-separable modes work in 32-bit floats on whole colours; out of line because they
 // are long and rare enough that a direct call per pixel costs nothing next to their body.
 uint32_t SwBlendHue(uint32_t backdrop, uint32_t source);
