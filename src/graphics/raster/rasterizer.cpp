@@ -90,12 +90,7 @@ void Rasterizer::Reset(const GXRect& clipRect, float tolerance, bool snapRectang
     activeSub_ = 0;
     hasSlopedEdge_ = false;
     clipX0_ = clipY0_ = clipX1_ = clipY1_ = 0;
-    firstSub_ = kMaxInt;
-    endSub_ = kMinInt;
-    leastTopSub_ = kMaxInt;
-    greatestTopSub_ = kMinInt;
-    leftX128_ = kMaxInt;
-    rightX128_ = kMinInt;
+    ForgetEdgeExtent();
     sink_ = std::move(sink);
     bool finite = std::isfinite(clipRect.left) && std::isfinite(clipRect.top) &&
                   std::isfinite(clipRect.right) && std::isfinite(clipRect.bottom);
@@ -169,13 +164,17 @@ void Rasterizer::AppendPoint(const GXPoint& point) {
     points_.push_back({static_cast<int32_t>(x), static_cast<int32_t>(y)});
 }
 
-void Rasterizer::BeginRasterization() {
+void Rasterizer::ForgetEdgeExtent() {
     firstSub_ = kMaxInt;
     endSub_ = kMinInt;
     leastTopSub_ = kMaxInt;
     greatestTopSub_ = kMinInt;
     leftX128_ = kMaxInt;
     rightX128_ = kMinInt;
+}
+
+void Rasterizer::BeginRasterization() {
+    ForgetEdgeExtent();
     if (points_.capacity() < 256) points_.reserve(256);
     // A small curved shape flattens to a few dozen edges; room for them up front spares
     // each draw the vector's successive regrowths.

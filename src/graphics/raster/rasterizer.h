@@ -61,6 +61,8 @@ private:
     };
 
     void AppendPoint(const GXPoint& point);
+    // The extent of the kept edges back to "none yet", for the next fill.
+    void ForgetEdgeExtent();
     // Room for one more edge, in the blocks kept across fills.
     RasterEdge* NewEdge();
     void BuildEdges();
