@@ -40,6 +40,8 @@
 #include <string>
 #include <vector>
 
+#include "cairopeer.h"
+
 namespace {
 
 constexpr int kSize = 1024;
@@ -426,7 +428,7 @@ public:
                 scene == "polygon-evenodd" ? CAIRO_FILL_RULE_EVEN_ODD : CAIRO_FILL_RULE_WINDING;
             return [=] {
                 cairo_set_fill_rule(cr, rule);
-                SetColor(cr, 0xC0204080u);
+                SetCairoColor(cr, 0xC0204080u);
                 cairo_append_path(cr, polygon);
                 cairo_fill(cr);
             };
@@ -476,22 +478,9 @@ public:
         cairo_surface_flush(surface_);
     }
 
-    std::vector<uint32_t> Pixels() override {
-        cairo_surface_flush(surface_);
-        const unsigned char* data = cairo_image_surface_get_data(surface_);
-        const int stride = cairo_image_surface_get_stride(surface_);
-        std::vector<uint32_t> pixels(size_t(kSize) * kSize);
-        for (int y = 0; y < kSize; ++y)
-            std::memcpy(&pixels[size_t(y) * kSize], data + size_t(y) * size_t(stride), kSize * 4);
-        return pixels;
-    }
+    std::vector<uint32_t> Pixels() override { return CairoPixels(surface_, kSize); }
 
 private:
-    static void SetColor(cairo_t* cr, uint32_t argb) {
-        cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
-                              (argb & 0xFF) / 255.0, (argb >> 24) / 255.0);
-    }
-
     // Paths made per draw, as Cairo is used: a triangle or a full arc.
     std::function<void()> Shapes(const Scenes& s) {
         cairo_t* cr = cr_;
@@ -499,7 +488,7 @@ private:
         return [cr, &shapes] {
             cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
             for (const Shape& shape : shapes) {
-                SetColor(cr, shape.argb);
+                SetCairoColor(cr, shape.argb);
                 if (shape.circle) {
                     cairo_arc(cr, shape.p[0].x, shape.p[0].y, shape.p[1].x, 0,
                               2 * std::numbers::pi);

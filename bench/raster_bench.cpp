@@ -17,6 +17,7 @@
 #include <random>
 #include <vector>
 
+#include "cairopeer.h"
 #include "graphics/bitmap/sysmembitmap.h"
 #include "graphics/geometry/geometry.h"
 #include "graphics/paint/bitmapbrush.h"
@@ -100,11 +101,6 @@ private:
     cairo_surface_t* surface_;
     cairo_t* cr_;
 };
-
-void SetCairoColor(cairo_t* cr, uint32_t argb) {
-    cairo_set_source_rgba(cr, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
-                          (argb & 0xFF) / 255.0, (argb >> 24) / 255.0);
-}
 
 // A closed polygon as a libgx geometry, and as Cairo's current path.
 std::shared_ptr<Geometry> GxPolygon(const std::vector<GXPoint>& points, int32_t fillRule) {

@@ -39,6 +39,7 @@
 #include <random>
 #include <vector>
 
+#include "cairopeer.h"
 #include "graphics/api/handlerecord.h"
 #include "graphics/gpu/gpucontext.h"
 #include "graphics/gpu/gpurendertarget.h"
@@ -382,10 +383,7 @@ public:
         cairo_surface_flush(surface_);
     }
 
-    void SetColor(uint32_t argb) {
-        cairo_set_source_rgba(cr_, ((argb >> 16) & 0xFF) / 255.0, ((argb >> 8) & 0xFF) / 255.0,
-                              (argb & 0xFF) / 255.0, (argb >> 24) / 255.0);
-    }
+    void SetColor(uint32_t argb) { SetCairoColor(cr_, argb); }
 
     void SetStroke(const PathStyle& paint) {
         static const cairo_line_join_t joins[] = {CAIRO_LINE_JOIN_MITER, CAIRO_LINE_JOIN_ROUND,
@@ -406,15 +404,7 @@ public:
         }
     }
 
-    std::vector<uint32_t> Pixels() {
-        cairo_surface_flush(surface_);
-        const unsigned char* data = cairo_image_surface_get_data(surface_);
-        const int stride = cairo_image_surface_get_stride(surface_);
-        std::vector<uint32_t> pixels(size_t(kSize) * kSize);
-        for (int y = 0; y < kSize; ++y)
-            std::memcpy(&pixels[size_t(y) * kSize], data + size_t(y) * size_t(stride), kSize * 4);
-        return pixels;
-    }
+    std::vector<uint32_t> Pixels() { return CairoPixels(surface_, kSize); }
 
 private:
     cairo_surface_t* surface_;
